@@ -1,0 +1,24 @@
+#include "app/companion.h"
+
+#include <windows.h>
+
+#include "util/path_text.h"
+#include "util/program_folder.h"
+#include "util/win_handles.h"
+
+void LaunchCompanion() {
+    char path[MAX_PATH] = {};
+    if (!ProgramFolder(false, path, sizeof path) ||
+        !AppendWholeText(path, sizeof path, "\\SendTo.exe"))
+        return;
+    char commandLine[] = "qj"; // CreateProcessA may write into its command line
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process)) {
+        // Fire and forget: a missing or failing companion is not reported.
+        UniqueHandle processHandle(process.hProcess);
+        UniqueHandle threadHandle(process.hThread);
+    }
+}

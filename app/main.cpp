@@ -1,0 +1,12 @@
+// Process entry of Veilquill.
+#include <windows.h>
+
+#include "app/app_state.h"
+#include "app/companion.h"
+#include "app/main_window.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    App().instance = GetModuleHandleA(nullptr);
+    LaunchCompanion();
+    ExitProcess(static_cast<UINT>(RunMainWindow(App().instance)));
+}

@@ -1,0 +1,4 @@
+#include "document/cipher_commands.h"
+
+void EncryptCommand(HWND) {}
+void DecryptCommand(HWND) {}

@@ -1,0 +1,3 @@
+#include "document/load_document.h"
+
+void LoadDocument(HWND) {}

@@ -1,0 +1,4 @@
+#include "document/save_commands.h"
+
+void SaveEncrypted(HWND) {}
+void SaveDecrypted(HWND) {}

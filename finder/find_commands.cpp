@@ -1,0 +1,4 @@
+#include "finder/find_commands.h"
+
+void FindEncryptedCommand(HWND) {}
+void StopFindCommand(HWND) {}

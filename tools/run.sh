@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds Veilquill and starts it under Wine: on your display when there is one, otherwise
+# under a private Xvfb, where it takes a screenshot, says where it is, and stops the program.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash tools/setup.sh
+tools/build.sh win32
+tools/build.sh win64
+program="$root/build/win64/Veilquill.exe"
+wine=/usr/lib/wine/wine64
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    export WINEPREFIX=${WINEPREFIX:-$HOME/.veilquill-wine}
+    exec "$wine" "$program" "$@"
+fi
+
+shot="$root/build/screenshots/veilquill.png"
+mkdir -p "$(dirname "$shot")"
+cat >"$root/build/run-under-xvfb.sh" <<SCRIPT
+#!/usr/bin/env bash
+"\$VQ_WINE" "$program" "\$@" &
+pid=\$!
+sleep 8
+xwd -root -silent -display "\$DISPLAY" | /usr/bin/convert xwd:- png:"$shot"
+kill "\$pid" 2>/dev/null || true
+wait "\$pid" 2>/dev/null || true
+SCRIPT
+tools/with_wine.sh bash "$root/build/run-under-xvfb.sh" "$@"
+echo "No display: Veilquill ran under Xvfb; screenshot saved to $shot"

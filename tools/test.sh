@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every program and runs every test:
+# native unit tests, bounded fuzzing, the 32-bit build, and the Win32 and UI tests of the
+# 64-bit program under Wine.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+step() { printf '\n== %s\n' "$*"; }
+
+step "set-up"
+bash tools/setup.sh
+
+step "native build and unit tests"
+tools/build.sh native
+ctest --test-dir build/native --output-on-failure
+
+step "fuzzing (bounded)"
+tools/build.sh fuzz
+tests/fuzz/run_fuzzers.sh build/fuzz
+
+step "32-bit program (the shipped build)"
+tools/build.sh win32
+
+step "64-bit program, Win32 and UI tests under Wine"
+tools/build.sh win64
+mkdir -p build/screenshots
+VQ_SCREENSHOT_DIR="$root/build/screenshots" \
+    tools/with_wine.sh ctest --test-dir build/win64 --output-on-failure
+echo "Screenshots of the program under test: $root/build/screenshots"

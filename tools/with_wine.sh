@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Runs a command inside a Wine session of its own: a fresh WINEPREFIX and a private Xvfb
+# display. Stops only what it started: its Xvfb by process id and its own wineserver.
+#
+#   tools/with_wine.sh COMMAND [ARGS...]
+#
+# Inside the command, DISPLAY, WINEPREFIX, VQ_WINE (the wine64 loader) and
+# VQ_WINE_SESSION=1 are set. With VQ_KEEP_PREFIX=1 the prefix is left for inspection.
+set -euo pipefail
+
+if [ "${VQ_WINE_SESSION:-}" = 1 ]; then
+    exec "$@"
+fi
+
+VQ_WINE=${VQ_WINE:-/usr/lib/wine/wine64}
+[ -x "$VQ_WINE" ] || VQ_WINE=$(command -v wine64 || command -v wine)
+export VQ_WINE
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+session=$(mktemp -d /tmp/veilquill-wine.XXXXXX)
+export WINEPREFIX="$session/prefix"
+xvfb_pid=""
+
+cleanup() {
+    local status=$?
+    WINEPREFIX="$WINEPREFIX" timeout 20 wineserver -k >/dev/null 2>&1 || true
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    if [ "${VQ_KEEP_PREFIX:-0}" != 1 ]; then
+        rm -rf "$session"
+    else
+        echo "with_wine: kept $session" >&2
+    fi
+    exit $status
+}
+trap cleanup EXIT INT TERM
+
+# Xvfb picks a free display itself and writes its number to the descriptor.
+exec {display_fd}<> <(:)
+Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >"$session/xvfb.log" 2>&1 &
+xvfb_pid=$!
+display=""
+for _ in $(seq 1 100); do
+    if read -r -t 0.1 display <&"$display_fd" && [ -n "$display" ]; then
+        break
+    fi
+done
+exec {display_fd}<&-
+if [ -z "$display" ]; then
+    echo "with_wine: Xvfb did not start" >&2
+    exit 1
+fi
+export DISPLAY=":$display"
+
+mkdir -p "$WINEPREFIX"
+"$VQ_WINE" wineboot -i >"$session/wineboot.log" 2>&1 || true
+WINEPREFIX="$WINEPREFIX" wineserver -w 2>/dev/null || true
+
+export VQ_WINE_SESSION=1
+export VQ_WINE_SESSION_DIR="$session"
+"$@"

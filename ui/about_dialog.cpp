@@ -1,0 +1,4 @@
+#include "ui/about_dialog.h"
+
+void AboutCommand(HWND) {}
+void HelpCommand(HWND) {}

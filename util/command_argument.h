@@ -1,0 +1,26 @@
+// Picks one argument out of the program's command line, honouring double quotes.
+#ifndef VEILQUILL_COMMAND_ARGUMENT_H
+#define VEILQUILL_COMMAND_ARGUMENT_H
+
+#include <cstddef>
+#include <cstdint>
+
+enum CommandArgumentStatus : std::uint32_t {
+    kArgumentNoLeadingQuote = 0, // the line does not start with a quoted program path
+    kArgumentFound = 1,          // the argument at the position was copied (may be empty)
+    kArgumentNotReached = 2,     // fewer arguments than the position, or position 0
+    kArgumentOddQuotes = 3,      // an odd number of double quotes on the line
+    kArgumentEmptyQuotes = 4,    // the argument is an empty quoted section
+    kArgumentTooLong = 5,        // the line or the argument does not fit; destination empty
+};
+
+constexpr unsigned char kQuotedSpaceMark = 0xFE;
+constexpr unsigned char kEmptyQuotesMark = 0xFF;
+
+// `commandLine` is the whole process command line, program path first. Writes the
+// argument at `position` (1 = first after the program path) into `destination`, a buffer
+// of `destinationSize` bytes, and returns the status.
+std::uint32_t ExtractCommandArgument(const char* commandLine, std::uint32_t position,
+                                     char* destination, std::size_t destinationSize);
+
+#endif

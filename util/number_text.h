@@ -1,0 +1,27 @@
+// Number texts shown in the status bar and stored in checksum records.
+// Every routine takes the destination's capacity and never writes past it; a text that does
+// not fit is not written (the destination becomes empty) and the routine returns 0.
+#ifndef VEILQUILL_NUMBER_TEXT_H
+#define VEILQUILL_NUMBER_TEXT_H
+
+#include <cstddef>
+#include <cstdint>
+
+// Decimal digits of a signed value ("-5", "0", "150000"). Returns the text length.
+std::size_t DecimalText(std::int32_t value, char* out, std::size_t capacity);
+
+// Decimal digits of an unsigned value: sizes of 2^31 and more never show a minus sign.
+std::size_t UnsignedDecimalText(std::uint32_t value, char* out, std::size_t capacity);
+
+// Inserts commas between groups of three digits counted from the right, in place
+// ("12345" becomes "12,345"). `length` is the digit count; returns the new length, or
+// leaves the text unchanged and returns `length` when the grouped text would not fit.
+std::size_t GroupThousands(char* text, std::size_t length, std::size_t capacity);
+
+// Exactly 8 upper-case hexadecimal digits and a terminator; `out` holds 9 bytes.
+void HexText8(std::uint32_t value, char out[9]);
+
+// Value of a hexadecimal text (0-9, A-F, a-f), modulo 2^32; an empty text gives 0.
+std::uint32_t ParseHex(const char* text);
+
+#endif
