@@ -4,17 +4,20 @@
 #include "tests/native/literal_cipher.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <functional>
+#include <ctime>
 #include <vector>
 
 namespace {
 
 constexpr std::size_t kBufferSize = 64u * 1024u * 1024u;
-constexpr int kRepeats = 5;
+// Every measurement is taken once per round and the best round counts, so that a burst of
+// load from other processes does not fall on one key length only.
+constexpr int kRounds = 7;
+constexpr std::size_t kKeyLengths[] = {1, 8, 63};
+constexpr std::size_t kKeyCount = sizeof kKeyLengths / sizeof kKeyLengths[0];
 
 // A small fixed-seed generator, so every run works on the same bytes.
 std::uint32_t NextRandom(std::uint32_t& state) {
@@ -24,16 +27,13 @@ std::uint32_t NextRandom(std::uint32_t& state) {
     return state;
 }
 
-// Best time of `repeats` runs, in seconds.
-double BestSeconds(int repeats, const std::function<void()>& work) {
-    double best = 1e30;
-    for (int i = 0; i < repeats; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        const auto stop = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double>(stop - start).count());
-    }
-    return best;
+// Processor time of this process in seconds: time the processor gave to other programs on a
+// busy machine does not count against the cipher.
+template <typename Work> double Seconds(Work work) {
+    const std::clock_t start = std::clock();
+    work();
+    const std::clock_t stop = std::clock();
+    return static_cast<double>(stop - start) / CLOCKS_PER_SEC;
 }
 
 double MegabytesPerSecond(double seconds) {
@@ -50,44 +50,56 @@ int main() {
     std::vector<unsigned char> work(plain);
     std::vector<unsigned char> expected(kBufferSize);
 
-    const double copyRate = MegabytesPerSecond(BestSeconds(kRepeats, [&] {
-        std::memcpy(work.data(), plain.data(), kBufferSize);
-    }));
-    std::printf("buffer %zu MiB of random bytes; MB/s = 10^6 bytes per second; best of %d runs\n",
-                kBufferSize >> 20, kRepeats);
-    std::printf("memcpy                 %9.0f MB/s\n\n", copyRate);
+    unsigned char keys[kKeyCount][kMaxKeyLength];
+    for (auto& key : keys) {
+        for (auto& byte : key)
+            byte = static_cast<unsigned char>(NextRandom(seed) >> 24);
+    }
+
+    double copyBest = 1e30;
+    double forwardBest[kKeyCount];
+    double inverseBest[kKeyCount];
+    std::fill(forwardBest, forwardBest + kKeyCount, 1e30);
+    std::fill(inverseBest, inverseBest + kKeyCount, 1e30);
+    for (int round = 0; round < kRounds; ++round) {
+        copyBest = std::min(copyBest,
+                            Seconds([&] { std::memcpy(work.data(), plain.data(), kBufferSize); }));
+        for (std::size_t k = 0; k < kKeyCount; ++k) {
+            // Forward then inverse: the buffer is plain again after every round.
+            forwardBest[k] =
+                std::min(forwardBest[k], Seconds([&] {
+                             KeyCipherForward(keys[k], kKeyLengths[k], work.data(), kBufferSize);
+                         }));
+            inverseBest[k] =
+                std::min(inverseBest[k], Seconds([&] {
+                             KeyCipherInverse(keys[k], kKeyLengths[k], work.data(), kBufferSize);
+                         }));
+        }
+    }
+    bool allMatch = work == plain;
+
+    const double copyRate = MegabytesPerSecond(copyBest);
+    std::printf("buffer %zu MiB of random bytes; MB/s = 10^6 bytes per second of processor "
+                "time; best of %d rounds\n",
+                kBufferSize >> 20, kRounds);
+    std::printf("memcpy %9.0f MB/s\n\n", copyRate);
     std::printf("%-4s %11s %11s %11s %10s %12s %6s\n", "key", "forward", "inverse", "literal",
                 "fwd/memcpy", "fwd/literal", "check");
 
-    const std::size_t keyLengths[] = {1, 8, 63};
     double slowest = 1e30;
     double fastest = 0;
-    bool allMatch = true;
-    for (std::size_t keyLength : keyLengths) {
-        unsigned char key[kMaxKeyLength];
-        for (std::size_t i = 0; i < keyLength; ++i)
-            key[i] = static_cast<unsigned char>(NextRandom(seed) >> 24);
-
-        // Each timed run transforms the buffer further; the rate does not depend on the bytes.
-        std::memcpy(work.data(), plain.data(), kBufferSize);
-        const double forward = MegabytesPerSecond(BestSeconds(kRepeats, [&] {
-            KeyCipherForward(key, keyLength, work.data(), kBufferSize);
-        }));
-        const double inverse = MegabytesPerSecond(BestSeconds(kRepeats, [&] {
-            KeyCipherInverse(key, keyLength, work.data(), kBufferSize);
-        }));
-        // After as many inverse runs as forward ones the buffer is plain again.
-        bool match = work == plain;
-
+    for (std::size_t k = 0; k < kKeyCount; ++k) {
+        const std::size_t keyLength = kKeyLengths[k];
         std::memcpy(expected.data(), plain.data(), kBufferSize);
-        const double literal = MegabytesPerSecond(BestSeconds(1, [&] {
-            LiteralCipherForward(key, keyLength, expected.data(), kBufferSize);
-        }));
+        const double literal = MegabytesPerSecond(Seconds(
+            [&] { LiteralCipherForward(keys[k], keyLength, expected.data(), kBufferSize); }));
         std::memcpy(work.data(), plain.data(), kBufferSize);
-        KeyCipherForward(key, keyLength, work.data(), kBufferSize);
-        match = match && work == expected;
+        KeyCipherForward(keys[k], keyLength, work.data(), kBufferSize);
+        const bool match = work == expected;
         allMatch = allMatch && match;
 
+        const double forward = MegabytesPerSecond(forwardBest[k]);
+        const double inverse = MegabytesPerSecond(inverseBest[k]);
         slowest = std::min({slowest, forward, inverse});
         fastest = std::max({fastest, forward, inverse});
         std::printf("%-4zu %6.0f MB/s %6.0f MB/s %6.0f MB/s %10.2f %12.1f %6s\n", keyLength,

@@ -1,5 +1,6 @@
 #include "cipher/key_cipher.h"
 
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -19,45 +20,50 @@ struct Ramp {
 };
 constexpr Ramp kRamp;
 
-// Runs every forward pass over `count` bytes whose first lies at position class `firstClass`;
-// firstClass + count must not exceed 256, so the counters of a pass need no wrap test.
-void ForwardRun(const unsigned char* key, std::size_t keyLength, unsigned char* run,
-                std::size_t count, std::size_t firstClass) {
-    for (std::size_t r = 0; r < keyLength; ++r) {
-        // The counter starts at the key byte and is raised before its first use.
-        const auto first = static_cast<unsigned char>(key[r] + 1 + firstClass);
-        for (std::size_t j = 0; j < count; ++j) {
-            const auto counter = static_cast<unsigned char>(first + kRamp.value[j]);
-            run[j] = static_cast<unsigned char>((run[j] ^ counter) + kPassIncrement);
+// Runs every pass of the key over one run of 256 positions whose first lies at class 0. The
+// fixed length lets the compiler use vector instructions where the target has them.
+void TransformRun(const unsigned char* key, std::size_t keyLength, CipherDirection direction,
+                  unsigned char* run) {
+    if (direction == CipherDirection::kForward) {
+        for (std::size_t r = 0; r < keyLength; ++r) {
+            // The counter starts at the key byte and is raised before its first use.
+            const auto first = static_cast<unsigned char>(key[r] + 1);
+            for (std::size_t j = 0; j < kPositionClasses; ++j) {
+                const auto counter = static_cast<unsigned char>(first + kRamp.value[j]);
+                run[j] = static_cast<unsigned char>((run[j] ^ counter) + kPassIncrement);
+            }
+        }
+    } else {
+        for (std::size_t r = keyLength; r-- > 0;) {
+            const auto first = static_cast<unsigned char>(key[r] + 1);
+            for (std::size_t j = 0; j < kPositionClasses; ++j) {
+                const auto counter = static_cast<unsigned char>(first + kRamp.value[j]);
+                run[j] = static_cast<unsigned char>((run[j] - kPassIncrement) ^ counter);
+            }
         }
     }
 }
 
-// The inverse passes, last key byte first, under the same conditions as ForwardRun.
-void InverseRun(const unsigned char* key, std::size_t keyLength, unsigned char* run,
-                std::size_t count, std::size_t firstClass) {
-    for (std::size_t r = keyLength; r-- > 0;) {
-        const auto first = static_cast<unsigned char>(key[r] + 1 + firstClass);
-        for (std::size_t j = 0; j < count; ++j) {
-            const auto counter = static_cast<unsigned char>(first + kRamp.value[j]);
-            run[j] = static_cast<unsigned char>((run[j] - kPassIncrement) ^ counter);
-        }
-    }
-}
-
-// The key's passes done position by position, a run of at most 256 positions at a time so
-// that the run stays in the cache while every pass goes over it.
+// The key's passes done run by run, so that each run of 256 positions stays in the cache
+// while every pass goes over it. A run cut short by the buffer's start or end is worked on
+// in a full-length copy.
 void DirectTransform(const unsigned char* key, std::size_t keyLength, CipherDirection direction,
                      unsigned char* data, std::size_t length, std::size_t firstPosition) {
     std::size_t positionClass = firstPosition % kPositionClasses;
     while (length > 0) {
+        if (positionClass == 0 && length >= kPositionClasses) {
+            TransformRun(key, keyLength, direction, data);
+            data += kPositionClasses;
+            length -= kPositionClasses;
+            continue;
+        }
         std::size_t count = kPositionClasses - positionClass;
         if (count > length)
             count = length;
-        if (direction == CipherDirection::kForward)
-            ForwardRun(key, keyLength, data, count, positionClass);
-        else
-            InverseRun(key, keyLength, data, count, positionClass);
+        unsigned char run[kPositionClasses] = {};
+        std::memcpy(run + positionClass, data, count);
+        TransformRun(key, keyLength, direction, run);
+        std::memcpy(data, run + positionClass, count);
         data += count;
         length -= count;
         positionClass = 0;
@@ -96,13 +102,25 @@ KeyCipherTable::KeyCipherTable(const unsigned char* key, std::size_t keyLength,
                                CipherDirection direction) {
     if (key == nullptr)
         keyLength = 0;
-    // Row b holds byte b at every position class; the key's passes over the row turn it into
-    // what b becomes at each class.
-    for (std::size_t b = 0; b < 256; ++b) {
-        unsigned char* row = substitution_ + b * kPositionClasses;
-        for (std::size_t p = 0; p < kPositionClasses; ++p)
-            row[p] = static_cast<unsigned char>(b);
-        DirectTransform(key, keyLength, direction, row, kPositionClasses, 0);
+    for (std::size_t p = 0; p < kPositionClasses; ++p) {
+        // Row p starts as every byte value; the key's passes at class p, each with one
+        // counter for the whole row, turn it into what each value becomes there.
+        unsigned char* row = substitution_ + p * 256;
+        for (std::size_t b = 0; b < 256; ++b)
+            row[b] = static_cast<unsigned char>(b);
+        if (direction == CipherDirection::kForward) {
+            for (std::size_t r = 0; r < keyLength; ++r) {
+                const auto counter = static_cast<unsigned char>(key[r] + 1 + p);
+                for (std::size_t b = 0; b < 256; ++b)
+                    row[b] = static_cast<unsigned char>((row[b] ^ counter) + kPassIncrement);
+            }
+        } else {
+            for (std::size_t r = keyLength; r-- > 0;) {
+                const auto counter = static_cast<unsigned char>(key[r] + 1 + p);
+                for (std::size_t b = 0; b < 256; ++b)
+                    row[b] = static_cast<unsigned char>((row[b] - kPassIncrement) ^ counter);
+            }
+        }
     }
 }
 
@@ -110,21 +128,31 @@ void KeyCipherTable::Apply(unsigned char* data, std::size_t length,
                            std::size_t firstPosition) const {
     if (data == nullptr)
         return;
-    const unsigned char* const table = substitution_;
     std::size_t positionClass = firstPosition % kPositionClasses;
     while (length > 0 && positionClass != 0) {
-        *data = table[(std::size_t{*data} << 8) + positionClass];
+        *data = substitution_[positionClass * 256 + *data];
         ++data;
         --length;
         positionClass = (positionClass + 1) % kPositionClasses;
     }
-    // Whole runs of 256 positions, each starting at class 0.
+    // Whole runs of 256 positions, each starting at class 0. Eight look-ups per step, each
+    // at a fixed offset from the step's first row, keep the loop to a load, a look-up and a
+    // store per byte.
     while (length >= kPositionClasses) {
-        for (std::size_t j = 0; j < kPositionClasses; ++j)
-            data[j] = table[(std::size_t{data[j]} << 8) + j];
+        const unsigned char* row = substitution_;
+        for (std::size_t j = 0; j < kPositionClasses; j += 8, row += 8 * 256) {
+            data[j + 0] = row[0 * 256 + data[j + 0]];
+            data[j + 1] = row[1 * 256 + data[j + 1]];
+            data[j + 2] = row[2 * 256 + data[j + 2]];
+            data[j + 3] = row[3 * 256 + data[j + 3]];
+            data[j + 4] = row[4 * 256 + data[j + 4]];
+            data[j + 5] = row[5 * 256 + data[j + 5]];
+            data[j + 6] = row[6 * 256 + data[j + 6]];
+            data[j + 7] = row[7 * 256 + data[j + 7]];
+        }
         data += kPositionClasses;
         length -= kPositionClasses;
     }
     for (std::size_t j = 0; j < length; ++j)
-        data[j] = table[(std::size_t{data[j]} << 8) + j];
+        data[j] = substitution_[j * 256 + data[j]];
 }

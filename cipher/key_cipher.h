@@ -38,7 +38,7 @@ class KeyCipherTable {
     void Apply(unsigned char* data, std::size_t length, std::size_t firstPosition = 0) const;
 
   private:
-    // substitution_[b * 256 + p]: what byte b at a position of class p becomes.
+    // substitution_[p * 256 + b]: what byte b at a position of class p becomes.
     unsigned char substitution_[256 * 256];
 };
 

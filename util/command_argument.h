@@ -20,6 +20,13 @@ constexpr unsigned char kEmptyQuotesMark = 0xFF;
 // `commandLine` is the whole process command line, program path first. Writes the
 // argument at `position` (1 = first after the program path) into `destination`, a buffer
 // of `destinationSize` bytes, and returns the status.
+//
+// The text after the program's path is worked on in copies of 191 bytes and a terminator;
+// marking each pair of adjacent quotes adds a byte. A line whose rest does not fit is refused
+// as a whole, never cut, and so is an argument that does not fit the destination with its
+// terminator: both give kArgumentTooLong and an empty destination. Statuses 0 and 3 leave
+// the destination as it was; every other status leaves a terminated text in it (given a
+// destination of at least one byte).
 std::uint32_t ExtractCommandArgument(const char* commandLine, std::uint32_t position,
                                      char* destination, std::size_t destinationSize);
 

@@ -91,8 +91,8 @@ std::uint32_t ParseHex(const char* text) {
     for (std::size_t j = 0; j < length; ++j) {
         const auto x = static_cast<unsigned char>(text[j]);
         // 'a' - 'A' is 32, so upper and lower case letters give the same digit modulo 16.
-        const std::uint32_t digit = x < 'A' ? (x - std::uint32_t{'0'}) & 0xFu
-                                            : (x - std::uint32_t{'a'} + 10) & 0xFu;
+        const std::uint32_t digit =
+            x < 'A' ? (x - std::uint32_t{'0'}) & 0xFu : (x - std::uint32_t{'a'} + 10) & 0xFu;
         // A text of more than eight digits wraps its shift counts modulo 32.
         const unsigned shift = static_cast<unsigned>(((length - 1 - j) % 8) * 4);
         value += digit << shift;

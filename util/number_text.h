@@ -21,7 +21,10 @@ std::size_t GroupThousands(char* text, std::size_t length, std::size_t capacity)
 // Exactly 8 upper-case hexadecimal digits and a terminator; `out` holds 9 bytes.
 void HexText8(std::uint32_t value, char out[9]);
 
-// Value of a hexadecimal text (0-9, A-F, a-f), modulo 2^32; an empty text gives 0.
+// Value of a hexadecimal text (0-9, A-F, a-f); an empty text gives 0. Every character counts
+// as a digit: below 'A' its distance from '0', otherwise from 'a' plus 10, both modulo 16.
+// Digits are shifted four bits per place from the right with shift counts modulo 32 and
+// added modulo 2^32, so only a text of at most eight digits has its ordinary value.
 std::uint32_t ParseHex(const char* text);
 
 #endif

@@ -31,7 +31,8 @@ bool AppendWholeText(char* destination, std::size_t capacity, const char* tail) 
     const void* end = std::memchr(destination, '\0', capacity);
     if (end == nullptr)
         return false; // not a terminated text within its capacity
-    const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(end) - destination);
+    const std::size_t length =
+        static_cast<std::size_t>(static_cast<const char*>(end) - destination);
     const std::size_t tailLength = std::strlen(tail);
     if (tailLength + 1 > capacity - length)
         return false;

@@ -22,8 +22,8 @@ inline void LiteralCipherInverse(const unsigned char* key, std::size_t keyLength
         unsigned char counter = key[keyLength - 1 - r];
         for (std::size_t i = 0; i < length; ++i) {
             counter = static_cast<unsigned char>(counter + 1);
-            data[i] = static_cast<unsigned char>(static_cast<unsigned char>(data[i] - 10) ^
-                                                 counter);
+            data[i] =
+                static_cast<unsigned char>(static_cast<unsigned char>(data[i] - 10) ^ counter);
         }
     }
 }
