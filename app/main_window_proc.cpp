@@ -91,8 +91,12 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         OnButtonClicked(window, LOWORD(wParam));
 }
 
-// A static control answers its own colour request.
+// A static control answers its own colour request. A bitmap that has to be fitted into a
+// slightly smaller frame is smoothed rather than thinned out.
 LRESULT ReflectStaticColour(WPARAM wParam, LPARAM lParam) {
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
     return SendMessageA(reinterpret_cast<HWND>(lParam), WM_CTLCOLORSTATIC, wParam, lParam);
 }
 
