@@ -6,6 +6,8 @@
 #include "finder/results_list.h"
 #include "resources/resource_ids.h"
 #include "ui/control_states.h"
+#include "ui/notification.h"
+#include "ui/status_bar.h"
 #include "util/command_argument.h"
 
 namespace {
@@ -42,6 +44,7 @@ HFONT CreateDocumentFont() {
 void SetFirstControlState(HWND mainWindow) {
     AppState& app = App();
     ApplyButtonEvent(mainWindow, ButtonEvent::Startup);
+    ClearAllPanes();
     app.documentView = GetDlgItem(mainWindow, IDC_DOCUMENT_VIEW);
     app.resultsList = GetDlgItem(mainWindow, IDC_RESULTS_LIST);
     SetUpResultsList();
@@ -54,9 +57,13 @@ void SetFirstControlState(HWND mainWindow) {
 // A file named on the command line is loaded before the first message is handled.
 void LoadFileFromCommandLine(HWND mainWindow) {
     AppState& app = App();
-    ExtractCommandArgument(GetCommandLineA(), 1, app.namedFilePath, sizeof app.namedFilePath);
+    const std::uint32_t status = ExtractCommandArgument(GetCommandLineA(), 1, app.namedFilePath,
+                                                        sizeof app.namedFilePath);
     if (app.namedFilePath[0] == '\0') {
         app.openNamedFile = 0;
+        // A path too long for NamedFilePath is refused, never cut to another file.
+        if (status == kArgumentTooLong)
+            ShowNotification(Notice::OpenError);
         return;
     }
     app.openNamedFile = 1;

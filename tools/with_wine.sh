@@ -44,7 +44,7 @@ exec {display_fd}<> <(:)
 Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >"$session/xvfb.log" 2>&1 &
 xvfb_pid=$!
 display=""
-for _ in $(seq 1 100); do
+for _ in $(seq 1 300); do
     if read -r -t 0.1 display <&"$display_fd" && [ -n "$display" ]; then
         break
     fi

@@ -1,4 +1,56 @@
 #include "ui/about_dialog.h"
 
-void AboutCommand(HWND) {}
-void HelpCommand(HWND) {}
+#include <shellapi.h>
+
+#include "app/app_state.h"
+#include "resources/resource_ids.h"
+#include "ui/help_path.h"
+#include "ui/vendor_link.h"
+
+namespace {
+
+constexpr std::size_t kHelpPathCapacity = MAX_PATH;
+
+// Each static control of the box chooses its own colours: the link answers with its blue
+// underlined text, the banner with the default colours of its class.
+INT_PTR StaticColours(WPARAM wParam, LPARAM lParam) {
+    return static_cast<INT_PTR>(
+        SendMessageA(reinterpret_cast<HWND>(lParam), WM_CTLCOLORSTATIC, wParam, lParam));
+}
+
+void OnAboutButton(HWND box, int id) {
+    if (id == IDC_ABOUT_CLOSE)
+        EndDialog(box, 0);
+}
+
+} // namespace
+
+INT_PTR CALLBACK AboutDialogProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SubclassVendorLink(box);
+        return FALSE; // no control asks for the focus
+    case WM_CTLCOLORSTATIC:
+        return StaticColours(wParam, lParam);
+    case WM_COMMAND:
+        // Only a button's click counts; Enter and Escape arrive without a control and are
+        // ignored, so "Close" is the one way out.
+        if (lParam != 0 && HIWORD(wParam) == BN_CLICKED)
+            OnAboutButton(box, LOWORD(wParam));
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void AboutCommand(HWND mainWindow) {
+    DialogBoxParamA(App().instance, VQ_TEMPLATE_ABOUT, mainWindow, AboutDialogProc, 0);
+}
+
+void HelpCommand(HWND mainWindow) {
+    char helpPath[kHelpPathCapacity] = {};
+    // A path that cannot be built is not guessed at: nothing opens, as with a missing file.
+    if (!BuildHelpPath(helpPath, sizeof helpPath))
+        return;
+    ShellExecuteA(mainWindow, "open", helpPath, nullptr, nullptr, SW_SHOWNORMAL);
+}

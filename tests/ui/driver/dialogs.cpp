@@ -1,0 +1,171 @@
+// System dialogs (Open, Save As, message boxes), Veilquill's own dialogs and pop-up menus.
+#include "driver/ui_driver.h"
+
+namespace vqui {
+
+namespace {
+
+// The file name field of the Open and Save As dialogs: the Edit inside the ComboBoxEx32 with
+// id 0x47c in the Explorer-style dialog, or the plain Edit 0x480 of the old style.
+constexpr int kFileNameComboId = 0x47c;
+constexpr int kFileNameEditId = 0x480;
+
+std::string Joined(const std::vector<std::string>& texts) {
+    std::string joined;
+    for (const std::string& text : texts) {
+        if (!joined.empty())
+            joined += "\n";
+        joined += text;
+    }
+    return joined;
+}
+
+} // namespace
+
+HWND WaitForFileDialog(DWORD pid, const char* caption, DWORD timeoutMs) {
+    return WaitForTopWindow(pid, "#32770", caption, timeoutMs);
+}
+
+bool ChooseFileInDialog(HWND fileDialog, const std::string& path) {
+    HWND combo = FindDescendant(fileDialog, "ComboBoxEx32", kFileNameComboId);
+    HWND edit =
+        combo ? FindDescendant(combo, "Edit") : FindDescendant(fileDialog, "Edit", kFileNameEditId);
+    if (edit == nullptr || !SetWindowTextTo(edit, path))
+        return false;
+    if (combo != nullptr)
+        SetWindowTextTo(combo, path);
+    return PressDialogButton(fileDialog, IDOK);
+}
+
+bool CancelDialog(HWND dialog) {
+    return PressDialogButton(dialog, IDCANCEL);
+}
+
+HWND WaitForMessageBox(DWORD pid, const char* caption, const std::string& textPart,
+                       DWORD timeoutMs) {
+    return WaitForTopWindowWhere(
+        pid,
+        [&](HWND window) {
+            if (WindowClass(window) != "#32770")
+                return false;
+            if (caption != nullptr && WindowText(window) != caption)
+                return false;
+            return MessageBoxText(window).find(textPart) != std::string::npos;
+        },
+        timeoutMs);
+}
+
+std::string MessageBoxText(HWND box) {
+    return Joined(StaticTexts(box));
+}
+
+bool AnswerMessageBox(HWND box, int id) {
+    return Control(box, id) != nullptr && PressDialogButton(box, id);
+}
+
+// The two key dialogs differ only in their ids: 109/107/111/112 for encryption,
+// 110/108/113/114 for decryption.
+namespace {
+
+struct KeyIds {
+    int edit, continueButton, clearButton, cancelButton;
+};
+
+constexpr KeyIds kEncryptIds{107, 109, 111, 112};
+constexpr KeyIds kDecryptIds{108, 110, 113, 114};
+
+KeyIds IdsOf(HWND keyDialog) {
+    return Control(keyDialog, kEncryptIds.edit) != nullptr ? kEncryptIds : kDecryptIds;
+}
+
+} // namespace
+
+HWND WaitForKeyDialog(DWORD pid, KeyKind kind, DWORD timeoutMs) {
+    return WaitForTopWindow(
+        pid, "#32770", kind == KeyKind::Encrypt ? "Encryption Key" : "Decryption Key", timeoutMs);
+}
+
+bool TypeKey(HWND keyDialog, const std::string& key) {
+    return SetControlText(keyDialog, IdsOf(keyDialog).edit, key);
+}
+
+std::string KeyFieldText(HWND keyDialog) {
+    return ControlText(keyDialog, IdsOf(keyDialog).edit);
+}
+bool PressKeyContinue(HWND keyDialog) {
+    return ClickControl(keyDialog, IdsOf(keyDialog).continueButton);
+}
+bool PressKeyClear(HWND keyDialog) {
+    return ClickControl(keyDialog, IdsOf(keyDialog).clearButton);
+}
+bool PressKeyCancel(HWND keyDialog) {
+    return ClickControl(keyDialog, IdsOf(keyDialog).cancelButton);
+}
+
+bool IsNotification(HWND window) {
+    return WindowClass(window) == "#32770" && WindowText(window).empty() &&
+           GetWindow(window, GW_OWNER) == nullptr && IsWindowVisible(window);
+}
+
+std::string Notification::JoinedText() const {
+    return Joined(texts);
+}
+
+long long Notification::ShownMs() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(disappeared - appeared).count();
+}
+
+std::optional<Notification> WaitForNotification(DWORD pid, DWORD timeoutMs) {
+    HWND window = WaitForTopWindowWhere(pid, IsNotification, timeoutMs);
+    if (window == nullptr)
+        return std::nullopt;
+    Notification notification;
+    notification.appeared = Clock::now();
+    notification.window = window;
+    notification.texts = StaticTexts(window);
+    return notification;
+}
+
+bool WaitForNotificationGone(Notification& notification, DWORD timeoutMs) {
+    if (!WaitForWindowGone(notification.window, timeoutMs))
+        return false;
+    notification.disappeared = Clock::now();
+    return true;
+}
+
+HWND WaitForAboutBox(DWORD pid, DWORD timeoutMs) {
+    return WaitForTopWindowWhere(
+        pid,
+        [](HWND window) {
+            return WindowClass(window) == "#32770" &&
+                   WindowText(window).rfind("About Veilquill", 0) == 0;
+        },
+        timeoutMs);
+}
+
+bool PostContextMenu(HWND window, HWND from, POINT screen) {
+    return PostMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(from ? from : window),
+                        MAKELPARAM(screen.x, screen.y)) != FALSE;
+}
+
+HWND WaitForPopupMenu(DWORD pid, DWORD timeoutMs) {
+    return WaitForTopWindow(pid, "#32768", nullptr, timeoutMs);
+}
+
+bool IsPopupMenuOpen(DWORD pid) {
+    return FindTopWindow(pid, "#32768", nullptr) != nullptr;
+}
+
+bool ChoosePopupMenuItem(HWND menuWindow, int index) {
+    for (int i = 0; i <= index; ++i) {
+        if (!PostMessageA(menuWindow, WM_KEYDOWN, VK_DOWN, 0))
+            return false;
+    }
+    return PostMessageA(menuWindow, WM_KEYDOWN, VK_RETURN, 0) != FALSE;
+}
+
+bool DismissPopupMenu(HWND menuWindow) {
+    return PostMessageA(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0) != FALSE;
+}
+
+} // namespace vqui

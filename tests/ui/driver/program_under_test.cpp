@@ -1,0 +1,131 @@
+// A private copy of Veilquill.exe, started and stopped by one test.
+#include "driver/ui_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace vqui {
+
+namespace {
+constexpr char kMainClass[] = "DLGCLASS";
+constexpr char kMainCaption[] = "Veilquill";
+constexpr int kStatusBarId = 220;
+constexpr int kDocumentViewId = 3001;
+constexpr int kResultsListId = 3005;
+} // namespace
+
+ProgramUnderTest::ProgramUnderTest() : root_("program") {
+    folder_ = JoinPath(root_.Path(), "Veilquill");
+    const std::string source = ProgramPath();
+    if (root_.Path().empty() || !MakeFolders(folder_))
+        ADD_FAILURE() << "cannot make a folder for the program";
+    else if (source.empty() || !CopyFileTo(source, ExePath()))
+        ADD_FAILURE() << "cannot copy the program (VQ_PROGRAM='" << source << "') to " << ExePath();
+}
+
+ProgramUnderTest::~ProgramUnderTest() {
+    Terminate();
+}
+
+bool ProgramUnderTest::PlaceBeside(const std::string& source, const std::string& name) {
+    return CopyFileTo(source, InFolder(name));
+}
+
+bool ProgramUnderTest::Start(const std::string& commandTail, DWORD timeoutMs) {
+    return StartWithCommandLine(QuotedCommandLine(ExePath(), commandTail), timeoutMs);
+}
+
+bool ProgramUnderTest::StartWithCommandLine(const std::string& commandLine, DWORD timeoutMs) {
+    if (process_.Started()) {
+        ADD_FAILURE() << "the program was started twice";
+        return false;
+    }
+    if (!process_.Start(ExePath(), commandLine, Root())) {
+        ADD_FAILURE() << "CreateProcessA failed for " << ExePath() << ", error " << GetLastError();
+        return false;
+    }
+    if (!WaitForMainWindow(timeoutMs)) {
+        ADD_FAILURE() << "no main window appeared"
+                      << (IsRunning() ? ""
+                                      : " (the program ended, code " +
+                                            std::to_string(ExitCode().value_or(0)) + ")");
+        return false;
+    }
+    return true;
+}
+
+// The main window counts as there once its thread has reached a message loop: the window is
+// visible while start-up still sets the first states, so a message sent to it is answered
+// only after that.
+bool ProgramUnderTest::WaitForMainWindow(DWORD timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const bool found = WaitUntil(
+        [&] {
+            mainWindow_ = FindTopWindow(Pid(), kMainClass, kMainCaption);
+            return mainWindow_ != nullptr || !IsRunning();
+        },
+        timeoutMs);
+    if (!found || mainWindow_ == nullptr)
+        return false;
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return RespondsWithin(mainWindow_, static_cast<DWORD>(std::max<long long>(left.count(), 1000)));
+}
+
+HWND ProgramUnderTest::StatusBar() const {
+    return MainControl(kStatusBarId);
+}
+HWND ProgramUnderTest::DocumentView() const {
+    return MainControl(kDocumentViewId);
+}
+HWND ProgramUnderTest::ResultsList() const {
+    return MainControl(kResultsListId);
+}
+
+std::string QuotedCommandLine(const std::string& exePath, const std::string& arguments) {
+    std::string commandLine = "\"" + exePath + "\"";
+    if (!arguments.empty())
+        commandLine += " " + arguments;
+    return commandLine;
+}
+
+bool ChildProcess::Start(const std::string& exePath, const std::string& commandLine,
+                         const std::string& currentFolder) {
+    Terminate();
+    std::string writable = commandLine; // CreateProcessA may write into the command line
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(exePath.c_str(), &writable[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info))
+        return false;
+    process_.Reset(info.hProcess);
+    OwnedHandle thread(info.hThread);
+    pid_ = info.dwProcessId;
+    return true;
+}
+
+bool ChildProcess::IsRunning() const {
+    return process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
+}
+
+bool ChildProcess::WaitForExit(DWORD timeoutMs) {
+    return process_.Valid() && WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+std::optional<DWORD> ChildProcess::ExitCode() const {
+    DWORD code = 0;
+    if (!process_.Valid() || IsRunning() || !GetExitCodeProcess(process_.Get(), &code))
+        return std::nullopt;
+    return code;
+}
+
+void ChildProcess::Terminate() {
+    if (IsRunning()) {
+        TerminateProcess(process_.Get(), 255);
+        WaitForSingleObject(process_.Get(), 5000);
+    }
+}
+
+} // namespace vqui

@@ -1,0 +1,181 @@
+// The button states of every event and the status bar's operations, on real windows made in
+// this process.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "resources/resource_ids.h"
+#include "ui/control_states.h"
+#include "ui/status_bar.h"
+#include "ui/status_texts.h"
+
+namespace {
+
+// A window with the main window's ten buttons, all enabled and shown to begin with.
+class ButtonWindow {
+  public:
+    ButtonWindow() {
+        window_ = CreateWindowExA(0, "STATIC", "buttons", WS_POPUP, 0, 0, 400, 400, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+        for (int id = IDC_BTN_SAVE_AS; id <= IDC_BTN_STOP_FIND; ++id)
+            CreateWindowExA(0, "BUTTON", "b", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0,
+                            (id - IDC_BTN_SAVE_AS) * 20, 60, 16, window_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    }
+    ~ButtonWindow() { DestroyWindow(window_); }
+    ButtonWindow(const ButtonWindow&) = delete;
+    ButtonWindow& operator=(const ButtonWindow&) = delete;
+
+    HWND Get() const { return window_; }
+
+    void SetAll(bool enabled) {
+        for (int id = IDC_BTN_SAVE_AS; id <= IDC_BTN_STOP_FIND; ++id)
+            EnableWindow(GetDlgItem(window_, id), enabled);
+    }
+
+    // One letter per button, in the order Save As, Clear, Open File, Encrypt, Decrypt, Find
+    // Encrypted ('1' enabled, '0' disabled), then which find button shows ('F' Find Encrypted,
+    // 'S' Stop Find, '?' both or neither), then Exit, About and Help.
+    std::string Picture() const {
+        std::string picture;
+        for (int id : {IDC_BTN_SAVE_AS, IDC_BTN_CLEAR, IDC_BTN_OPEN_FILE, IDC_BTN_ENCRYPT,
+                       IDC_BTN_DECRYPT, IDC_BTN_FIND_ENCRYPTED})
+            picture += IsWindowEnabled(GetDlgItem(window_, id)) ? '1' : '0';
+        const bool find = Shown(IDC_BTN_FIND_ENCRYPTED), stop = Shown(IDC_BTN_STOP_FIND);
+        picture += ' ';
+        picture += find && !stop ? 'F' : stop && !find ? 'S' : '?';
+        picture += ' ';
+        for (int id : {IDC_BTN_EXIT, IDC_BTN_ABOUT, IDC_BTN_HELP})
+            picture += IsWindowEnabled(GetDlgItem(window_, id)) ? '1' : '0';
+        return picture;
+    }
+
+    void ShowFind(bool find) {
+        ShowWindow(GetDlgItem(window_, IDC_BTN_FIND_ENCRYPTED), find ? SW_SHOW : SW_HIDE);
+        ShowWindow(GetDlgItem(window_, IDC_BTN_STOP_FIND), find ? SW_HIDE : SW_SHOW);
+    }
+
+  private:
+    bool Shown(int id) const {
+        return (GetWindowLongPtrA(GetDlgItem(window_, id), GWL_STYLE) & WS_VISIBLE) != 0;
+    }
+
+    HWND window_ = nullptr;
+};
+
+struct EventRow {
+    ButtonEvent event;
+    const char* name;
+    // Save As, Clear, Open File, Encrypt, Decrypt, Find Encrypted: '1' on, '0' off, '-' kept;
+    // then the find button shown: 'F', 'S' or '-' kept.
+    const char* changes;
+};
+
+// The button changes of each event, as the program's table of states lists them.
+constexpr EventRow kEvents[] = {
+    {ButtonEvent::Startup, "start-up", "00100-F"},
+    {ButtonEvent::LoadFileChosen, "load: file chosen", "--000--"},
+    {ButtonEvent::LoadEndedWithout, "load: cancelled, failed or empty", "-0100--"},
+    {ButtonEvent::LoadSucceededPlain, "load: plain file", "01-10--"},
+    {ButtonEvent::LoadSucceededEncrypted, "load: encrypted file", "01-01--"},
+    {ButtonEvent::EncryptCompleted, "encrypt completed", "1--0---"},
+    {ButtonEvent::DecryptVerified, "decrypt verified", "1---0--"},
+    {ButtonEvent::DecryptNotCompleted, "decrypt not completed", "0--0---"},
+    {ButtonEvent::EncryptedSave, "encrypted save", "0-101--"},
+    {ButtonEvent::DecryptedSave, "decrypted save", "0-110--"},
+    {ButtonEvent::Clear, "Clear", "001001F"},
+    {ButtonEvent::BrowseCancelled, "browse cancelled", "00100--"},
+    {ButtonEvent::ScanStarted, "scan started", "01-00-S"},
+    {ButtonEvent::ScanEnded, "scan finished or stopped", "------F"},
+};
+
+// What the window shows after the event, from all buttons `before` and the other find
+// button showing.
+std::string Expected(const char* changes, bool before, bool findShownBefore) {
+    std::string picture;
+    for (int i = 0; i < 6; ++i)
+        picture += changes[i] == '-' ? (before ? '1' : '0') : changes[i];
+    picture += ' ';
+    picture += changes[6] == '-' ? (findShownBefore ? 'F' : 'S') : changes[6];
+    picture += ' ';
+    picture += before ? "111" : "000"; // Exit, About and Help are never touched
+    return picture;
+}
+
+TEST(ButtonStates, EachEventChangesExactlyItsButtonsAndKeepsTheOthers) {
+    ButtonWindow buttons;
+    for (const EventRow& row : kEvents) {
+        for (bool before : {true, false}) {
+            for (bool findShown : {true, false}) {
+                buttons.SetAll(before);
+                buttons.ShowFind(findShown);
+                ApplyButtonEvent(buttons.Get(), row.event);
+                EXPECT_EQ(Expected(row.changes, before, findShown), buttons.Picture())
+                    << row.name << ", all buttons " << (before ? "on" : "off") << " and "
+                    << (findShown ? "Find Encrypted" : "Stop Find") << " shown before";
+            }
+        }
+    }
+}
+
+// A parent window with the status bar, wired into AppState as the program does at start-up,
+// and unwired again afterwards.
+class StatusBarTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        parent_ = CreateWindowExA(0, "STATIC", "parent", WS_OVERLAPPED | WS_CAPTION, 0, 0, 640, 430,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(nullptr, parent_);
+        bar_ = CreateStatusBar(parent_, GetModuleHandleA(nullptr));
+        ASSERT_NE(nullptr, bar_);
+        App().statusBar = bar_;
+        App().encryptedIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512)); // IDI_APPLICATION
+    }
+    void TearDown() override {
+        App().statusBar = nullptr;
+        App().encryptedIcon = nullptr;
+        DestroyWindow(parent_);
+    }
+
+    std::string Text(int pane) const {
+        char text[256] = {};
+        SendMessageA(bar_, SB_GETTEXTA, pane, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    bool HasIcon(int pane) const { return SendMessageA(bar_, SB_GETICON, pane, 0) != 0; }
+
+    HWND parent_ = nullptr;
+    HWND bar_ = nullptr;
+};
+
+TEST_F(StatusBarTest, PaneTextsAndTheIconComeAndGo) {
+    SetPaneText(kPaneName, "  File Name:  a.txt");
+    SetPaneText(kPaneSize, "  File Size:  1,234  bytes");
+    EXPECT_EQ("  File Name:  a.txt", Text(kPaneName));
+    EXPECT_EQ("  File Size:  1,234  bytes", Text(kPaneSize));
+    ShowEncryptedIcon(true);
+    EXPECT_TRUE(HasIcon(kPaneIcon));
+    EXPECT_FALSE(HasIcon(kPaneName));
+    ShowEncryptedIcon(false);
+    EXPECT_FALSE(HasIcon(kPaneIcon));
+}
+
+TEST_F(StatusBarTest, ClearAllPanesLeavesOneSpaceInEachTextPaneAndNoIcon) {
+    for (int pane : {kPaneName, kPaneState, kPaneSize})
+        SetPaneText(pane, "something");
+    ShowEncryptedIcon(true);
+    ClearAllPanes();
+    for (int pane : {kPaneName, kPaneState, kPaneSize})
+        EXPECT_EQ(" ", Text(pane)) << "pane " << pane;
+    EXPECT_FALSE(HasIcon(kPaneIcon));
+    ClearAllPanes(); // clearing what is clear changes nothing
+    EXPECT_EQ(" ", Text(kPaneName));
+    EXPECT_FALSE(HasIcon(kPaneIcon));
+}
+
+} // namespace
