@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "finder/scan_state.h"
+
 constexpr int kFileNameBufferSize = 260;
 constexpr int kNamedFilePathSize = 128;
 constexpr int kStatusTextSize = 256;
@@ -41,6 +43,9 @@ struct AppState {
     char namedFilePath[kNamedFilePathSize] = {};
     int openNamedFile = 0;
 
+    // The loaded file's own path: fileNameBuffer is the dialogs' path field and follows them.
+    char loadedFilePath[kFileNameBufferSize] = {};
+
     int documentMode = kModeLoaded;
     std::uint32_t fileSize = 0;
     char fileNameText[kStatusTextSize] = {};
@@ -56,8 +61,18 @@ struct AppState {
     char pendingChecksumText[9] = {};
     char recordPath[kRecordPathSize] = {};
 
+    // What the last preview read from disk, so that its save can tell whether the file is
+    // still the one previewed: size, fingerprint of the bytes as read, and the plain text's
+    // checksum (the encrypt preview's, or the value of the record that verified the key).
+    std::uint32_t previewFileSize = 0;
+    std::uint64_t previewFingerprint = 0;
+    std::uint32_t previewChecksum = 0;
+
     // The path of the first selected results row at the latest right-click.
     char selectedPathText[256] = {};
+
+    // Folder scans: the chosen folder and the scan the window shows.
+    ScanState scan;
 };
 
 // The one instance.
