@@ -11,6 +11,9 @@ program="$root/build/win64/Veilquill.exe"
 wine=/usr/lib/wine/wine64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine's own fonts only: closest to Windows, and clear of a text-shaping crash in Wine 8
+# with the host's DejaVu fonts.
+export FONTCONFIG_FILE="$root/tools/wine-fonts.conf"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     export WINEPREFIX=${WINEPREFIX:-$HOME/.veilquill-wine}

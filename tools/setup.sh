@@ -8,7 +8,7 @@ packages=(
   googletest
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   mingw-w64-tools binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine wine64
+  wine wine64 fonts-wine
   xvfb x11-apps x11-utils imagemagick
   fp-utils zip unzip python3 procps
 )

@@ -18,6 +18,9 @@ export VQ_WINE
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# Wine's own fonts only (MS Sans Serif, Tahoma, Courier...): they come closest to Windows,
+# and Wine 8's text shaping crashes inside gdi32 on some marks in the host's DejaVu fonts.
+export FONTCONFIG_FILE="$(cd "$(dirname "$0")" && pwd)/wine-fonts.conf"
 
 session=$(mktemp -d /tmp/veilquill-wine.XXXXXX)
 export WINEPREFIX="$session/prefix"

@@ -34,6 +34,33 @@ struct TemplateControl {
     int x, y, width, height;
 };
 
+// The dialog base units of the template's font, 8-point "MS Sans Serif", worked out as the
+// dialog manager does: the average width of the 52 letters and the font's height.
+struct BaseUnits {
+    int x = 0;
+    int y = 0;
+};
+BaseUnits TemplateFontBaseUnits() {
+    BaseUnits units;
+    HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+    HGDIOBJ previous = SelectObject(screen, font);
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE extent{};
+    TEXTMETRICA metrics{};
+    GetTextExtentPoint32A(screen, kLetters, 52, &extent);
+    GetTextMetricsA(screen, &metrics);
+    units.x = (extent.cx / 26 + 1) / 2;
+    units.y = metrics.tmHeight;
+    SelectObject(screen, previous);
+    DeleteObject(font);
+    ReleaseDC(nullptr, screen);
+    return units;
+}
+
 // The main window's template in creation order, geometry in dialog units.
 constexpr TemplateControl kMainControls[] = {
     {kSaveAs, "Button", "Save As", 5, 136, 65, 16},
@@ -164,10 +191,9 @@ TEST_F(ShellTest, ControlsFollowTheTemplate) {
     }
     ASSERT_EQ(std::size(kMainControls), controls.size());
 
-    // Dialog units to pixels, from the "Open File" button's size.
-    const RECT open = ControlRect(Main(), kOpenFile);
-    const double perX = (open.right - open.left) / 65.0;
-    const double perY = (open.bottom - open.top) / 16.0;
+    const BaseUnits units = TemplateFontBaseUnits();
+    const auto pixelsX = [&](int dialogUnits) { return MulDiv(dialogUnits, units.x, 4); };
+    const auto pixelsY = [&](int dialogUnits) { return MulDiv(dialogUnits, units.y, 8); };
     const RECT banner = RectInParent(controls[9]);
     for (std::size_t i = 0; i < controls.size(); ++i) {
         const TemplateControl& expected = kMainControls[i];
@@ -190,11 +216,11 @@ TEST_F(ShellTest, ControlsFollowTheTemplate) {
 
         // A bitmap static takes its bitmap's size; only its position is fixed.
         const RECT rect = RectInParent(control);
-        EXPECT_NEAR(expected.x * perX, rect.left, 1.5);
-        EXPECT_NEAR(expected.y * perY, rect.top, 1.5);
+        EXPECT_EQ(pixelsX(expected.x), rect.left);
+        EXPECT_EQ(pixelsY(expected.y), rect.top);
         if (expected.id != -1) {
-            EXPECT_NEAR(expected.width * perX, rect.right - rect.left, 1.5);
-            EXPECT_NEAR(expected.height * perY, rect.bottom - rect.top, 1.5);
+            EXPECT_EQ(pixelsX(expected.width), rect.right - rect.left);
+            EXPECT_EQ(pixelsY(expected.height), rect.bottom - rect.top);
         }
     }
     const LONG_PTR viewStyle = WindowStyle(Control(Main(), kDocumentView));
