@@ -57,8 +57,8 @@ void SetFirstControlState(HWND mainWindow) {
 // A file named on the command line is loaded before the first message is handled.
 void LoadFileFromCommandLine(HWND mainWindow) {
     AppState& app = App();
-    const std::uint32_t status = ExtractCommandArgument(GetCommandLineA(), 1, app.namedFilePath,
-                                                        sizeof app.namedFilePath);
+    const std::uint32_t status =
+        ExtractCommandArgument(GetCommandLineA(), 1, app.namedFilePath, sizeof app.namedFilePath);
     if (app.namedFilePath[0] == '\0') {
         app.openNamedFile = 0;
         // A path too long for NamedFilePath is refused, never cut to another file.

@@ -31,6 +31,7 @@
 #include "finder/scan_run.h"
 #include "finder/scan_worker.h"
 #include "ui/status_bar.h"
+#include "bench/win32/bench_clock.h"
 
 namespace {
 
@@ -41,17 +42,6 @@ struct Tally {
     std::uint64_t found = 0;
     std::uint64_t bytesRead = 0; // kNotCounted where the scanner does not tell
 };
-
-double Now() {
-    static const double perSecond = [] {
-        LARGE_INTEGER frequency{};
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart);
-    }();
-    LARGE_INTEGER counter{};
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / perSecond;
-}
 
 // ---------------------------------------------------------------------------------------------
 // The minimal scanner: enumerate, open, read two bytes, close. Nothing more.

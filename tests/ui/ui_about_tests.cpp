@@ -9,14 +9,12 @@
 #include <vector>
 
 #include "driver/ui_driver.h"
+#include "main_window_controls.h"
 #include "resources/resource_ids.h"
 
 using namespace vqui;
 
 namespace {
-
-constexpr int kAbout = 107;
-constexpr int kHelp = 108;
 
 // Points a class's "open" command at another program while the object lives, then puts the
 // previous command back (or removes the key it made).

@@ -7,22 +7,12 @@
 
 #include "driver/finder_support.h"
 #include "driver/ui_driver.h"
+#include "main_window_controls.h"
 
 using namespace vqui;
 
 namespace {
 
-constexpr int kSaveAs = 101;
-constexpr int kClear = 102;
-constexpr int kOpenFile = 104;
-constexpr int kEncrypt = 105;
-constexpr int kDecrypt = 106;
-constexpr int kFindEncrypted = 109;
-constexpr int kStopFind = 110;
-constexpr int kDocumentView = 3001;
-constexpr int kResultsList = 3005;
-
-const std::string kTrailer = "\xDE\xAD";
 const std::string kScanning = "     Scanning for encrypted files ...";
 const std::string kProgressPrefix = "     Scanned files:  ";
 const std::string kScannedPrefix = "    Number of files scanned:  ";

@@ -8,24 +8,11 @@
 #include <set>
 
 #include "driver/ui_driver.h"
+#include "main_window_controls.h"
 
 using namespace vqui;
 
 namespace {
-
-constexpr int kSaveAs = 101;
-constexpr int kClear = 102;
-constexpr int kExit = 103;
-constexpr int kOpenFile = 104;
-constexpr int kEncrypt = 105;
-constexpr int kDecrypt = 106;
-constexpr int kAbout = 107;
-constexpr int kHelp = 108;
-constexpr int kFindEncrypted = 109;
-constexpr int kStopFind = 110;
-constexpr int kDocumentView = 3001;
-constexpr int kResultsList = 3005;
-constexpr int kStatusBar = 220;
 
 struct TemplateControl {
     int id;

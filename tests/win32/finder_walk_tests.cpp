@@ -14,6 +14,7 @@
 #include "finder/folder_walk.h"
 #include "finder/scan_run.h"
 #include "finder/trailer_check.h"
+#include "scratch_folder.h"
 #include "util/win_handles.h"
 
 namespace {
@@ -23,40 +24,9 @@ const std::string kTrailer = "\xDE\xAD";
 // ---------------------------------------------------------------------------------------------
 // Trees on disk, made in the temporary folder and removed with everything in them.
 
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string path = folder + "\\" + name;
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 class TestTree {
   public:
-    TestTree() {
-        static LONG counter = 0;
-        char temp[MAX_PATH + 1] = {};
-        GetTempPathA(sizeof temp, temp);
-        const std::string base = std::string(temp) + "vqfind-" +
-                                 std::to_string(GetCurrentProcessId()) + "-" +
-                                 std::to_string(InterlockedIncrement(&counter));
-        CreateDirectoryA(base.c_str(), nullptr);
-        root_ = base + "\\";
-    }
-    ~TestTree() { RemoveTree(root_.substr(0, root_.size() - 1)); }
+    TestTree() : folder_("vqfind-"), root_(folder_.WithBackslash()) {}
     TestTree(const TestTree&) = delete;
     TestTree& operator=(const TestTree&) = delete;
 
@@ -97,6 +67,7 @@ class TestTree {
     }
 
   private:
+    vqtest::ScratchFolder folder_;
     std::string root_;
 };
 

@@ -1,0 +1,421 @@
+// Files of particular sizes and kinds, the command line at start-up, and every way a save
+// must refuse: another name, another file in the way, a store that cannot be written, a file
+// changed or held since its preview, a file too large to hold.
+#include "ui_document_support.h"
+
+#include <atomic>
+#include <thread>
+
+using namespace vqdocui;
+
+namespace {
+
+const std::string kKey = "seventeen chars!!";
+
+// ---------------------------------------------------------------------------------------------
+// Watching pane 0 on screen while the program is busy: the program answers no message then,
+// so a progress text can only be seen, not read. The watcher keeps every distinct picture of
+// the pane from its start to its stop.
+class PaneWatcher {
+  public:
+    explicit PaneWatcher(HWND statusBar, std::function<bool()> ignoreNow = nullptr)
+        : ignoreNow_(std::move(ignoreNow)) {
+        RECT client{};
+        GetClientRect(statusBar, &client);
+        area_ = RECT{client.left + 3, client.top + 3, 190, client.bottom - 3};
+        MapWindowPoints(statusBar, nullptr, reinterpret_cast<POINT*>(&area_), 2);
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~PaneWatcher() { Stop(); }
+    PaneWatcher(const PaneWatcher&) = delete;
+    PaneWatcher& operator=(const PaneWatcher&) = delete;
+
+    void Stop() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+    const std::vector<Image>& Pictures() const { return pictures_; }
+    Image Now() const { return CaptureScreen(&area_); }
+    int Captures() const { return captures_; }
+
+    // The leftmost column with text in a picture of the pane (text is black on the pane's
+    // light face), or -1 when it holds no text.
+    static int LeftmostText(const Image& picture) {
+        for (int x = 0; x < picture.width; ++x)
+            for (int y = 0; y < picture.height; ++y) {
+                const COLORREF pixel = picture.Pixel(x, y);
+                if (GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 200)
+                    return x;
+            }
+        return -1;
+    }
+
+    // Pictures whose text starts clearly right of the file name's: the progress texts begin
+    // with four spaces, "  File Name:  " with two. A picture caught while the pane is being
+    // drawn again shows the name's start or nothing, so it does not count.
+    int PicturesIndentedPast(int nameStart) const {
+        int count = 0;
+        for (const Image& picture : pictures_)
+            count += LeftmostText(picture) >= nameStart + 4 ? 1 : 0;
+        return count;
+    }
+
+  private:
+    void Run() {
+        while (!stop_) {
+            const bool ignored = ignoreNow_ && ignoreNow_();
+            Image picture = CaptureScreen(&area_);
+            ++captures_;
+            if (ignored || picture.Empty())
+                continue;
+            if (pictures_.empty() || pictures_.back().bgr != picture.bgr)
+                pictures_.push_back(std::move(picture));
+        }
+    }
+
+    std::function<bool()> ignoreNow_;
+    RECT area_{};
+    std::atomic<bool> stop_{false};
+    std::atomic<int> captures_{0};
+    std::vector<Image> pictures_;
+    std::thread thread_;
+};
+
+class DocumentFilesUi : public DocumentUi {
+  protected:
+    // Where the file name's text starts in pane 0 now.
+    int NameStart() {
+        const int start = PaneWatcher::LeftmostText(PaneWatcher(Bar()).Now());
+        EXPECT_GE(start, 0) << "no file name in pane 0";
+        return start;
+    }
+
+    // Opens the file while watching pane 0; true when a progress text was seen.
+    bool ProgressSeenWhileOpening(const std::string& path) {
+        EXPECT_TRUE(ClickControl(Main(), kOpenFile));
+        HWND dialog = WaitForFileDialog(Pid(), "Open");
+        EXPECT_NE(nullptr, dialog);
+        PaneWatcher watcher(Bar(), [dialog] { return IsWindowVisible(dialog) != FALSE; });
+        EXPECT_TRUE(ChooseFileInDialog(dialog, path));
+        const std::string name = "  File Name:  " + path.substr(path.rfind('\\') + 1);
+        EXPECT_TRUE(WaitForPaneText(Bar(), 0, name, 60000));
+        watcher.Stop();
+        return watcher.PicturesIndentedPast(NameStart()) > 0;
+    }
+
+    // Runs a preview with the key while watching pane 0; true when a progress text was seen.
+    // The notice that ends the preview is returned through `notice`.
+    bool ProgressSeenInPreview(KeyKind kind, const std::string& key, std::string& notice) {
+        const int nameStart = NameStart();
+        EXPECT_TRUE(ClickControl(Main(), kind == KeyKind::Encrypt ? kEncrypt : kDecrypt));
+        HWND dialog = WaitForKeyDialog(Pid(), kind);
+        EXPECT_NE(nullptr, dialog);
+        EXPECT_TRUE(TypeKey(dialog, key));
+        PaneWatcher watcher(Bar());
+        EXPECT_TRUE(PressKeyContinue(dialog));
+        std::optional<Notification> shown = WaitForNotification(Pid(), 60000);
+        watcher.Stop();
+        notice = shown ? NoticeText(shown->window) : "<none>";
+        if (shown)
+            WaitForNotificationGone(*shown);
+        return watcher.PicturesIndentedPast(nameStart) > 0;
+    }
+};
+
+// A text that the view lays out quickly (it is slow with long lines under Wine): the plain
+// text, its cipher text under `key` and that decrypted with `wrongKey` each have a line end
+// every 40 bytes.
+std::string ShortLinedText(std::size_t size, const std::string& key, const std::string& wrongKey) {
+    std::string text(size, 'a');
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::size_t column = i % 40;
+        if (column == 9)
+            text[i] = '\n';
+        else if (column == 19) // the cipher byte is a line end
+            text[i] = static_cast<char>(PlainByteAt(key, '\n', i));
+        else if (column == 29) // the wrongly decrypted byte is a line end
+            text[i] = static_cast<char>(PlainByteAt(key, CipherByteAt(wrongKey, '\n', i), i));
+        else
+            text[i] = static_cast<char>(column % 6 == 5 ? ' ' : 'a' + i % 26);
+    }
+    return text;
+}
+
+TEST_F(DocumentFilesUi, TheSizeTextGroupsDigitsFromAThousandOn) {
+    Start();
+    const struct {
+        std::size_t size;
+        const char* text;
+    } cases[] = {{1, "  File Size:  1  bytes"},
+                 {999, "  File Size:  999  bytes"},
+                 {1000, "  File Size:  1,000  bytes"},
+                 {12345, "  File Size:  12,345  bytes"}};
+    for (const auto& c : cases) {
+        const std::string path = Doc("size" + std::to_string(c.size) + ".txt");
+        ASSERT_TRUE(WriteFileBytes(path, std::string(c.size, 'x')));
+        Open(path);
+        EXPECT_EQ(c.text, Pane(3));
+        EXPECT_EQ(kNotEncryptedText, Pane(1)); // one byte is never taken for encrypted
+        ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
+    }
+}
+
+// "Reading file...", "Encrypting file..." and "Decrypting file..." are shown for files above
+// 150000 bytes and not for one of exactly 150000.
+TEST_F(DocumentFilesUi, ProgressTextsAreShownAbove150000BytesOnly) {
+    Start();
+    for (std::size_t size : {std::size_t{150000}, std::size_t{150001}}) {
+        SCOPED_TRACE("size " + std::to_string(size));
+        const bool expected = size > 150000;
+        const std::string path = Doc("big" + std::to_string(size) + ".txt");
+        const std::string text = ShortLinedText(size, kKey, "wrong");
+        ASSERT_TRUE(WriteFileBytes(path, text));
+
+        EXPECT_EQ(expected, ProgressSeenWhileOpening(path));
+        std::string notice;
+        EXPECT_EQ(expected, ProgressSeenInPreview(KeyKind::Encrypt, kKey, notice));
+        EXPECT_EQ(kSuccessEncrypted, notice);
+        Save(path);
+        ASSERT_EQ(LiteralEncrypt(kKey, text) + kTrailer, Bytes(path)) << "saved whole";
+        ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
+
+        // An encrypted file of the same size, trailer included.
+        const std::string encrypted = Doc("enc" + std::to_string(size) + ".txt");
+        const std::string cipher = LiteralEncrypt(kKey, ShortLinedText(size - 2, kKey, "wrong"));
+        ASSERT_TRUE(WriteFileBytes(encrypted, cipher + kTrailer));
+        Open(encrypted);
+        EXPECT_EQ(expected, ProgressSeenInPreview(KeyKind::Decrypt, "wrong", notice));
+        EXPECT_EQ(kFailure, notice);
+        // After the failed key check the panes tell the loaded file again.
+        EXPECT_EQ(kEncryptedText, Pane(1));
+        EXPECT_TRUE(PaneHasIcon(Bar(), 2));
+        EXPECT_EQ("  File Name:  enc" + std::to_string(size) + ".txt", Pane(0));
+        EXPECT_EQ(Shown(cipher).size(), ViewText().size());
+        ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
+    }
+}
+
+TEST_F(DocumentFilesUi, AReadOnlyFileLosesItsReadOnlyAttributeAndCanBeSaved) {
+    Start();
+    const std::string path = Doc("readonly.txt");
+    const std::string plain = "read-only text";
+    ASSERT_TRUE(WriteFileBytes(path, plain));
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    Open(path);
+    EXPECT_EQ(0u, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
+    Save(path);
+    EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(path));
+}
+
+TEST_F(DocumentFilesUi, AQuotedPathOnTheCommandLineIsLoadedAtStartUp) {
+    const std::string path = Doc("my letter.txt");
+    ASSERT_TRUE(WriteFileBytes(path, "hello from the command line"));
+    ASSERT_TRUE(program.Start("\"" + path + "\""));
+    EXPECT_EQ("  File Name:  my letter.txt", Pane(0));
+    EXPECT_EQ("hello from the command line", ViewText());
+    EXPECT_EQ(kNotEncryptedText, Pane(1));
+    EXPECT_TRUE(Enabled(kEncrypt));
+    EXPECT_FALSE(Enabled(kOpenFile));
+    // The loaded file is the one the commands work on.
+    EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, "k"));
+}
+
+TEST_F(DocumentFilesUi, AMissingFileOnTheCommandLineIsAnOpenErrorThenOpenFileShowsTheDialog) {
+    ASSERT_TRUE(program.Start("\"" + Doc("missing.txt") + "\""));
+    EXPECT_EQ(kOpenError, NextNotice());
+    EXPECT_TRUE(Enabled(kOpenFile));
+    EXPECT_FALSE(Enabled(kEncrypt));
+    EXPECT_FALSE(Enabled(kDecrypt));
+    EXPECT_FALSE(Enabled(kClear));
+    ASSERT_TRUE(ClickControl(Main(), kOpenFile));
+    HWND dialog = WaitForFileDialog(Pid(), "Open");
+    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(CancelDialog(dialog));
+    ASSERT_TRUE(WaitForWindowGone(dialog));
+}
+
+// A path too long for the program's buffer is refused, never cut to another file: here the
+// cut path would name an existing file.
+TEST_F(DocumentFilesUi, APathTooLongForTheCommandLineBufferIsRefused) {
+    const std::string folder = docs.Path();
+    std::string name = "f";
+    while (JoinPath(folder, name).size() < 127)
+        name += "f";
+    const std::string cut = JoinPath(folder, name);
+    const std::string whole = cut + "ghijklmnop.txt";
+    ASSERT_TRUE(WriteFileBytes(cut, "the wrong file"));
+    ASSERT_TRUE(WriteFileBytes(whole, "the right file"));
+    ASSERT_TRUE(program.Start("\"" + whole + "\""));
+    EXPECT_EQ(kOpenError, NextNotice());
+    EXPECT_EQ("", ViewText());
+    EXPECT_TRUE(Enabled(kOpenFile));
+    EXPECT_FALSE(Enabled(kEncrypt));
+}
+
+TEST_F(DocumentFilesUi, AFileOfTwoGibibytesIsRefusedWithAClearNotice) {
+    Start();
+    const std::string path = Doc("huge.bin");
+    {
+        OwnedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file.Valid());
+        LARGE_INTEGER end{};
+        end.QuadPart = 0x80000000LL;
+        ASSERT_TRUE(SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(file.Get()));
+    }
+    ChooseInOpenDialog(path);
+    HWND box = WaitForMessageBox(Pid(), "Veilquill", "too large");
+    ASSERT_NE(nullptr, box) << "no notice";
+    EXPECT_NE(std::string::npos, MessageBoxText(box).find("huge.bin"));
+    ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+    ASSERT_TRUE(WaitForWindowGone(box));
+    ASSERT_TRUE(RespondsWithin(Main()));
+    EXPECT_TRUE(Enabled(kOpenFile));
+    EXPECT_FALSE(Enabled(kEncrypt));
+    EXPECT_FALSE(Enabled(kDecrypt));
+    EXPECT_FALSE(Enabled(kClear));
+    EXPECT_EQ(" ", Pane(3));
+}
+
+// "Save As" under a new name: the new file gets the transformed loaded file, the loaded file
+// stays as it was, and the new file is the current one from then on. A decrypted copy keeps
+// the record that its encrypted original still needs.
+TEST_F(DocumentFilesUi, SaveAsAnotherNameLeavesTheLoadedFileAlone) {
+    Start();
+    const std::string plain = "the original, plain";
+    ASSERT_TRUE(WriteFileBytes(Doc("a.txt"), plain));
+    Open(Doc("a.txt"));
+    EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
+    Save(Doc("b.txt"));
+    EXPECT_EQ(plain, Bytes(Doc("a.txt")));
+    EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(Doc("b.txt")));
+    EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
+    EXPECT_EQ("  File Name:  b.txt", Pane(0));
+    EXPECT_TRUE(Enabled(kDecrypt));
+
+    EXPECT_EQ(kSuccessDecrypted, Transform(KeyKind::Decrypt, kKey));
+    Save(Doc("c.txt"));
+    EXPECT_EQ(plain, Bytes(Doc("c.txt")));
+    EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(Doc("b.txt")));
+    EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
+    EXPECT_EQ("  File Name:  c.txt", Pane(0));
+    EXPECT_EQ((std::vector<std::string>{"a.txt", "b.txt", "c.txt"}), FolderEntries(docs.Path()));
+
+    // The encrypted copy still opens and decrypts: its record is there.
+    ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
+    Open(Doc("b.txt"));
+    EXPECT_EQ(kSuccessDecrypted, Transform(KeyKind::Decrypt, kKey));
+    Save(Doc("b.txt"));
+    EXPECT_EQ(plain, Bytes(Doc("b.txt")));
+    EXPECT_TRUE(Records().empty());
+}
+
+TEST_F(DocumentFilesUi, SavingOverAnotherExistingFileAsksFirst) {
+    Start();
+    const std::string plain = "mine";
+    ASSERT_TRUE(WriteFileBytes(Doc("mine.txt"), plain));
+    ASSERT_TRUE(WriteFileBytes(Doc("other.txt"), "somebody else's file"));
+    Open(Doc("mine.txt"));
+    EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
+
+    ChooseInSaveDialog(Doc("other.txt"));
+    HWND box = WaitForMessageBox(Pid(), "Confirm Save As", "already exists");
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(Doc("other.txt") + " already exists.\nDo you want to replace it?",
+              MessageBoxText(box));
+    ASSERT_TRUE(AnswerMessageBox(box, IDNO));
+    ASSERT_TRUE(WaitForWindowGone(box));
+    ASSERT_TRUE(RespondsWithin(Main()));
+    EXPECT_EQ("somebody else's file", Bytes(Doc("other.txt")));
+    EXPECT_EQ(plain, Bytes(Doc("mine.txt")));
+    EXPECT_TRUE(Records().empty());
+    EXPECT_TRUE(Enabled(kSaveAs));
+
+    ChooseInSaveDialog(Doc("other.txt"));
+    box = WaitForMessageBox(Pid(), "Confirm Save As", "already exists");
+    ASSERT_NE(nullptr, box);
+    ASSERT_TRUE(AnswerMessageBox(box, IDYES));
+    ASSERT_TRUE(WaitUntil([&] { return !Enabled(kSaveAs); }));
+    EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(Doc("other.txt")));
+    EXPECT_EQ(plain, Bytes(Doc("mine.txt")));
+    EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
+
+    // The loaded file itself is saved over without a question.
+    ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
+    Open(Doc("mine.txt"));
+    EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
+    Save(Doc("mine.txt"));
+    EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(Doc("mine.txt")));
+}
+
+// A Data\ that cannot be written (a file of that name in its place): the save fails with the
+// failure notice and the file stays plain.
+TEST_F(DocumentFilesUi, AStoreThatCannotBeWrittenFailsTheEncryptedSave) {
+    ASSERT_TRUE(WriteFileBytes(program.DataFolder(), "a file in the store's place"));
+    Start();
+    const std::string plain = "stays plain";
+    ASSERT_TRUE(WriteFileBytes(Doc("a.txt"), plain));
+    Open(Doc("a.txt"));
+    EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
+    ChooseInSaveDialog(Doc("a.txt"));
+    EXPECT_EQ(kFailure, NextNotice());
+    EXPECT_EQ(plain, Bytes(Doc("a.txt")));
+    EXPECT_EQ("a file in the store's place", Bytes(program.DataFolder()));
+    EXPECT_TRUE(Enabled(kSaveAs));
+    EXPECT_FALSE(Enabled(kDecrypt));
+    EXPECT_EQ(std::vector<std::string>{"a.txt"}, FolderEntries(docs.Path()));
+}
+
+TEST_F(DocumentFilesUi, AFileChangedSinceItsPreviewIsNotSaved) {
+    Start();
+    const std::string path = Doc("a.txt");
+    ASSERT_TRUE(WriteFileBytes(path, "the previewed text"));
+    Open(path);
+    EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
+    ASSERT_TRUE(WriteFileBytes(path, "changed meanwhile"));
+    ChooseInSaveDialog(path);
+    EXPECT_EQ(kFailure, NextNotice());
+    EXPECT_EQ("changed meanwhile", Bytes(path));
+    EXPECT_TRUE(Records().empty());
+}
+
+TEST_F(DocumentFilesUi, AFileThatCannotBeReplacedIsLeftAsItWas) {
+    Start();
+    const std::string path = Doc("a.txt");
+    const std::string plain = "held by another program";
+    ASSERT_TRUE(WriteFileBytes(path, plain));
+    Open(path);
+    EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
+    {
+        // Another program has it open and does not share its deletion.
+        OwnedHandle held(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held.Valid());
+        ChooseInSaveDialog(path);
+        EXPECT_EQ(kFailure, NextNotice());
+    }
+    EXPECT_EQ(plain, Bytes(path));
+    EXPECT_TRUE(Records().empty());
+    EXPECT_EQ(std::vector<std::string>{"a.txt"}, FolderEntries(docs.Path()));
+    // Once it is free the save goes through.
+    Save(path);
+    EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(path));
+    EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
+}
+
+TEST_F(DocumentFilesUi, ADecryptPreviewOfAFileShrunkBelowTwoBytesFails) {
+    Start();
+    const std::string path = Doc("a.txt");
+    MakeEncrypted(path, "soon gone", kKey);
+    Open(path);
+    ASSERT_TRUE(WriteFileBytes(path, "x"));
+    EXPECT_EQ(kFailure, Transform(KeyKind::Decrypt, kKey));
+    EXPECT_FALSE(Enabled(kSaveAs));
+    EXPECT_EQ("x", Bytes(path));
+    EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
+}
+
+} // namespace

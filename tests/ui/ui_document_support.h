@@ -1,0 +1,204 @@
+// Shared steps of the document tests: the program with a folder of documents beside it, and
+// the user's moves (open, encrypt, decrypt, save) worked through the real dialogs.
+#ifndef VEILQUILL_UI_DOCUMENT_SUPPORT_H
+#define VEILQUILL_UI_DOCUMENT_SUPPORT_H
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver/ui_driver.h"
+#include "main_window_controls.h"
+
+namespace vqdocui {
+
+using namespace vqui;
+
+const std::string kEncryptedText = "      This file is encrypted.";
+const std::string kNotEncryptedText = "   This file is not encrypted.";
+const std::string kSuccessEncrypted = "File successfully encrypted.\nRemember to save.";
+const std::string kSuccessDecrypted = "File successfully decrypted.\nRemember to save.";
+const std::string kFailure = "Unable to encrypt/decrypt file.\nDo not save this file!";
+const std::string kOpenError = "Open error!  File in use or file not found.";
+
+// The cipher written out as its definition reads, one pass over the bytes per key byte, so
+// that the expected bytes never come from the program's code.
+inline std::string LiteralEncrypt(const std::string& key, std::string bytes) {
+    for (unsigned char k : key) {
+        unsigned char counter = k;
+        for (char& b : bytes) {
+            counter = static_cast<unsigned char>(counter + 1);
+            b = static_cast<char>((static_cast<unsigned char>(b) ^ counter) + 10);
+        }
+    }
+    return bytes;
+}
+
+// The byte `plain` at `position` after the forward passes of `key`.
+inline unsigned char CipherByteAt(const std::string& key, unsigned char plain,
+                                  std::size_t position) {
+    for (unsigned char k : key)
+        plain =
+            static_cast<unsigned char>((plain ^ static_cast<unsigned char>(k + position + 1)) + 10);
+    return plain;
+}
+
+// The same, backwards, for a decryption with `key`.
+inline unsigned char PlainByteAt(const std::string& key, unsigned char cipher,
+                                 std::size_t position) {
+    for (std::size_t r = key.size(); r-- > 0;)
+        cipher = static_cast<unsigned char>(
+            static_cast<unsigned char>(cipher - 10) ^
+            static_cast<unsigned char>(static_cast<unsigned char>(key[r]) + position + 1));
+    return cipher;
+}
+
+inline std::string HexOfSum(const std::string& bytes) {
+    std::uint32_t sum = 0;
+    for (unsigned char b : bytes)
+        sum += b;
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(sum));
+    return text;
+}
+
+// What the document view shows for some bytes: zero bytes as spaces.
+inline std::string Shown(std::string bytes) {
+    for (char& c : bytes)
+        c = c == '\0' ? ' ' : c;
+    return bytes;
+}
+
+// Text with zero bytes, line ends and high bytes in it.
+inline std::string SampleText(std::size_t size) {
+    std::string text(size, 'a');
+    for (std::size_t i = 0; i < size; ++i) {
+        if (i % 53 == 9)
+            text[i] = '\0';
+        else if (i % 71 == 70)
+            text[i] = '\n';
+        else if (i % 89 == 5)
+            text[i] = '\xE9';
+        else
+            text[i] = static_cast<char>('a' + i % 26);
+    }
+    return text;
+}
+
+// The texts of a notification, pictures left out, joined by "\n".
+inline std::string NoticeText(HWND notice) {
+    std::string joined;
+    for (HWND child : ChildWindows(notice, "Static")) {
+        const LONG_PTR type = WindowStyle(child) & SS_TYPEMASK;
+        if (type == SS_BITMAP || type == SS_ICON)
+            continue;
+        const std::string text = WindowText(child);
+        if (text.empty())
+            continue;
+        joined += (joined.empty() ? "" : "\n") + text;
+    }
+    return joined;
+}
+
+class DocumentUi : public ::testing::Test {
+  protected:
+    HWND Main() const { return program.MainWindow(); }
+    HWND Bar() const { return program.StatusBar(); }
+    DWORD Pid() const { return program.Pid(); }
+    std::string Doc(const std::string& name) const { return docs.File(name); }
+    std::string Pane(int pane) const { return PaneText(Bar(), pane); }
+    bool Enabled(int id) const { return IsControlEnabled(Main(), id); }
+    std::string ViewText() const { return ControlText(Main(), kDocumentView); }
+    std::string DataFile(const std::string& name) const {
+        return JoinPath(program.DataFolder(), name);
+    }
+    std::vector<std::string> Records() const { return FolderEntries(program.DataFolder()); }
+    std::string Bytes(const std::string& path) const {
+        return ReadFileBytes(path).value_or("<unreadable>");
+    }
+
+    void Start() { ASSERT_TRUE(program.Start()); }
+
+    // Clicks "Open File" and chooses the file in the Open dialog.
+    void ChooseInOpenDialog(const std::string& path) {
+        ASSERT_TRUE(ClickControl(Main(), kOpenFile));
+        HWND dialog = WaitForFileDialog(Pid(), "Open");
+        ASSERT_NE(nullptr, dialog);
+        ASSERT_TRUE(ChooseFileInDialog(dialog, path));
+        ASSERT_TRUE(WaitForWindowGone(dialog));
+    }
+
+    // Opens the file and waits until its name is shown.
+    void Open(const std::string& path) {
+        ChooseInOpenDialog(path);
+        const std::string name = "  File Name:  " + path.substr(path.rfind('\\') + 1);
+        ASSERT_TRUE(WaitForPaneText(Bar(), 0, name)) << "pane 0: '" << Pane(0) << "'";
+        ASSERT_TRUE(RespondsWithin(Main()));
+    }
+
+    // Presses "Encrypt" or "Decrypt", types the key and presses "Continue".
+    void EnterKey(KeyKind kind, const std::string& key) {
+        ASSERT_TRUE(ClickControl(Main(), kind == KeyKind::Encrypt ? kEncrypt : kDecrypt));
+        HWND dialog = WaitForKeyDialog(Pid(), kind);
+        ASSERT_NE(nullptr, dialog);
+        ASSERT_TRUE(TypeKey(dialog, key));
+        ASSERT_TRUE(PressKeyContinue(dialog));
+        ASSERT_TRUE(WaitForWindowGone(dialog));
+    }
+
+    // The notification that follows, waited out; its texts joined, or "<none>".
+    std::string NextNotice(DWORD timeoutMs = kWaitMs) {
+        std::optional<Notification> notice = WaitForNotification(Pid(), timeoutMs);
+        if (!notice)
+            return "<none>";
+        const std::string text = NoticeText(notice->window);
+        WaitForNotificationGone(*notice);
+        return text;
+    }
+
+    std::string Transform(KeyKind kind, const std::string& key) {
+        EnterKey(kind, key);
+        return NextNotice();
+    }
+
+    // Presses "Save As" and chooses the path in the Save As dialog.
+    void ChooseInSaveDialog(const std::string& path) {
+        ASSERT_TRUE(ClickControl(Main(), kSaveAs));
+        HWND dialog = WaitForFileDialog(Pid(), "Save As");
+        ASSERT_NE(nullptr, dialog);
+        ASSERT_TRUE(ChooseFileInDialog(dialog, path));
+        ASSERT_TRUE(WaitForWindowGone(dialog));
+    }
+
+    // A save that is to succeed: "Save As" is disabled once it is done.
+    void Save(const std::string& path) {
+        ChooseInSaveDialog(path);
+        ASSERT_TRUE(WaitUntil([&] { return !Enabled(kSaveAs); })) << "the save did not end";
+        ASSERT_TRUE(RespondsWithin(Main()));
+    }
+
+    // Writes `plain` (returned), opens it, encrypts it with `key`, saves it over itself and
+    // clears the window.
+    std::string MakeEncrypted(const std::string& path, const std::string& plain,
+                              const std::string& key) {
+        const std::string text = plain;
+        EXPECT_TRUE(WriteFileBytes(path, text));
+        Open(path);
+        EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, key));
+        Save(path);
+        EXPECT_EQ(LiteralEncrypt(key, text) + kTrailer, Bytes(path));
+        EXPECT_TRUE(ClickControlAndWait(Main(), kClear));
+        return text;
+    }
+
+    ProgramUnderTest program;
+    TempFolder docs{"vqdocs"};
+};
+
+} // namespace vqdocui
+
+#endif

@@ -1,0 +1,174 @@
+// Checksum records on disk: numbering, matching, and entries of the store folder that are
+// not records.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "document_test_support.h"
+#include "store/checksum_store.h"
+
+namespace {
+
+using vqdoc::Exists;
+using vqdoc::ReadBytes;
+using vqdoc::ScratchFolder;
+using vqdoc::WriteBytes;
+
+std::string WriteRecord(const ScratchFolder& store, const char* text) {
+    char path[MAX_PATH] = {};
+    if (!WriteChecksumRecord(store.WithBackslash().c_str(), text, path, sizeof path))
+        return std::string();
+    return path;
+}
+
+std::string Find(const ScratchFolder& store, std::uint32_t checksum) {
+    char path[MAX_PATH] = {};
+    if (!FindChecksumRecord(store.WithBackslash().c_str(), checksum, path, sizeof path))
+        return std::string();
+    return path;
+}
+
+TEST(ChecksumStore, RecordsAreNumberedFromZeroAndFreedNumbersAreReusedLowestFirst) {
+    ScratchFolder root;
+    const std::string folder = root.File("Data");
+    char path[MAX_PATH] = {};
+    // The folder is made on demand.
+    ASSERT_TRUE(WriteChecksumRecord((folder + "\\").c_str(), "000003E8", path, sizeof path));
+    EXPECT_EQ(folder + "\\0.dat", path);
+    EXPECT_EQ("000003E8", ReadBytes(folder + "\\0.dat").value_or("?"));
+
+    ASSERT_TRUE(WriteChecksumRecord((folder + "\\").c_str(), "0000FFFF", path, sizeof path));
+    EXPECT_EQ(folder + "\\1.dat", path);
+    ASSERT_TRUE(WriteChecksumRecord((folder + "\\").c_str(), "00000001", path, sizeof path));
+    EXPECT_EQ(folder + "\\2.dat", path);
+
+    ASSERT_TRUE(DeleteChecksumRecord((folder + "\\1.dat").c_str()));
+    ASSERT_TRUE(DeleteChecksumRecord((folder + "\\0.dat").c_str()));
+    ASSERT_TRUE(WriteChecksumRecord((folder + "\\").c_str(), "00000002", path, sizeof path));
+    EXPECT_EQ(folder + "\\0.dat", path);
+    ASSERT_TRUE(WriteChecksumRecord((folder + "\\").c_str(), "00000003", path, sizeof path));
+    EXPECT_EQ(folder + "\\1.dat", path);
+    EXPECT_EQ("00000003", ReadBytes(folder + "\\1.dat").value_or("?"));
+}
+
+TEST(ChecksumStore, ANumberTakenByAnotherEntryIsPassedOver) {
+    ScratchFolder store;
+    ASSERT_TRUE(CreateDirectoryA(store.File("0.dat").c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(store.File("1.dat"), "junk"));
+    EXPECT_EQ(store.File("2.dat"), WriteRecord(store, "12345678"));
+    EXPECT_EQ("junk", ReadBytes(store.File("1.dat")).value_or("?"));
+}
+
+TEST(ChecksumStore, AStoreThatCannotBeWrittenLeavesNoRecord) {
+    ScratchFolder root;
+    // A file named Data where the folder should be.
+    ASSERT_TRUE(WriteBytes(root.File("Data"), "not a folder"));
+    char path[MAX_PATH] = "unchanged";
+    EXPECT_FALSE(
+        WriteChecksumRecord((root.File("Data") + "\\").c_str(), "000003E8", path, sizeof path));
+    EXPECT_STREQ("", path);
+    EXPECT_EQ("not a folder", ReadBytes(root.File("Data")).value_or("?"));
+    EXPECT_EQ(std::vector<std::string>{"Data"}, vqdoc::Entries(root.Path()));
+}
+
+TEST(ChecksumStore, ARecordMatchesItsValueInEitherCase) {
+    ScratchFolder store;
+    ASSERT_TRUE(WriteBytes(store.File("0.dat"), "0000abcd"));
+    ASSERT_TRUE(WriteBytes(store.File("1.dat"), "DEADBEEF"));
+    EXPECT_EQ(store.File("0.dat"), Find(store, 0xABCDu));
+    EXPECT_EQ(store.File("1.dat"), Find(store, 0xDEADBEEFu));
+    EXPECT_EQ("", Find(store, 0xABCEu));
+    std::uint32_t value = 0;
+    ASSERT_TRUE(ReadChecksumRecord(store.File("0.dat").c_str(), value));
+    EXPECT_EQ(0xABCDu, value);
+}
+
+TEST(ChecksumStore, AMissingStoreFindsNothing) {
+    ScratchFolder root;
+    char path[MAX_PATH] = "unchanged";
+    EXPECT_FALSE(FindChecksumRecord((root.File("Data") + "\\").c_str(), 0, path, sizeof path));
+    EXPECT_STREQ("", path);
+}
+
+// The entries that are no records must come before the record in the enumeration, or the
+// test would prove nothing: the record is written again under new names until it does.
+std::string RecordAfterAll(const ScratchFolder& store, const std::vector<std::string>& junk,
+                           const std::string& text) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const std::string name = "r" + std::to_string(attempt) + ".dat";
+        if (!WriteBytes(store.File(name), text))
+            return std::string();
+        const std::vector<std::string> order = vqdoc::Entries(store.Path());
+        const auto record = std::find(order.begin(), order.end(), name);
+        bool last = true;
+        for (const std::string& entry : junk)
+            last = last && std::find(order.begin(), record, entry) != record;
+        if (last)
+            return store.File(name);
+        DeleteFileA(store.File(name).c_str());
+    }
+    return std::string();
+}
+
+TEST(ChecksumStore, EntriesThatAreNoRecordsDoNotEndTheLookup) {
+    ScratchFolder store;
+    ASSERT_TRUE(WriteBytes(store.File("empty.dat"), ""));
+    ASSERT_TRUE(CreateDirectoryA(store.File("folder").c_str(), nullptr));
+    // Longer than a record may be; its first digits would match.
+    ASSERT_TRUE(WriteBytes(store.File("long.dat"), "000003E8" + std::string(60, '0')));
+    ASSERT_TRUE(WriteBytes(store.File("locked.dat"), "00000001"));
+    HANDLE locked = CreateFileA(store.File("locked.dat").c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+
+    const std::string record =
+        RecordAfterAll(store, {"empty.dat", "folder", "long.dat", "locked.dat"}, "000003E8");
+    ASSERT_FALSE(record.empty()) << "no enumeration order put the record last";
+    EXPECT_EQ(record, Find(store, 0x3E8u));
+    // The unreadable entry is passed over, not taken for a match.
+    EXPECT_EQ("", Find(store, 1u));
+    CloseHandle(locked);
+    EXPECT_EQ(store.File("locked.dat"), Find(store, 1u));
+}
+
+TEST(ChecksumStore, ALookupLeavesNoHandleOpen) {
+    ScratchFolder store;
+    ASSERT_TRUE(WriteBytes(store.File("0.dat"), "00000010"));
+    ASSERT_TRUE(WriteBytes(store.File("1.dat"), "00000020"));
+    ASSERT_TRUE(WriteBytes(store.File("empty"), ""));
+    EXPECT_EQ(store.File("1.dat"), Find(store, 0x20u));
+    EXPECT_EQ("", Find(store, 0x30u));
+    // Open handles would keep the entries, or the folder, from being removed.
+    EXPECT_TRUE(DeleteChecksumRecord(store.File("0.dat").c_str()));
+    EXPECT_TRUE(DeleteChecksumRecord(store.File("1.dat").c_str()));
+    EXPECT_TRUE(DeleteFileA(store.File("empty").c_str()));
+    EXPECT_TRUE(RemoveDirectoryA(store.Path().c_str()));
+    EXPECT_FALSE(DeleteChecksumRecord(store.File("1.dat").c_str()));
+}
+
+TEST(ChecksumStore, TwoWritersNeverTakeTheSameNumber) {
+    ScratchFolder store;
+    std::vector<std::string> paths(2 * 25);
+    auto writer = [&](int first) {
+        for (int i = first; i < first + 25; ++i) {
+            char path[MAX_PATH] = {};
+            if (WriteChecksumRecord(store.WithBackslash().c_str(), "00000042", path, sizeof path))
+                paths[static_cast<std::size_t>(i)] = path;
+        }
+    };
+    std::thread first(writer, 0);
+    std::thread second(writer, 25);
+    first.join();
+    second.join();
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths.end(), std::adjacent_find(paths.begin(), paths.end()));
+    EXPECT_EQ(50u, vqdoc::Entries(store.Path()).size());
+    EXPECT_FALSE(paths.front().empty());
+}
+
+} // namespace
