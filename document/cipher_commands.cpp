@@ -38,25 +38,31 @@ void ReportPreviewFailure(FileStatus status, bool loadedEncrypted) {
         ShowNotification(Notice::Failure);
 }
 
-// Takes the size the preview read; the size text follows it.
-void TakeFileSize(std::uint32_t size) {
-    App().fileSize = size;
-    BuildFileSizeText(size);
+// Reads the loaded file for a preview, with the progress text for a large one. On success the
+// file size and the preview's snapshot are taken; on failure the user has been told.
+using PreviewReader = PreviewText (*)(const char*, const unsigned char*, std::size_t);
+PreviewText ReadForPreview(PreviewReader read, const char* progressText, bool loadedEncrypted) {
+    AppState& app = App();
+    if (NeedsProgressText(app.fileSize))
+        ShowTransformProgress(progressText);
+    NormaliseAttributes(app.loadedFilePath);
+    PreviewText preview =
+        read(app.loadedFilePath, KeyBytes(), static_cast<std::size_t>(app.cipherKeyLength));
+    if (preview.file.status != FileStatus::kOk) {
+        ReportPreviewFailure(preview.file.status, loadedEncrypted);
+        return preview;
+    }
+    app.fileSize = preview.file.size;
+    BuildFileSizeText(preview.file.size);
+    KeepSnapshot(preview.snapshot);
+    return preview;
 }
 
 void EncryptPreview() {
     AppState& app = App();
-    if (NeedsProgressText(app.fileSize))
-        ShowTransformProgress(kProgressEncrypting);
-    NormaliseAttributes(app.loadedFilePath);
-    PreviewText preview = ReadEncryptPreview(app.loadedFilePath, KeyBytes(),
-                                             static_cast<std::size_t>(app.cipherKeyLength));
-    if (preview.file.status != FileStatus::kOk) {
-        ReportPreviewFailure(preview.file.status, false);
+    const PreviewText preview = ReadForPreview(ReadEncryptPreview, kProgressEncrypting, false);
+    if (preview.file.status != FileStatus::kOk)
         return;
-    }
-    TakeFileSize(preview.file.size);
-    KeepSnapshot(preview.snapshot);
     HexText8(preview.snapshot.checksum, app.pendingChecksumText);
     ShowDocumentText(preview.file.block.text());
     app.keyVerified = 0;
@@ -78,17 +84,9 @@ bool LookUpRecord(std::uint32_t checksum) {
 
 void DecryptPreview() {
     AppState& app = App();
-    if (NeedsProgressText(app.fileSize))
-        ShowTransformProgress(kProgressDecrypting);
-    NormaliseAttributes(app.loadedFilePath);
-    PreviewText preview = ReadDecryptPreview(app.loadedFilePath, KeyBytes(),
-                                             static_cast<std::size_t>(app.cipherKeyLength));
-    if (preview.file.status != FileStatus::kOk) {
-        ReportPreviewFailure(preview.file.status, true);
+    const PreviewText preview = ReadForPreview(ReadDecryptPreview, kProgressDecrypting, true);
+    if (preview.file.status != FileStatus::kOk)
         return;
-    }
-    TakeFileSize(preview.file.size);
-    KeepSnapshot(preview.snapshot);
     const bool verified = LookUpRecord(preview.snapshot.checksum);
     app.documentMode = kModeDecryptPreview;
     ShowDocumentText(preview.file.block.text());
@@ -124,7 +122,6 @@ void EncryptCommand(HWND mainWindow) {
         return;
     }
     ApplyButtonEvent(mainWindow, ButtonEvent::EncryptCompleted);
-    ShowEncryptedState(true);
     ShowNotification(Notice::SuccessEncrypted);
 }
 

@@ -175,11 +175,9 @@ FileStatus WriteFileAtomically(const char* path, const unsigned char* data, std:
 }
 
 void NormaliseAttributes(const char* path) {
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
-        SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
-    attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0)
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) != 0)
         SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
 }
 

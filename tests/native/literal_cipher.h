@@ -4,6 +4,8 @@
 #define VEILQUILL_LITERAL_CIPHER_H
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
 
 inline void LiteralCipherForward(const unsigned char* key, std::size_t keyLength,
                                  unsigned char* data, std::size_t length) {
@@ -26,6 +28,27 @@ inline void LiteralCipherInverse(const unsigned char* key, std::size_t keyLength
                 static_cast<unsigned char>(static_cast<unsigned char>(data[i] - 10) ^ counter);
         }
     }
+}
+
+// The same on strings, for tests that check whole files.
+inline std::string LiteralEncrypt(const std::string& key, std::string bytes) {
+    LiteralCipherForward(reinterpret_cast<const unsigned char*>(key.data()), key.size(),
+                         reinterpret_cast<unsigned char*>(&bytes[0]), bytes.size());
+    return bytes;
+}
+
+inline std::string LiteralDecrypt(const std::string& key, std::string bytes) {
+    LiteralCipherInverse(reinterpret_cast<const unsigned char*>(key.data()), key.size(),
+                         reinterpret_cast<unsigned char*>(&bytes[0]), bytes.size());
+    return bytes;
+}
+
+// The checksum as its definition reads: the sum of the unsigned byte values, modulo 2^32.
+inline std::uint32_t LiteralChecksum(const std::string& bytes) {
+    std::uint32_t sum = 0;
+    for (unsigned char b : bytes)
+        sum += b;
+    return sum;
 }
 
 #endif

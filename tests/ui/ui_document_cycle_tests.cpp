@@ -125,8 +125,7 @@ TEST_F(DocumentUi, AFileWithoutARecordIsNeverDecrypted) {
 TEST_F(DocumentUi, AnEmptyKeyFailsAndCancelEndsQuietly) {
     Start();
     const std::string path = Doc("a.txt");
-    ASSERT_TRUE(WriteFileBytes(path, "some text"));
-    Open(path);
+    WriteAndOpen(path, "some text");
 
     EXPECT_EQ(kFailure, Transform(KeyKind::Encrypt, ""));
     EXPECT_TRUE(Enabled(kEncrypt));
@@ -171,8 +170,7 @@ TEST_F(DocumentUi, OnlyTheThreeButtonsLeaveTheKeyDialogs) {
     for (int i = 0; i < 70; ++i)
         longKey += static_cast<char>('!' + i);
     const std::string plain = "some text to encrypt";
-    ASSERT_TRUE(WriteFileBytes(path, plain));
-    Open(path);
+    WriteAndOpen(path, plain);
 
     for (KeyKind kind : {KeyKind::Encrypt, KeyKind::Decrypt}) {
         if (kind == KeyKind::Decrypt) {
@@ -207,8 +205,7 @@ TEST_F(DocumentUi, OnlyTheThreeButtonsLeaveTheKeyDialogs) {
 
     // A key of 70 characters put into the field: the first 63 are the key.
     ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
-    ASSERT_TRUE(WriteFileBytes(path, plain));
-    Open(path);
+    WriteAndOpen(path, plain);
     ASSERT_TRUE(ClickControl(Main(), kEncrypt));
     HWND dialog = WaitForKeyDialog(Pid(), KeyKind::Encrypt);
     ASSERT_NE(nullptr, dialog);
@@ -223,8 +220,7 @@ TEST_F(DocumentUi, OnlyTheThreeButtonsLeaveTheKeyDialogs) {
 TEST_F(DocumentUi, NoticesCloseThemselvesAfterTwoAndThreeSeconds) {
     Start();
     const std::string path = Doc("a.txt");
-    ASSERT_TRUE(WriteFileBytes(path, "timing"));
-    Open(path);
+    WriteAndOpen(path, "timing");
 
     EnterKey(KeyKind::Encrypt, "k");
     std::optional<Notification> success = WaitForNotification(Pid());

@@ -153,8 +153,7 @@ TEST_F(DocumentFilesUi, TheSizeTextGroupsDigitsFromAThousandOn) {
                  {12345, "  File Size:  12,345  bytes"}};
     for (const auto& c : cases) {
         const std::string path = Doc("size" + std::to_string(c.size) + ".txt");
-        ASSERT_TRUE(WriteFileBytes(path, std::string(c.size, 'x')));
-        Open(path);
+        WriteAndOpen(path, std::string(c.size, 'x'));
         EXPECT_EQ(c.text, Pane(3));
         EXPECT_EQ(kNotEncryptedText, Pane(1)); // one byte is never taken for encrypted
         ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
@@ -183,8 +182,7 @@ TEST_F(DocumentFilesUi, ProgressTextsAreShownAbove150000BytesOnly) {
         // An encrypted file of the same size, trailer included.
         const std::string encrypted = Doc("enc" + std::to_string(size) + ".txt");
         const std::string cipher = LiteralEncrypt(kKey, ShortLinedText(size - 2, kKey, "wrong"));
-        ASSERT_TRUE(WriteFileBytes(encrypted, cipher + kTrailer));
-        Open(encrypted);
+        WriteAndOpen(encrypted, cipher + kTrailer);
         EXPECT_EQ(expected, ProgressSeenInPreview(KeyKind::Decrypt, "wrong", notice));
         EXPECT_EQ(kFailure, notice);
         // After the failed key check the panes tell the loaded file again.
@@ -286,8 +284,7 @@ TEST_F(DocumentFilesUi, AFileOfTwoGibibytesIsRefusedWithAClearNotice) {
 TEST_F(DocumentFilesUi, SaveAsAnotherNameLeavesTheLoadedFileAlone) {
     Start();
     const std::string plain = "the original, plain";
-    ASSERT_TRUE(WriteFileBytes(Doc("a.txt"), plain));
-    Open(Doc("a.txt"));
+    WriteAndOpen(Doc("a.txt"), plain);
     EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
     Save(Doc("b.txt"));
     EXPECT_EQ(plain, Bytes(Doc("a.txt")));
@@ -357,8 +354,7 @@ TEST_F(DocumentFilesUi, AStoreThatCannotBeWrittenFailsTheEncryptedSave) {
     ASSERT_TRUE(WriteFileBytes(program.DataFolder(), "a file in the store's place"));
     Start();
     const std::string plain = "stays plain";
-    ASSERT_TRUE(WriteFileBytes(Doc("a.txt"), plain));
-    Open(Doc("a.txt"));
+    WriteAndOpen(Doc("a.txt"), plain);
     EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
     ChooseInSaveDialog(Doc("a.txt"));
     EXPECT_EQ(kFailure, NextNotice());
@@ -372,8 +368,7 @@ TEST_F(DocumentFilesUi, AStoreThatCannotBeWrittenFailsTheEncryptedSave) {
 TEST_F(DocumentFilesUi, AFileChangedSinceItsPreviewIsNotSaved) {
     Start();
     const std::string path = Doc("a.txt");
-    ASSERT_TRUE(WriteFileBytes(path, "the previewed text"));
-    Open(path);
+    WriteAndOpen(path, "the previewed text");
     EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
     ASSERT_TRUE(WriteFileBytes(path, "changed meanwhile"));
     ChooseInSaveDialog(path);
@@ -386,8 +381,7 @@ TEST_F(DocumentFilesUi, AFileThatCannotBeReplacedIsLeftAsItWas) {
     Start();
     const std::string path = Doc("a.txt");
     const std::string plain = "held by another program";
-    ASSERT_TRUE(WriteFileBytes(path, plain));
-    Open(path);
+    WriteAndOpen(path, plain);
     EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
     {
         // Another program has it open and does not share its deletion.

@@ -13,6 +13,7 @@
 
 #include "driver/ui_driver.h"
 #include "main_window_controls.h"
+#include "tests/native/literal_cipher.h"
 
 namespace vqdocui {
 
@@ -24,19 +25,6 @@ const std::string kSuccessEncrypted = "File successfully encrypted.\nRemember to
 const std::string kSuccessDecrypted = "File successfully decrypted.\nRemember to save.";
 const std::string kFailure = "Unable to encrypt/decrypt file.\nDo not save this file!";
 const std::string kOpenError = "Open error!  File in use or file not found.";
-
-// The cipher written out as its definition reads, one pass over the bytes per key byte, so
-// that the expected bytes never come from the program's code.
-inline std::string LiteralEncrypt(const std::string& key, std::string bytes) {
-    for (unsigned char k : key) {
-        unsigned char counter = k;
-        for (char& b : bytes) {
-            counter = static_cast<unsigned char>(counter + 1);
-            b = static_cast<char>((static_cast<unsigned char>(b) ^ counter) + 10);
-        }
-    }
-    return bytes;
-}
 
 // The byte `plain` at `position` after the forward passes of `key`.
 inline unsigned char CipherByteAt(const std::string& key, unsigned char plain,
@@ -57,12 +45,10 @@ inline unsigned char PlainByteAt(const std::string& key, unsigned char cipher,
     return cipher;
 }
 
+// The record text of some plain bytes: their checksum as 8 upper-case hex digits.
 inline std::string HexOfSum(const std::string& bytes) {
-    std::uint32_t sum = 0;
-    for (unsigned char b : bytes)
-        sum += b;
     char text[16];
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(sum));
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(LiteralChecksum(bytes)));
     return text;
 }
 
@@ -123,13 +109,19 @@ class DocumentUi : public ::testing::Test {
 
     void Start() { ASSERT_TRUE(program.Start()); }
 
-    // Clicks "Open File" and chooses the file in the Open dialog.
-    void ChooseInOpenDialog(const std::string& path) {
-        ASSERT_TRUE(ClickControl(Main(), kOpenFile));
-        HWND dialog = WaitForFileDialog(Pid(), "Open");
+    // Clicks the button and chooses the path in the file dialog it opens.
+    void ChooseInFileDialog(int button, const char* caption, const std::string& path) {
+        ASSERT_TRUE(ClickControl(Main(), button));
+        HWND dialog = WaitForFileDialog(Pid(), caption);
         ASSERT_NE(nullptr, dialog);
         ASSERT_TRUE(ChooseFileInDialog(dialog, path));
         ASSERT_TRUE(WaitForWindowGone(dialog));
+    }
+    void ChooseInOpenDialog(const std::string& path) {
+        ChooseInFileDialog(kOpenFile, "Open", path);
+    }
+    void ChooseInSaveDialog(const std::string& path) {
+        ChooseInFileDialog(kSaveAs, "Save As", path);
     }
 
     // Opens the file and waits until its name is shown.
@@ -138,6 +130,12 @@ class DocumentUi : public ::testing::Test {
         const std::string name = "  File Name:  " + path.substr(path.rfind('\\') + 1);
         ASSERT_TRUE(WaitForPaneText(Bar(), 0, name)) << "pane 0: '" << Pane(0) << "'";
         ASSERT_TRUE(RespondsWithin(Main()));
+    }
+
+    // Writes the bytes into the file and opens it.
+    void WriteAndOpen(const std::string& path, const std::string& bytes) {
+        ASSERT_TRUE(WriteFileBytes(path, bytes));
+        Open(path);
     }
 
     // Presses "Encrypt" or "Decrypt", types the key and presses "Continue".
@@ -165,15 +163,6 @@ class DocumentUi : public ::testing::Test {
         return NextNotice();
     }
 
-    // Presses "Save As" and chooses the path in the Save As dialog.
-    void ChooseInSaveDialog(const std::string& path) {
-        ASSERT_TRUE(ClickControl(Main(), kSaveAs));
-        HWND dialog = WaitForFileDialog(Pid(), "Save As");
-        ASSERT_NE(nullptr, dialog);
-        ASSERT_TRUE(ChooseFileInDialog(dialog, path));
-        ASSERT_TRUE(WaitForWindowGone(dialog));
-    }
-
     // A save that is to succeed: "Save As" is disabled once it is done.
     void Save(const std::string& path) {
         ChooseInSaveDialog(path);
@@ -185,14 +174,12 @@ class DocumentUi : public ::testing::Test {
     // clears the window.
     std::string MakeEncrypted(const std::string& path, const std::string& plain,
                               const std::string& key) {
-        const std::string text = plain;
-        EXPECT_TRUE(WriteFileBytes(path, text));
-        Open(path);
+        WriteAndOpen(path, plain);
         EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, key));
         Save(path);
-        EXPECT_EQ(LiteralEncrypt(key, text) + kTrailer, Bytes(path));
+        EXPECT_EQ(LiteralEncrypt(key, plain) + kTrailer, Bytes(path));
         EXPECT_TRUE(ClickControlAndWait(Main(), kClear));
-        return text;
+        return plain;
     }
 
     ProgramUnderTest program;

@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "document/content_fingerprint.h"
-#include "document/display_text.h"
 #include "document/document_file.h"
 #include "document_test_support.h"
 
@@ -145,29 +143,6 @@ TEST(DocumentFile, OneFileUnderTwoNamesIsTheSameFile) {
         IsSameFile(folder.File("Doc.txt").c_str(), (folder.Path() + "\\.\\Doc.txt").c_str()));
     EXPECT_FALSE(IsSameFile(folder.File("Doc.txt").c_str(), folder.File("other.txt").c_str()));
     EXPECT_FALSE(IsSameFile(folder.File("Doc.txt").c_str(), folder.File("new.txt").c_str()));
-}
-
-TEST(DocumentText, ZeroBytesAreShownAsSpacesAndNothingElseChanges) {
-    std::string bytes("a\0b\0\0\xFF", 6);
-    ConvertForDisplay(reinterpret_cast<unsigned char*>(&bytes[0]), bytes.size());
-    EXPECT_EQ(std::string("a b  \xFF", 6), bytes);
-}
-
-TEST(DocumentText, TheFingerprintTellsChangesTheChecksumMisses) {
-    std::string bytes = vqdoc::SampleText(1000);
-    auto print = [](const std::string& b) {
-        return ContentFingerprint(reinterpret_cast<const unsigned char*>(b.data()), b.size());
-    };
-    const auto original = print(bytes);
-    std::string swapped = bytes;
-    std::swap(swapped[10], swapped[500]); // the same byte sum
-    ASSERT_EQ(vqdoc::LiteralChecksum(bytes), vqdoc::LiteralChecksum(swapped));
-    EXPECT_NE(original, print(swapped));
-    std::string neighbours = bytes;
-    std::swap(neighbours[998], neighbours[999]);
-    EXPECT_NE(original, print(neighbours));
-    EXPECT_NE(original, print(bytes + std::string(1, '\0')));
-    EXPECT_EQ(original, print(bytes));
 }
 
 } // namespace

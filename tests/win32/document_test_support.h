@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "scratch_folder.h"
+#include "tests/native/literal_cipher.h"
 
 namespace vqdoc {
 
@@ -78,38 +79,9 @@ inline std::vector<std::string> SortedEntries(const std::string& folder) {
     return names;
 }
 
-// The cipher as its definition reads: pass r adds 1 to a counter that starts at key byte r,
-// XORs each byte with it and adds 10; decryption undoes the passes from the last key byte.
-inline std::string LiteralEncrypt(const std::string& key, std::string bytes) {
-    for (unsigned char k : key) {
-        unsigned char counter = k;
-        for (char& b : bytes) {
-            counter = static_cast<unsigned char>(counter + 1);
-            b = static_cast<char>(
-                static_cast<unsigned char>((static_cast<unsigned char>(b) ^ counter) + 10));
-        }
-    }
-    return bytes;
-}
-
-inline std::string LiteralDecrypt(const std::string& key, std::string bytes) {
-    for (std::size_t r = key.size(); r-- > 0;) {
-        unsigned char counter = static_cast<unsigned char>(key[r]);
-        for (char& b : bytes) {
-            counter = static_cast<unsigned char>(counter + 1);
-            b = static_cast<char>(static_cast<unsigned char>(static_cast<unsigned char>(b) - 10) ^
-                                  counter);
-        }
-    }
-    return bytes;
-}
-
-inline std::uint32_t LiteralChecksum(const std::string& bytes) {
-    std::uint32_t sum = 0;
-    for (unsigned char b : bytes)
-        sum += b;
-    return sum;
-}
+using ::LiteralChecksum;
+using ::LiteralDecrypt;
+using ::LiteralEncrypt;
 
 inline std::string UpperHex8(std::uint32_t value) {
     char text[16];

@@ -1,0 +1,41 @@
+// What the document view is handed, and the fingerprint that tells a save whether its file
+// is still the one its preview saw.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "document/content_fingerprint.h"
+#include "document/display_text.h"
+#include "tests/native/literal_cipher.h"
+
+namespace {
+
+std::uint64_t FingerprintOf(const std::string& bytes) {
+    return ContentFingerprint(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+TEST(DocumentText, ZeroBytesAreShownAsSpacesAndNothingElseChanges) {
+    std::string bytes("a\0b\0\0\xFF", 6);
+    ConvertForDisplay(reinterpret_cast<unsigned char*>(&bytes[0]), bytes.size());
+    EXPECT_EQ(std::string("a b  \xFF", 6), bytes);
+}
+
+TEST(DocumentText, TheFingerprintTellsChangesTheChecksumMisses) {
+    std::string bytes(1000, 'a');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i % 61 == 7 ? 0 : 'a' + i % 26);
+    const std::uint64_t original = FingerprintOf(bytes);
+    std::string swapped = bytes;
+    std::swap(swapped[10], swapped[500]); // the same byte sum
+    ASSERT_EQ(LiteralChecksum(bytes), LiteralChecksum(swapped));
+    EXPECT_NE(original, FingerprintOf(swapped));
+    std::string neighbours = bytes;
+    std::swap(neighbours[998], neighbours[999]);
+    EXPECT_NE(original, FingerprintOf(neighbours));
+    EXPECT_NE(original, FingerprintOf(bytes + std::string(1, '\0')));
+    EXPECT_EQ(original, FingerprintOf(bytes));
+}
+
+} // namespace
