@@ -56,9 +56,7 @@ struct AppState {
     int cipherKeyLength = 0;
     int keyDialogAborted = 0;
 
-    // Checksum store state between a preview and its save.
-    int keyVerified = 0;
-    char pendingChecksumText[9] = {};
+    // The record that verified a decryption key, deleted once the decrypted file is saved.
     char recordPath[kRecordPathSize] = {};
 
     // What the last preview read from disk, so that its save can tell whether the file is

@@ -10,7 +10,6 @@
 #include "ui/control_states.h"
 #include "ui/notification.h"
 #include "ui/status_texts.h"
-#include "util/number_text.h"
 
 namespace {
 
@@ -63,9 +62,7 @@ void EncryptPreview() {
     const PreviewText preview = ReadForPreview(ReadEncryptPreview, kProgressEncrypting, false);
     if (preview.file.status != FileStatus::kOk)
         return;
-    HexText8(preview.snapshot.checksum, app.pendingChecksumText);
     ShowDocumentText(preview.file.block.text());
-    app.keyVerified = 0;
     app.documentMode = kModeEncryptPreview;
     ShowEncryptedState(true);
     ShowFileNameAndSize();
@@ -75,11 +72,8 @@ void EncryptPreview() {
 bool LookUpRecord(std::uint32_t checksum) {
     AppState& app = App();
     char storeFolder[MAX_PATH] = {};
-    const bool found =
-        ChecksumStoreFolder(storeFolder, sizeof storeFolder) &&
-        FindChecksumRecord(storeFolder, checksum, app.recordPath, sizeof app.recordPath);
-    app.keyVerified = found ? 1 : 0;
-    return found;
+    return ChecksumStoreFolder(storeFolder, sizeof storeFolder) &&
+           FindChecksumRecord(storeFolder, checksum, app.recordPath, sizeof app.recordPath);
 }
 
 void DecryptPreview() {

@@ -92,7 +92,6 @@ void ShowLoadedDocument(HWND mainWindow, DisplayDocument& document) {
 
 void LoadChosenFile(HWND mainWindow) {
     AppState& app = App();
-    app.keyVerified = 0;
     ApplyButtonEvent(mainWindow, ButtonEvent::LoadFileChosen);
     // Kept whole, so that a later change of the current folder cannot change the file.
     if (!FullPathOf(app.fileNameBuffer, app.loadedFilePath, sizeof app.loadedFilePath)) {
