@@ -35,7 +35,7 @@ bool WalkEntries(ScanRun& run, std::string& folder) {
     const std::size_t folderLength = folder.size();
     folder += kSearchPattern;
     WIN32_FIND_DATAA entry;
-    FindHandle search(FindFirstFileExA(folder.c_str(), FindExInfoBasic, &entry,
+    UniqueFind search(FindFirstFileExA(folder.c_str(), FindExInfoBasic, &entry,
                                        FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     folder.resize(folderLength);
     if (!search.valid())

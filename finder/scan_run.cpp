@@ -1,7 +1,7 @@
 #include "finder/scan_run.h"
 
 bool ScanRun::BeginVisit() {
-    Guard guard(lock_);
+    SrwExclusiveLock guard = LockExclusive(lock_);
     if (StopRequested())
         return false;
     ++visits_;
@@ -9,7 +9,7 @@ bool ScanRun::BeginVisit() {
 }
 
 bool ScanRun::TakeUpEntry(const char* name) {
-    Guard guard(lock_);
+    SrwExclusiveLock guard = LockExclusive(lock_);
     if (StopRequested())
         return false;
     entryName_.assign(name);
@@ -17,7 +17,7 @@ bool ScanRun::TakeUpEntry(const char* name) {
 }
 
 bool ScanRun::AddFound(const std::string& path) {
-    Guard guard(lock_);
+    SrwExclusiveLock guard = LockExclusive(lock_);
     if (StopRequested())
         return false;
     newRows_.push_back(path);
@@ -26,19 +26,19 @@ bool ScanRun::AddFound(const std::string& path) {
 }
 
 void ScanRun::Finish() {
-    Guard guard(lock_);
+    SrwExclusiveLock guard = LockExclusive(lock_);
     if (!StopRequested())
         finished_ = true;
 }
 
 void ScanRun::RequestStop() {
-    Guard guard(lock_);
+    SrwExclusiveLock guard = LockExclusive(lock_);
     stopRequested_.store(true, std::memory_order_release);
 }
 
 ScanProgress ScanRun::TakeProgress() {
     ScanProgress progress;
-    Guard guard(lock_);
+    SrwExclusiveLock guard = LockExclusive(lock_);
     progress.visits = visits_;
     progress.found = found_;
     progress.entryName = entryName_;

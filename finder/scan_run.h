@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "util/win_handles.h"
+
 // A copy of the record's state at one moment; the rows are those found since the last take.
 struct ScanProgress {
     std::uint32_t visits = 0; // visits begun, the chosen folder's included
@@ -44,17 +46,6 @@ class ScanRun {
     ScanProgress TakeProgress();
 
   private:
-    class Guard {
-      public:
-        explicit Guard(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-        ~Guard() { ReleaseSRWLockExclusive(&lock_); }
-        Guard(const Guard&) = delete;
-        Guard& operator=(const Guard&) = delete;
-
-      private:
-        SRWLOCK& lock_;
-    };
-
     const std::string root_;
     std::atomic<bool> stopRequested_{false};
     SRWLOCK lock_ = SRWLOCK_INIT;

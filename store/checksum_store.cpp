@@ -116,7 +116,7 @@ bool FindChecksumRecord(const char* storeFolder, std::uint32_t checksum, char* r
         return false;
 
     WIN32_FIND_DATAA entry{};
-    FindHandle search(FindFirstFileA(pattern, &entry));
+    UniqueFind search(FindFirstFileA(pattern, &entry));
     if (!search.valid())
         return false;
     do {

@@ -17,7 +17,7 @@ constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
 struct VendorLinkState {
     WNDPROC previous = nullptr;
     HCURSOR hand = nullptr;
-    GdiObject<HFONT> underlined; // made once per box, deleted with the control
+    UniqueFont underlined; // made once per box, deleted with the control
 };
 
 VendorLinkState* StateOf(HWND link) {

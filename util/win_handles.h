@@ -1,114 +1,102 @@
-// Small owners for Windows handles and memory blocks, so that no early return leaks.
+// The Windows kinds of Unique: every handle, GDI or user object, shell allocation and lock the
+// programs hold is owned by one of these.
 #ifndef VEILQUILL_WIN_HANDLES_H
 #define VEILQUILL_WIN_HANDLES_H
 
 #include <windows.h>
+#include <ole2.h>
 
-#include <cstddef>
-#include <utility>
+#include "util/unique_resource.h"
 
-// A kernel handle closed with CloseHandle (files, threads, processes).
-class UniqueHandle {
-  public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE h) : handle_(h) {}
-    ~UniqueHandle() { reset(); }
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other)
-            reset(other.release());
-        return *this;
-    }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
+namespace handle_traits {
 
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE release() { return std::exchange(handle_, nullptr); }
-    void reset(HANDLE h = nullptr) {
-        if (valid())
-            CloseHandle(handle_);
-        handle_ = h;
-    }
-
-  private:
-    HANDLE handle_ = nullptr;
+// Kernel handles: CreateFile answers INVALID_HANDLE_VALUE on failure, CreateThread and
+// CreateProcess null, so both mean "nothing held".
+struct Kernel {
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return nullptr; }
+    static bool IsValid(Type h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { CloseHandle(h); }
 };
 
-// A directory enumeration closed with FindClose.
-class FindHandle {
-  public:
-    FindHandle() = default;
-    explicit FindHandle(HANDLE h) : handle_(h) {}
-    ~FindHandle() {
-        if (valid())
-            FindClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-
-  private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+// Folder enumerations from FindFirstFile, closed with FindClose.
+struct Find {
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Type h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { FindClose(h); }
 };
 
-// A fixed, zero-filled memory block (GlobalAlloc with GMEM_ZEROINIT), locked while owned.
+inline void DeleteGdiObject(HGDIOBJ object) noexcept {
+    DeleteObject(object);
+}
+inline void DestroyIconHandle(HICON icon) noexcept {
+    DestroyIcon(icon);
+}
+inline void DestroyMenuHandle(HMENU menu) noexcept {
+    DestroyMenu(menu);
+}
+inline void FreeTaskMemory(void* memory) noexcept {
+    CoTaskMemFree(memory);
+}
+inline void FreeGlobalMemory(HGLOBAL memory) noexcept {
+    GlobalFree(memory);
+}
+inline void ReleaseSrwLock(SRWLOCK* lock) noexcept {
+    ReleaseSRWLockExclusive(lock);
+}
+
+// OleInitialize succeeded on this thread; closing it uninitialises. The value is only a mark.
+struct OleInitialization {
+    using Type = bool;
+    static constexpr Type Invalid() noexcept { return false; }
+    static bool IsValid(Type held) noexcept { return held; }
+    static void Close(Type) noexcept { OleUninitialize(); }
+};
+
+} // namespace handle_traits
+
+using UniqueHandle = Unique<handle_traits::Kernel>;
+using UniqueFind = Unique<handle_traits::Find>;
+template <typename T> using UniqueGdi = Unique<NullIsInvalid<T, handle_traits::DeleteGdiObject>>;
+using UniqueFont = UniqueGdi<HFONT>;
+using UniqueBitmap = UniqueGdi<HBITMAP>;
+using UniqueIcon = Unique<NullIsInvalid<HICON, handle_traits::DestroyIconHandle>>;
+using UniqueMenu = Unique<NullIsInvalid<HMENU, handle_traits::DestroyMenuHandle>>;
+using UniqueTaskMemory = Unique<NullIsInvalid<void*, handle_traits::FreeTaskMemory>>;
+using UniqueGlobal = Unique<NullIsInvalid<HGLOBAL, handle_traits::FreeGlobalMemory>>;
+using OleInitialization = Unique<handle_traits::OleInitialization>;
+using SrwExclusiveLock = Unique<NullIsInvalid<SRWLOCK*, handle_traits::ReleaseSrwLock>>;
+
+// OLE on the calling thread for as long as the result lives; nothing to undo when it failed.
+inline OleInitialization InitializeOle() noexcept {
+    return OleInitialization(SUCCEEDED(OleInitialize(nullptr)));
+}
+
+// Holds `lock` exclusively until the result is destroyed.
+inline SrwExclusiveLock LockExclusive(SRWLOCK& lock) noexcept {
+    AcquireSRWLockExclusive(&lock);
+    return SrwExclusiveLock(&lock);
+}
+
+// A fixed, zero-filled block of memory (GlobalAlloc with GMEM_FIXED | GMEM_ZEROINIT, whose
+// handle is the block's address).
 class ZeroedBlock {
   public:
     ZeroedBlock() = default;
-    explicit ZeroedBlock(std::size_t size) {
-        memory_ = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size);
-        if (memory_ != nullptr)
-            data_ = static_cast<unsigned char*>(GlobalLock(memory_));
-        if (data_ != nullptr)
+    explicit ZeroedBlock(SIZE_T size) : memory_(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size)) {
+        if (memory_.valid())
             size_ = size;
     }
-    ~ZeroedBlock() { reset(); }
-    ZeroedBlock(const ZeroedBlock&) = delete;
-    ZeroedBlock& operator=(const ZeroedBlock&) = delete;
-    ZeroedBlock(ZeroedBlock&& other) noexcept
-        : memory_(std::exchange(other.memory_, nullptr)),
-          data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
 
-    unsigned char* data() const { return data_; }
-    char* text() const { return reinterpret_cast<char*>(data_); }
-    std::size_t size() const { return size_; }
-    bool valid() const { return data_ != nullptr; }
-    void reset() {
-        if (memory_ != nullptr) {
-            if (data_ != nullptr)
-                GlobalUnlock(memory_);
-            GlobalFree(memory_);
-        }
-        memory_ = nullptr;
-        data_ = nullptr;
-        size_ = 0;
-    }
+    unsigned char* data() const { return static_cast<unsigned char*>(memory_.get()); }
+    char* text() const { return static_cast<char*>(memory_.get()); }
+    SIZE_T size() const { return size_; }
+    bool valid() const { return memory_.valid(); }
 
   private:
-    HGLOBAL memory_ = nullptr;
-    unsigned char* data_ = nullptr;
-    std::size_t size_ = 0;
-};
-
-// A GDI object (font, brush, bitmap) deleted with DeleteObject.
-template <typename T> class GdiObject {
-  public:
-    GdiObject() = default;
-    explicit GdiObject(T object) : object_(object) {}
-    ~GdiObject() { reset(); }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    T get() const { return object_; }
-    void reset(T object = nullptr) {
-        if (object_ != nullptr)
-            DeleteObject(object_);
-        object_ = object;
-    }
-
-  private:
-    T object_ = nullptr;
+    UniqueGlobal memory_;
+    SIZE_T size_ = 0;
 };
 
 #endif
