@@ -2,7 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window_proc.h"
-#include "document/load_document.h"
+#include "document/document_commands.h"
 #include "finder/results_list.h"
 #include "resources/resource_ids.h"
 #include "ui/control_states.h"
@@ -11,6 +11,14 @@
 #include "util/command_argument.h"
 
 namespace {
+
+// The class names this menu, but no menu resource has the name: the window has no menu bar.
+constexpr char kAbsentMenuName[] = "Menu1";
+
+// The document view's font: the raster "Terminal" face in the OEM character set, 12 pixels
+// high, drawn as it comes.
+constexpr LONG kDocumentFontHeight = 12;
+constexpr char kDocumentFontFace[] = "Terminal";
 
 ATOM RegisterMainWindowClass(HINSTANCE instance) {
     WNDCLASSEXA windowClass{};
@@ -22,53 +30,51 @@ ATOM RegisterMainWindowClass(HINSTANCE instance) {
     windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM_ICON));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    windowClass.lpszMenuName = "Menu1"; // no such menu exists, so the window has no menu bar
+    windowClass.lpszMenuName = kAbsentMenuName;
     windowClass.lpszClassName = VQ_MAIN_CLASS;
     return RegisterClassExA(&windowClass);
 }
 
-// The "Terminal" font of the document view.
-HFONT CreateDocumentFont() {
+UniqueFont CreateDocumentFont() {
     LOGFONTA font{};
-    font.lfHeight = 12;
-    font.lfWeight = 200;
+    font.lfHeight = kDocumentFontHeight;
+    font.lfWeight = FW_EXTRALIGHT;
     font.lfCharSet = OEM_CHARSET;
     font.lfOutPrecision = OUT_STROKE_PRECIS;
     font.lfClipPrecision = CLIP_STROKE_PRECIS;
     font.lfQuality = DRAFT_QUALITY;
-    font.lfPitchAndFamily = 0;
-    lstrcpynA(font.lfFaceName, "Terminal", LF_FACESIZE);
-    return CreateFontIndirectA(&font);
+    font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    lstrcpynA(font.lfFaceName, kDocumentFontFace, LF_FACESIZE);
+    return UniqueFont(CreateFontIndirectA(&font));
 }
 
-void SetFirstControlState(HWND mainWindow) {
-    AppState& app = App();
-    ApplyButtonEvent(mainWindow, ButtonEvent::Startup);
-    ClearAllPanes();
-    app.documentView = GetDlgItem(mainWindow, IDC_DOCUMENT_VIEW);
-    app.resultsList = GetDlgItem(mainWindow, IDC_RESULTS_LIST);
-    SetUpResultsList();
-    ShowWindow(app.resultsList, SW_HIDE);
-    ShowWindow(GetDlgItem(mainWindow, IDC_BTN_STOP_FIND), SW_HIDE);
-    app.documentFont = CreateDocumentFont();
-    SendMessageA(app.documentView, WM_SETFONT, reinterpret_cast<WPARAM>(app.documentFont), TRUE);
+void SetFirstControlState(MainWindow& main) {
+    WindowParts& parts = main.parts;
+    ApplyButtonEvent(parts.window, ButtonEvent::Startup);
+    ClearAllPanes(parts.statusBar);
+    parts.documentView = GetDlgItem(parts.window, IDC_DOCUMENT_VIEW);
+    parts.resultsList = GetDlgItem(parts.window, IDC_RESULTS_LIST);
+    SetUpResultsList(parts.resultsList);
+    ShowWindow(parts.resultsList, SW_HIDE);
+    ShowWindow(GetDlgItem(parts.window, IDC_BTN_STOP_FIND), SW_HIDE);
+    main.documentFont = CreateDocumentFont();
+    SendMessageA(parts.documentView, WM_SETFONT, reinterpret_cast<WPARAM>(main.documentFont.get()),
+                 TRUE);
 }
 
 // A file named on the command line is loaded before the first message is handled.
-void LoadFileFromCommandLine(HWND mainWindow) {
-    AppState& app = App();
+void LoadFileFromCommandLine(MainWindow& main) {
+    char namedPath[kNamedPathCapacity] = {};
     const std::uint32_t status =
-        ExtractCommandArgument(GetCommandLineA(), 1, app.namedFilePath, sizeof app.namedFilePath);
-    if (app.namedFilePath[0] == '\0') {
-        app.openNamedFile = 0;
-        // A path too long for NamedFilePath is refused, never cut to another file.
+        ExtractCommandArgument(GetCommandLineA(), 1, namedPath, sizeof namedPath);
+    if (namedPath[0] == '\0') {
+        // A path too long to be handed to the load is refused, never cut to another file.
         if (status == kArgumentTooLong)
-            ShowNotification(Notice::OpenError);
+            ShowNotification(main.parts.instance, Notice::OpenError);
         return;
     }
-    app.openNamedFile = 1;
-    SetDlgItemTextA(mainWindow, IDC_DOCUMENT_VIEW, "");
-    LoadDocument(mainWindow);
+    SetDlgItemTextA(main.parts.window, IDC_DOCUMENT_VIEW, "");
+    LoadDocument(main.parts, main.document, namedPath);
 }
 
 int RunMessageLoop(HWND mainWindow) {
@@ -86,15 +92,18 @@ int RunMessageLoop(HWND mainWindow) {
 
 int RunMainWindow(HINSTANCE instance) {
     RegisterMainWindowClass(instance);
-    HWND mainWindow = CreateDialogParamA(instance, VQ_TEMPLATE_MAIN, nullptr, nullptr, 0);
-    if (mainWindow == nullptr)
-        return 1;
-    ShowWindow(mainWindow, SW_SHOWNORMAL);
-    UpdateWindow(mainWindow);
-    SetFirstControlState(mainWindow);
-    LoadFileFromCommandLine(mainWindow);
-    const int exitCode = RunMessageLoop(mainWindow);
-    if (App().documentFont != nullptr)
-        DeleteObject(App().documentFont);
+    MainWindow main;
+    main.parts.instance = instance;
+    App().mainWindow = &main;
+    int exitCode = 1;
+    HWND window = CreateDialogParamA(instance, VQ_TEMPLATE_MAIN, nullptr, nullptr, 0);
+    if (window != nullptr) {
+        ShowWindow(window, SW_SHOWNORMAL);
+        UpdateWindow(window);
+        SetFirstControlState(main);
+        LoadFileFromCommandLine(main);
+        exitCode = RunMessageLoop(window);
+    }
+    App().mainWindow = nullptr;
     return exitCode;
 }

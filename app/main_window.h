@@ -5,7 +5,8 @@
 #include <windows.h>
 
 // Registers the class, creates the window, sets its first state, loads a file named on the
-// command line and runs the message loop. Returns the exit code.
+// command line and runs the message loop. Returns the exit code once the window has gone and
+// everything it owned is freed.
 int RunMainWindow(HINSTANCE instance);
 
 #endif

@@ -1,94 +1,88 @@
 #include "app/main_window_proc.h"
 
-#include <commdlg.h>
+#include <new>
 
 #include "app/app_state.h"
 #include "app/view_commands.h"
-#include "document/cipher_commands.h"
-#include "finder/find_commands.h"
+#include "document/document_commands.h"
+#include "finder/finder_commands.h"
 #include "finder/results_list.h"
 #include "resources/resource_ids.h"
-#include "ui/about_dialog.h"
 #include "ui/status_bar.h"
+#include "ui/ui_commands.h"
 
 namespace {
 
-constexpr char kOpenFilter[] = "All Files\0*.*\0Text Files\0*.txt\0";
+// The encrypted icon's size in pane 2 of the status bar.
+constexpr int kPaneIconSize = 16;
 
-void FillSharedOpenFileName(HWND window) {
-    AppState& app = App();
-    OPENFILENAMEA& record = app.sharedOpenFileName;
-    record = OPENFILENAMEA{};
-    record.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    record.hwndOwner = window;
-    record.hInstance = app.instance;
-    record.lpstrFilter = kOpenFilter;
-    record.lpstrFile = app.fileNameBuffer;
-    record.nMaxFile = sizeof app.fileNameBuffer;
+void OnCreate(MainWindow& main, HWND window) {
+    WindowParts& parts = main.parts;
+    parts.window = window;
+    main.finder.resultsMenu = CreateResultsMenu();
+    parts.statusBar = CreateStatusBar(window, parts.instance);
+    parts.encryptedIcon.reset(
+        static_cast<HICON>(LoadImageA(parts.instance, MAKEINTRESOURCEA(IDI_ENCRYPTED_ICON),
+                                      IMAGE_ICON, kPaneIconSize, kPaneIconSize, LR_DEFAULTCOLOR)));
 }
 
-void OnCreate(HWND window) {
-    AppState& app = App();
-    app.mainWindow = window;
-    FillSharedOpenFileName(window);
-    app.resultsMenu = CreateResultsMenu();
-    app.statusBar = CreateStatusBar(window, app.instance);
-    app.encryptedIcon = static_cast<HICON>(LoadImageA(
-        app.instance, MAKEINTRESOURCEA(IDI_ENCRYPTED_ICON), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-}
-
-void OnDestroy() {
-    WipeCipherKey();
+void OnDestroy(MainWindow& main) {
+    main.document.key.Clear();
     PostQuitMessage(0);
 }
 
-void OnButtonClicked(HWND window, int id) {
+void OnButtonClicked(MainWindow& main, int id) {
+    const WindowParts& parts = main.parts;
     switch (id) {
     case IDC_BTN_SAVE_AS:
-        SaveAsCommand(window);
+        SaveAsCommand(parts, main.document);
         break;
     case IDC_BTN_CLEAR:
-        ClearCommand(window);
+        ClearCommand(main);
         break;
     case IDC_BTN_EXIT:
-        ExitCommand(window);
+        ExitCommand(parts.window);
         break;
     case IDC_BTN_OPEN_FILE:
-        OpenFileCommand(window);
+        OpenFileCommand(main);
         break;
     case IDC_BTN_ENCRYPT:
-        EncryptCommand(window);
+        EncryptCommand(parts, main.document);
         break;
     case IDC_BTN_DECRYPT:
-        DecryptCommand(window);
+        DecryptCommand(parts, main.document);
         break;
     case IDC_BTN_ABOUT:
-        AboutCommand(window);
+        AboutCommand(parts.window, parts.instance);
         break;
     case IDC_BTN_HELP:
-        HelpCommand(window);
+        HelpCommand(parts.window);
         break;
     case IDC_BTN_FIND_ENCRYPTED:
-        FindEncryptedCommand(window);
+        FindEncryptedCommand(main.finder);
         break;
     case IDC_BTN_STOP_FIND:
-        StopFindCommand(window);
+        StopFindCommand(main.finder);
         break;
     default:
         break;
     }
 }
 
-void OnMenuCommand(HWND window, int id) {
+void OnMenuCommand(MainWindow& main, int id) {
     if (id == IDM_RESULTS_OPEN)
-        OpenSelectedCommand(window);
+        OpenSelectedCommand(main);
 }
 
-void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
-    if (lParam == 0)
-        OnMenuCommand(window, LOWORD(wParam));
-    else if (HIWORD(wParam) == BN_CLICKED)
-        OnButtonClicked(window, LOWORD(wParam));
+void OnCommand(MainWindow& main, WPARAM wParam, LPARAM lParam) {
+    try {
+        if (lParam == 0)
+            OnMenuCommand(main, LOWORD(wParam));
+        else if (HIWORD(wParam) == BN_CLICKED)
+            OnButtonClicked(main, LOWORD(wParam));
+    } catch (const std::bad_alloc&) {
+        // No memory for a path or a scan's record: the command ends where it stood.
+    }
 }
 
 // A static control answers its own colour request. A bitmap that has to be fitted into a
@@ -103,20 +97,27 @@ LRESULT ReflectStaticColour(WPARAM wParam, LPARAM lParam) {
 } // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MainWindow* main = App().mainWindow;
+    if (main == nullptr)
+        return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
     case WM_CREATE:
-        OnCreate(window);
+        OnCreate(*main, window);
         return 0;
     case WM_DESTROY:
-        OnDestroy();
+        OnDestroy(*main);
         return 0;
     case WM_CTLCOLORSTATIC:
         return ReflectStaticColour(wParam, lParam);
     case WM_CONTEXTMENU:
-        ResultsContextMenu(window);
+        try {
+            ResultsContextMenu(main->finder);
+        } catch (const std::bad_alloc&) {
+            // No memory for the row's path: no menu.
+        }
         return 0;
     case WM_COMMAND:
-        OnCommand(window, wParam, lParam);
+        OnCommand(*main, wParam, lParam);
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);

@@ -2,49 +2,42 @@
 
 #include <commctrl.h>
 
-#include "app/app_state.h"
-#include "document/load_document.h"
-#include "document/save_commands.h"
+#include "document/document_commands.h"
 #include "resources/resource_ids.h"
 #include "ui/control_states.h"
 #include "ui/status_bar.h"
 
-void WipeCipherKey() {
-    AppState& app = App();
-    SecureZeroMemory(app.cipherKey, sizeof app.cipherKey);
-    app.cipherKeyLength = 0;
+namespace {
+
+// The document view takes the results list's place, empty, with empty panes, for a load.
+void ShowEmptyDocumentView(const WindowParts& parts) {
+    ShowWindow(parts.resultsList, SW_HIDE);
+    ShowWindow(parts.documentView, SW_SHOWNORMAL);
+    UpdateWindow(parts.documentView);
+    SetDlgItemTextA(parts.window, IDC_DOCUMENT_VIEW, "");
+    ClearAllPanes(parts.statusBar);
 }
 
-void OpenFileCommand(HWND mainWindow) {
-    AppState& app = App();
-    ShowWindow(app.resultsList, SW_HIDE);
-    ShowWindow(app.documentView, SW_SHOWNORMAL);
-    UpdateWindow(app.documentView);
-    SetDlgItemTextA(mainWindow, IDC_DOCUMENT_VIEW, "");
-    ClearAllPanes();
-    LoadDocument(mainWindow);
+} // namespace
+
+void OpenFileCommand(MainWindow& main) {
+    ShowEmptyDocumentView(main.parts);
+    LoadDocument(main.parts, main.document, nullptr);
 }
 
-void ClearCommand(HWND mainWindow) {
-    AppState& app = App();
-    SetDlgItemTextA(mainWindow, IDC_DOCUMENT_VIEW, "");
-    SendMessageA(app.resultsList, LVM_DELETEALLITEMS, 0, 0);
-    ApplyButtonEvent(mainWindow, ButtonEvent::Clear);
-    ClearAllPanes();
-    WipeCipherKey();
+void OpenSelectedCommand(MainWindow& main) {
+    ShowEmptyDocumentView(main.parts);
+    LoadDocument(main.parts, main.document, main.finder.selectedPath.c_str());
 }
 
-void ExitCommand(HWND mainWindow) { DestroyWindow(mainWindow); }
+void ClearCommand(MainWindow& main) {
+    SetDlgItemTextA(main.parts.window, IDC_DOCUMENT_VIEW, "");
+    SendMessageA(main.parts.resultsList, LVM_DELETEALLITEMS, 0, 0);
+    ApplyButtonEvent(main.parts.window, ButtonEvent::Clear);
+    ClearAllPanes(main.parts.statusBar);
+    main.document.key.Clear();
+}
 
-void SaveAsCommand(HWND mainWindow) {
-    switch (App().documentMode) {
-    case kModeEncryptPreview:
-        SaveEncrypted(mainWindow);
-        break;
-    case kModeDecryptPreview:
-        SaveDecrypted(mainWindow);
-        break;
-    default:
-        break;
-    }
+void ExitCommand(HWND mainWindow) {
+    DestroyWindow(mainWindow);
 }

@@ -1,15 +1,16 @@
-// Commands of the main window that belong to no other part: "Open File", "Clear", "Exit".
+// The main window's own commands, and the ones that route between its parts: "Open File",
+// the results list's "Open", "Clear" and "Exit".
 #ifndef VEILQUILL_VIEW_COMMANDS_H
 #define VEILQUILL_VIEW_COMMANDS_H
 
 #include <windows.h>
 
-void OpenFileCommand(HWND mainWindow);
-void ClearCommand(HWND mainWindow);
-void ExitCommand(HWND mainWindow);
-void SaveAsCommand(HWND mainWindow);
+#include "app/app_state.h"
 
-// Forgets the typed key: it must not linger in memory once it is no longer needed.
-void WipeCipherKey();
+void OpenFileCommand(MainWindow& main);
+// Loads the file of the row the results list's menu was opened on.
+void OpenSelectedCommand(MainWindow& main);
+void ClearCommand(MainWindow& main);
+void ExitCommand(HWND mainWindow);
 
 #endif

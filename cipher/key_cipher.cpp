@@ -124,6 +124,13 @@ KeyCipherTable::KeyCipherTable(const unsigned char* key, std::size_t keyLength,
     }
 }
 
+KeyCipherTable::~KeyCipherTable() {
+    // Writes through a volatile pointer are never left out as dead stores.
+    volatile unsigned char* table = substitution_;
+    for (std::size_t i = 0; i < sizeof substitution_; ++i)
+        table[i] = 0;
+}
+
 void KeyCipherTable::Apply(unsigned char* data, std::size_t length,
                            std::size_t firstPosition) const {
     if (data == nullptr)

@@ -32,6 +32,10 @@ enum class CipherDirection { kForward, kInverse };
 class KeyCipherTable {
   public:
     KeyCipherTable(const unsigned char* key, std::size_t keyLength, CipherDirection direction);
+    // The table is as good as the key: it is wiped before its memory is given back.
+    ~KeyCipherTable();
+    KeyCipherTable(const KeyCipherTable&) = delete;
+    KeyCipherTable& operator=(const KeyCipherTable&) = delete;
 
     // Transforms `length` bytes in place; data[0] is the byte at `firstPosition` of the
     // whole buffer, so a large buffer can be done in pieces.

@@ -1,7 +1,7 @@
-#include "document/cipher_commands.h"
+// "Encrypt" and "Decrypt": ask for a key and show the transformed file as a preview.
+#include <cstddef>
 
-#include "app/app_state.h"
-#include "app/view_commands.h"
+#include "document/document_commands.h"
 #include "document/document_status.h"
 #include "document/key_dialog.h"
 #include "document/preview_reads.h"
@@ -13,119 +13,110 @@
 
 namespace {
 
-const unsigned char* KeyBytes() {
-    return reinterpret_cast<const unsigned char*>(App().cipherKey);
-}
-
-void KeepSnapshot(const PreviewSnapshot& snapshot) {
-    AppState& app = App();
-    app.previewFileSize = snapshot.size;
-    app.previewFingerprint = snapshot.fingerprint;
-    app.previewChecksum = snapshot.checksum;
-}
-
 // A preview that could not read the file: the status bar shows the loaded file again, and
 // the user is told once.
-void ReportPreviewFailure(FileStatus status, bool loadedEncrypted) {
-    AppState& app = App();
-    app.keyDialogAborted = 1;
-    ShowEncryptedState(loadedEncrypted);
-    ShowFileNameAndSize();
+void ReportPreviewFailure(const WindowParts& window, const Document& document, FileStatus status,
+                          bool loadedEncrypted) {
+    ShowEncryptedState(window, loadedEncrypted);
+    ShowFileNameAndSize(window, document);
     if (status == FileStatus::kTooLarge)
-        ShowTooLargeNotice(app.mainWindow, app.loadedFilePath);
+        ShowTooLargeNotice(window.window, document.path);
     else
-        ShowNotification(Notice::Failure);
+        ShowNotification(window.instance, Notice::Failure);
 }
 
 // Reads the loaded file for a preview, with the progress text for a large one. On success the
 // file size and the preview's snapshot are taken; on failure the user has been told.
 using PreviewReader = PreviewText (*)(const char*, const unsigned char*, std::size_t);
-PreviewText ReadForPreview(PreviewReader read, const char* progressText, bool loadedEncrypted) {
-    AppState& app = App();
-    if (NeedsProgressText(app.fileSize))
-        ShowTransformProgress(progressText);
-    NormaliseAttributes(app.loadedFilePath);
-    PreviewText preview =
-        read(app.loadedFilePath, KeyBytes(), static_cast<std::size_t>(app.cipherKeyLength));
+PreviewText ReadForPreview(const WindowParts& window, Document& document, PreviewReader read,
+                           const char* progressText, bool loadedEncrypted) {
+    if (NeedsProgressText(document.size))
+        ShowTransformProgress(window, progressText);
+    NormaliseAttributes(document.path);
+    PreviewText preview = read(document.path, document.key.Bytes(), document.key.Length());
     if (preview.file.status != FileStatus::kOk) {
-        ReportPreviewFailure(preview.file.status, loadedEncrypted);
+        ReportPreviewFailure(window, document, preview.file.status, loadedEncrypted);
         return preview;
     }
-    app.fileSize = preview.file.size;
-    BuildFileSizeText(preview.file.size);
-    KeepSnapshot(preview.snapshot);
+    document.size = preview.file.size;
+    BuildFileSizeText(document);
+    document.preview = preview.snapshot;
     return preview;
 }
 
-void EncryptPreview() {
-    AppState& app = App();
-    const PreviewText preview = ReadForPreview(ReadEncryptPreview, kProgressEncrypting, false);
+bool EncryptPreview(const WindowParts& window, Document& document) {
+    const PreviewText preview =
+        ReadForPreview(window, document, ReadEncryptPreview, kProgressEncrypting, false);
     if (preview.file.status != FileStatus::kOk)
-        return;
-    ShowDocumentText(preview.file.block.text());
-    app.documentMode = kModeEncryptPreview;
-    ShowEncryptedState(true);
-    ShowFileNameAndSize();
+        return false;
+    ShowDocumentText(window, preview.file.block.text());
+    document.mode = DocumentMode::kEncryptPreview;
+    ShowEncryptedState(window, true);
+    ShowFileNameAndSize(window, document);
+    return true;
 }
 
-// Whether a record holds the checksum of the decrypted bytes; RecordPath names it.
-bool LookUpRecord(std::uint32_t checksum) {
-    AppState& app = App();
+// Whether a record holds the checksum of the decrypted bytes; the document's recordPath names
+// it.
+bool LookUpRecord(Document& document, std::uint32_t checksum) {
     char storeFolder[MAX_PATH] = {};
     return ChecksumStoreFolder(storeFolder, sizeof storeFolder) &&
-           FindChecksumRecord(storeFolder, checksum, app.recordPath, sizeof app.recordPath);
+           FindChecksumRecord(storeFolder, checksum, document.recordPath,
+                              sizeof document.recordPath);
 }
 
-void DecryptPreview() {
-    AppState& app = App();
-    const PreviewText preview = ReadForPreview(ReadDecryptPreview, kProgressDecrypting, true);
+bool DecryptPreview(const WindowParts& window, Document& document) {
+    const PreviewText preview =
+        ReadForPreview(window, document, ReadDecryptPreview, kProgressDecrypting, true);
     if (preview.file.status != FileStatus::kOk)
-        return;
-    const bool verified = LookUpRecord(preview.snapshot.checksum);
-    app.documentMode = kModeDecryptPreview;
-    ShowDocumentText(preview.file.block.text());
-    ShowFileNameAndSize();
+        return false;
+    const bool verified = LookUpRecord(document, preview.snapshot.checksum);
+    document.mode = DocumentMode::kDecryptPreview;
+    ShowDocumentText(window, preview.file.block.text());
+    ShowFileNameAndSize(window, document);
     // The buttons change before the notice, so nothing can be pressed out of turn while it
     // is shown.
     if (verified) {
-        ShowEncryptedState(false);
-        ApplyButtonEvent(app.mainWindow, ButtonEvent::DecryptVerified);
-        ShowNotification(Notice::SuccessDecrypted);
+        ShowEncryptedState(window, false);
+        ApplyButtonEvent(window.window, ButtonEvent::DecryptVerified);
+        ShowNotification(window.instance, Notice::SuccessDecrypted);
     } else {
-        app.keyDialogAborted = 1;
-        ShowEncryptedState(true); // the file on disk is still encrypted
-        ApplyButtonEvent(app.mainWindow, ButtonEvent::DecryptNotCompleted);
-        ShowNotification(Notice::Failure);
+        ShowEncryptedState(window, true); // the file on disk is still encrypted
+        ApplyButtonEvent(window.window, ButtonEvent::DecryptNotCompleted);
+        ShowNotification(window.instance, Notice::Failure);
     }
+    return verified;
 }
 
 constexpr KeyDialogSetup kEncryptKeyDialog{VQ_TEMPLATE_ENCRYPT_KEY, IDC_ENCRYPT_KEY,
-                                           IDC_ENCRYPT_CONTINUE,    IDC_ENCRYPT_CLEAR,
-                                           IDC_ENCRYPT_CANCEL,      EncryptPreview};
+                                           IDC_ENCRYPT_CONTINUE, IDC_ENCRYPT_CLEAR,
+                                           IDC_ENCRYPT_CANCEL};
 constexpr KeyDialogSetup kDecryptKeyDialog{VQ_TEMPLATE_DECRYPT_KEY, IDC_DECRYPT_KEY,
-                                           IDC_DECRYPT_CONTINUE,    IDC_DECRYPT_CLEAR,
-                                           IDC_DECRYPT_CANCEL,      DecryptPreview};
+                                           IDC_DECRYPT_CONTINUE, IDC_DECRYPT_CLEAR,
+                                           IDC_DECRYPT_CANCEL};
 
 } // namespace
 
-void EncryptCommand(HWND mainWindow) {
-    AppState& app = App();
-    RunKeyDialog(mainWindow, kEncryptKeyDialog);
-    if (app.keyDialogAborted != 0) {
-        WipeCipherKey(); // no preview waits for its save
+void EncryptCommand(const WindowParts& window, Document& document) {
+    const KeyOutcome outcome =
+        RunKeyDialog(window.window, window.instance, kEncryptKeyDialog, document.key,
+                     [&] { return EncryptPreview(window, document); });
+    if (outcome != KeyOutcome::kPreviewShown) {
+        document.key.Clear(); // no preview waits for its save
         return;
     }
-    ApplyButtonEvent(mainWindow, ButtonEvent::EncryptCompleted);
-    ShowNotification(Notice::SuccessEncrypted);
+    ApplyButtonEvent(window.window, ButtonEvent::EncryptCompleted);
+    ShowNotification(window.instance, Notice::SuccessEncrypted);
 }
 
-void DecryptCommand(HWND mainWindow) {
-    AppState& app = App();
-    RunKeyDialog(mainWindow, kDecryptKeyDialog);
-    if (app.keyDialogAborted != 0) {
-        WipeCipherKey();
-        ApplyButtonEvent(mainWindow, ButtonEvent::DecryptNotCompleted);
+void DecryptCommand(const WindowParts& window, Document& document) {
+    const KeyOutcome outcome =
+        RunKeyDialog(window.window, window.instance, kDecryptKeyDialog, document.key,
+                     [&] { return DecryptPreview(window, document); });
+    if (outcome != KeyOutcome::kPreviewShown) {
+        document.key.Clear();
+        ApplyButtonEvent(window.window, ButtonEvent::DecryptNotCompleted);
         return;
     }
-    ApplyButtonEvent(mainWindow, ButtonEvent::DecryptVerified);
+    ApplyButtonEvent(window.window, ButtonEvent::DecryptVerified);
 }

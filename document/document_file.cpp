@@ -15,6 +15,7 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDE
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
+// The start of a temporary file's name, so that one left behind by a power cut is known.
 constexpr char kTempPrefix[] = "vq~";
 
 // Room for a terminator or a trailer after the bytes; far below what could overflow a size.
@@ -96,7 +97,7 @@ bool FillTemporaryFile(const char* tempPath, const unsigned char* data, std::siz
         return false;
     if (inherited.exists)
         SetFileTime(temp.get(), &inherited.created, nullptr, nullptr); // best effort
-    return CloseHandle(temp.release()) != FALSE;
+    return temp.close();
 }
 
 void RemoveTemporaryFile(const char* tempPath) {

@@ -1,6 +1,5 @@
 #include "document/document_status.h"
 
-#include "app/app_state.h"
 #include "ui/status_bar.h"
 #include "ui/status_texts.h"
 #include "util/number_text.h"
@@ -24,53 +23,51 @@ void AppendShown(char* out, std::size_t capacity, const char* text) {
 
 } // namespace
 
-void BuildFileNameText(const char* path) {
-    AppState& app = App();
-    app.fileNameText[0] = '\0';
-    AppendShown(app.fileNameText, sizeof app.fileNameText, kFileNamePrefix);
-    AppendShown(app.fileNameText, sizeof app.fileNameText, FileNamePart(path));
+void BuildFileNameText(Document& document) {
+    document.nameText[0] = '\0';
+    AppendShown(document.nameText, sizeof document.nameText, kFileNamePrefix);
+    AppendShown(document.nameText, sizeof document.nameText, FileNamePart(document.path));
 }
 
-void BuildFileSizeText(std::uint32_t size) {
-    AppState& app = App();
+void BuildFileSizeText(Document& document) {
     char digits[32] = {};
-    const std::size_t length = UnsignedDecimalText(size, digits, sizeof digits);
+    const std::size_t length = UnsignedDecimalText(document.size, digits, sizeof digits);
     GroupThousands(digits, length, sizeof digits);
-    app.fileSizeText[0] = '\0';
-    AppendShown(app.fileSizeText, sizeof app.fileSizeText, kFileSizePrefix);
-    AppendShown(app.fileSizeText, sizeof app.fileSizeText, digits);
-    AppendShown(app.fileSizeText, sizeof app.fileSizeText, kFileSizeSuffix);
+    document.sizeText[0] = '\0';
+    AppendShown(document.sizeText, sizeof document.sizeText, kFileSizePrefix);
+    AppendShown(document.sizeText, sizeof document.sizeText, digits);
+    AppendShown(document.sizeText, sizeof document.sizeText, kFileSizeSuffix);
 }
 
-void ShowFileNameAndSize() {
-    SetPaneText(kPaneName, App().fileNameText);
-    SetPaneText(kPaneSize, App().fileSizeText);
+void ShowFileNameAndSize(const WindowParts& window, const Document& document) {
+    SetPaneText(window.statusBar, kPaneName, document.nameText);
+    SetPaneText(window.statusBar, kPaneSize, document.sizeText);
 }
 
-void ShowEncryptedState(bool encrypted) {
-    SetPaneText(kPaneState, encrypted ? kStateEncrypted : kStateNotEncrypted);
-    ShowEncryptedIcon(encrypted);
+void ShowEncryptedState(const WindowParts& window, bool encrypted) {
+    SetPaneText(window.statusBar, kPaneState, encrypted ? kStateEncrypted : kStateNotEncrypted);
+    ShowEncryptedIcon(window, encrypted);
 }
 
 bool NeedsProgressText(std::uint32_t size) {
     return size > kProgressTextThreshold;
 }
 
-void ShowReadingProgress() {
-    SetPaneText(kPaneName, kProgressReading);
-    UpdateWindow(App().statusBar);
+void ShowReadingProgress(const WindowParts& window) {
+    SetPaneText(window.statusBar, kPaneName, kProgressReading);
+    UpdateWindow(window.statusBar);
 }
 
-void ShowTransformProgress(const char* text) {
-    SetPaneText(kPaneName, text);
-    SetPaneText(kPaneState, kBlankPaneText);
-    ShowEncryptedIcon(false);
-    SetPaneText(kPaneSize, kBlankPaneText);
-    UpdateWindow(App().statusBar);
+void ShowTransformProgress(const WindowParts& window, const char* text) {
+    SetPaneText(window.statusBar, kPaneName, text);
+    SetPaneText(window.statusBar, kPaneState, kBlankPaneText);
+    SetPaneIcon(window.statusBar, nullptr);
+    SetPaneText(window.statusBar, kPaneSize, kBlankPaneText);
+    UpdateWindow(window.statusBar);
 }
 
-void ShowDocumentText(const char* text) {
-    SendMessageA(App().documentView, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+void ShowDocumentText(const WindowParts& window, const char* text) {
+    SendMessageA(window.documentView, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
 void ShowTooLargeNotice(HWND mainWindow, const char* path) {

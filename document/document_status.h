@@ -7,25 +7,28 @@
 
 #include <cstdint>
 
-// Builds FileNameText ("  File Name:  " + the path's file name) and FileSizeText
-// ("  File Size:  " + grouped decimal size + "  bytes").
-void BuildFileNameText(const char* path);
-void BuildFileSizeText(std::uint32_t size);
+#include "document/document.h"
+#include "ui/window_parts.h"
 
-// Pane 0 FileNameText and pane 3 FileSizeText.
-void ShowFileNameAndSize();
+// Builds the document's nameText ("  File Name:  " + its path's file name) and sizeText
+// ("  File Size:  " + its size in grouped decimal + "  bytes").
+void BuildFileNameText(Document& document);
+void BuildFileSizeText(Document& document);
+
+// Pane 0 the document's nameText and pane 3 its sizeText.
+void ShowFileNameAndSize(const WindowParts& window, const Document& document);
 // Pane 1 the encrypted state, pane 2 the encrypted icon or nothing.
-void ShowEncryptedState(bool encrypted);
+void ShowEncryptedState(const WindowParts& window, bool encrypted);
 
 // Whether a file of this size gets a progress text before the work on it.
 bool NeedsProgressText(std::uint32_t size);
 // "    Reading file..." in pane 0, drawn at once.
-void ShowReadingProgress();
+void ShowReadingProgress(const WindowParts& window);
 // A preview's progress text in pane 0 and the other panes cleared, drawn at once.
-void ShowTransformProgress(const char* text);
+void ShowTransformProgress(const WindowParts& window, const char* text);
 
 // Hands a zero-terminated text to the document view.
-void ShowDocumentText(const char* text);
+void ShowDocumentText(const WindowParts& window, const char* text);
 
 // Tells the user that a file cannot be held whole in memory (2 GiB or more, or no memory).
 void ShowTooLargeNotice(HWND mainWindow, const char* path);

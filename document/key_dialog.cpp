@@ -2,22 +2,32 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
 #include "ui/notification.h"
 
 namespace {
 
-// The key edit takes no more than the key buffer holds without its terminator.
-constexpr int kMaxKeyCharacters = kCipherKeyBufferSize - 1;
+// The key edit takes no more than the key holds without its terminator.
+constexpr int kMaxKeyCharacters = CipherKey::kCapacity - 1;
 
-const KeyDialogSetup* SetupOf(HWND dialog) {
-    return reinterpret_cast<const KeyDialogSetup*>(GetWindowLongPtrA(dialog, DWLP_USER));
+// One run of the dialog: what it was given and what came of it. The dialog's DWLP_USER slot
+// points here.
+struct KeyDialogRun {
+    HWND mainWindow;
+    HINSTANCE instance;
+    const KeyDialogSetup& setup;
+    CipherKey& key;
+    const KeyPreview& preview;
+    KeyOutcome outcome = KeyOutcome::kNotCompleted;
+};
+
+KeyDialogRun* RunOf(HWND dialog) {
+    return reinterpret_cast<KeyDialogRun*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
 void OnInitDialog(HWND dialog, LPARAM lParam) {
     SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    const KeyDialogSetup* setup = reinterpret_cast<const KeyDialogSetup*>(lParam);
-    HWND keyEdit = GetDlgItem(dialog, setup->keyId);
+    const KeyDialogRun* run = reinterpret_cast<const KeyDialogRun*>(lParam);
+    HWND keyEdit = GetDlgItem(dialog, run->setup.keyId);
     SendMessageA(keyEdit, EM_SETLIMITTEXT, kMaxKeyCharacters, 0);
     SetFocus(keyEdit);
 }
@@ -25,28 +35,25 @@ void OnInitDialog(HWND dialog, LPARAM lParam) {
 // Overwrites the typed key in the edit control before the dialog goes, so that no copy of
 // it stays behind in the control's memory.
 void WipeKeyEdit(HWND keyEdit, int length) {
-    char cover[kCipherKeyBufferSize] = {};
+    char cover[CipherKey::kCapacity] = {};
     std::memset(cover, '*', static_cast<std::size_t>(length));
     SetWindowTextA(keyEdit, cover);
     SetWindowTextA(keyEdit, "");
 }
 
-void OnContinue(HWND dialog, const KeyDialogSetup& setup) {
-    AppState& app = App();
-    HWND keyEdit = GetDlgItem(dialog, setup.keyId);
-    SecureZeroMemory(app.cipherKey, sizeof app.cipherKey);
-    app.cipherKeyLength = GetWindowTextA(keyEdit, app.cipherKey, sizeof app.cipherKey);
-    WipeKeyEdit(keyEdit, app.cipherKeyLength);
+void OnContinue(HWND dialog, KeyDialogRun& run) {
+    HWND keyEdit = GetDlgItem(dialog, run.setup.keyId);
+    const int length = run.key.ReadFrom(keyEdit);
+    WipeKeyEdit(keyEdit, length);
     EndDialog(dialog, 0);
-    if (app.cipherKeyLength <= 0) {
-        app.cipherKeyLength = 0;
-        app.keyDialogAborted = 1;
-        ShowNotification(Notice::Failure);
+    if (length == 0) {
+        ShowNotification(run.instance, Notice::Failure);
         return;
     }
     // Whatever the dialog covered is drawn again before the work starts.
-    RedrawWindow(app.mainWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    setup.preview();
+    RedrawWindow(run.mainWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (run.preview())
+        run.outcome = KeyOutcome::kPreviewShown;
 }
 
 void OnClear(HWND dialog, const KeyDialogSetup& setup) {
@@ -54,21 +61,16 @@ void OnClear(HWND dialog, const KeyDialogSetup& setup) {
     SetFocus(GetDlgItem(dialog, setup.keyId));
 }
 
-void OnCancel(HWND dialog) {
-    App().keyDialogAborted = 1;
-    EndDialog(dialog, 0);
-}
-
 void OnButton(HWND dialog, int id) {
-    const KeyDialogSetup* setup = SetupOf(dialog);
-    if (setup == nullptr)
+    KeyDialogRun* run = RunOf(dialog);
+    if (run == nullptr)
         return;
-    if (id == setup->continueId)
-        OnContinue(dialog, *setup);
-    else if (id == setup->clearId)
-        OnClear(dialog, *setup);
-    else if (id == setup->cancelId)
-        OnCancel(dialog);
+    if (id == run->setup.continueId)
+        OnContinue(dialog, *run);
+    else if (id == run->setup.clearId)
+        OnClear(dialog, run->setup);
+    else if (id == run->setup.cancelId)
+        EndDialog(dialog, 0);
 }
 
 // Acts only on clicks of its own buttons: Enter and Escape reach it as IDOK and IDCANCEL
@@ -89,11 +91,10 @@ INT_PTR CALLBACK KeyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 
 } // namespace
 
-void RunKeyDialog(HWND mainWindow, const KeyDialogSetup& setup) {
-    AppState& app = App();
-    app.keyDialogAborted = 0;
-    const INT_PTR result = DialogBoxParamA(app.instance, setup.templateName, mainWindow,
-                                           KeyDialogProc, reinterpret_cast<LPARAM>(&setup));
-    if (result == -1)
-        app.keyDialogAborted = 1;
+KeyOutcome RunKeyDialog(HWND mainWindow, HINSTANCE instance, const KeyDialogSetup& setup,
+                        CipherKey& key, const KeyPreview& preview) {
+    KeyDialogRun run{mainWindow, instance, setup, key, preview};
+    DialogBoxParamA(instance, setup.templateName, mainWindow, KeyDialogProc,
+                    reinterpret_cast<LPARAM>(&run));
+    return run.outcome;
 }

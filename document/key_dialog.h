@@ -5,8 +5,13 @@
 
 #include <windows.h>
 
-// Runs after "Continue" with a key, once the dialog has been ended.
-using KeyPreview = void (*)();
+#include <functional>
+
+#include "document/cipher_key.h"
+
+// Runs after "Continue" with a key, once the dialog has been ended; true when the preview it
+// shows is complete and may be saved.
+using KeyPreview = std::function<bool()>;
 
 struct KeyDialogSetup {
     const char* templateName;
@@ -14,13 +19,17 @@ struct KeyDialogSetup {
     int continueId;
     int clearId;
     int cancelId;
-    KeyPreview preview;
 };
 
-// Sets KeyDialogAborted to 0 and runs the dialog modally, owned by the main window.
-// "Continue" reads the key into CipherKey and runs the preview; an empty key shows the
-// failure notification; "Cancel" ends the dialog. Every way of not completing sets
-// KeyDialogAborted to 1, including a dialog that could not be shown.
-void RunKeyDialog(HWND mainWindow, const KeyDialogSetup& setup);
+enum class KeyOutcome {
+    kPreviewShown, // a key was given and its preview is complete
+    kNotCompleted, // cancelled, no key, no dialog, or a preview that failed
+};
+
+// Runs the dialog from the templates of `instance` modally, owned by the main window.
+// "Continue" reads the key into `key`, wipes it from the dialog and runs `preview`; an empty key
+// shows the failure notice instead; "Cancel" ends the dialog.
+KeyOutcome RunKeyDialog(HWND mainWindow, HINSTANCE instance, const KeyDialogSetup& setup,
+                        CipherKey& key, const KeyPreview& preview);
 
 #endif

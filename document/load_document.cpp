@@ -1,10 +1,7 @@
-#include "document/load_document.h"
+// Brings a file into the program: reads it, shows it and tells whether it is encrypted.
+#include <cstring>
 
-#include <cderr.h>
-#include <commdlg.h>
-
-#include "app/app_state.h"
-#include "app/view_commands.h"
+#include "document/document_commands.h"
 #include "document/document_status.h"
 #include "document/preview_reads.h"
 #include "resources/resource_ids.h"
@@ -15,120 +12,105 @@
 
 namespace {
 
-constexpr DWORD kOpenFlags =
-    OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES;
-
 // How the choice of a file ended.
 enum class Choice { kChosen, kCancelled, kRefused };
 
 // The load ends without a document: nothing to show, only "Open File" to go on with.
-void EndLoadWithout(HWND mainWindow) {
-    ClearAllPanes();
-    ApplyButtonEvent(mainWindow, ButtonEvent::LoadEndedWithout);
+void EndLoadWithout(const WindowParts& window) {
+    ClearAllPanes(window.statusBar);
+    ApplyButtonEvent(window.window, ButtonEvent::LoadEndedWithout);
 }
 
 // Repaints what the Open dialog covered, so that no trace of it stays during a long read.
-void RepaintAfterDialog(HWND mainWindow) {
-    UpdateWindow(App().documentView);
+void RepaintAfterDialog(const WindowParts& window) {
+    UpdateWindow(window.documentView);
     for (int id = IDC_BTN_SAVE_AS; id <= IDC_BTN_HELP; ++id)
-        UpdateWindow(GetDlgItem(mainWindow, id));
-    UpdateWindow(mainWindow);
+        UpdateWindow(GetDlgItem(window.window, id));
+    UpdateWindow(window.window);
 }
 
-Choice ChooseWithDialog(HWND mainWindow) {
-    AppState& app = App();
-    app.sharedOpenFileName.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    app.sharedOpenFileName.Flags = kOpenFlags;
-    if (GetOpenFileNameA(&app.sharedOpenFileName) == TRUE) {
-        RepaintAfterDialog(mainWindow);
+// Puts the path of the file to load into the document's dialog path.
+Choice ChooseFile(const WindowParts& window, Document& document, const char* path) {
+    if (path != nullptr) {
+        if (path[0] == '\0' || std::strlen(path) >= kNamedPathCapacity ||
+            !CopyWholeText(document.dialog.path, sizeof document.dialog.path, path))
+            return Choice::kRefused;
         return Choice::kChosen;
     }
-    // A path longer than the buffer is refused, never cut; the dialog has then left the
-    // needed length in the buffer, which must not pass for a path.
-    if (CommDlgExtendedError() != FNERR_BUFFERTOOSMALL)
-        return Choice::kCancelled;
-    app.fileNameBuffer[0] = '\0';
-    return Choice::kRefused;
-}
-
-// Puts the path of the file to load into FileNameBuffer.
-Choice ChooseFile(HWND mainWindow) {
-    AppState& app = App();
-    if (app.openNamedFile != 1)
-        return ChooseWithDialog(mainWindow);
-    if (app.namedFilePath[0] == '\0' ||
-        !CopyWholeText(app.fileNameBuffer, sizeof app.fileNameBuffer, app.namedFilePath))
+    switch (AskForPath(window.window, PathQuestion::kOpen, document.dialog)) {
+    case PathAnswer::kChosen:
+        RepaintAfterDialog(window);
+        return Choice::kChosen;
+    case PathAnswer::kTooLong:
         return Choice::kRefused;
-    return Choice::kChosen;
+    case PathAnswer::kCancelled:
+        break;
+    }
+    return Choice::kCancelled;
 }
 
-void ReportReadFailure(HWND mainWindow, FileStatus status, const char* path) {
-    EndLoadWithout(mainWindow);
+void ReportReadFailure(const WindowParts& window, FileStatus status, const char* path) {
+    EndLoadWithout(window);
     switch (status) {
     case FileStatus::kEmpty:
         break; // an empty file has nothing to show and needs no message
     case FileStatus::kTooLarge:
-        ShowTooLargeNotice(mainWindow, path);
+        ShowTooLargeNotice(window.window, path);
         break;
     default:
-        ShowNotification(Notice::OpenError);
+        ShowNotification(window.instance, Notice::OpenError);
         break;
     }
 }
 
-void ShowLoadedDocument(HWND mainWindow, DisplayDocument& document) {
-    AppState& app = App();
-    app.fileSize = document.file.size;
-    BuildFileSizeText(app.fileSize);
+void ShowLoadedDocument(const WindowParts& window, Document& document,
+                        const DisplayDocument& shown) {
+    document.size = shown.file.size;
+    BuildFileSizeText(document);
     // Handing a large text to the view takes visible time.
-    if (NeedsProgressText(app.fileSize))
-        ShowReadingProgress();
-    ShowDocumentText(document.file.block.text());
-    ApplyButtonEvent(mainWindow, document.encrypted ? ButtonEvent::LoadSucceededEncrypted
+    if (NeedsProgressText(document.size))
+        ShowReadingProgress(window);
+    ShowDocumentText(window, shown.file.block.text());
+    ApplyButtonEvent(window.window, shown.encrypted ? ButtonEvent::LoadSucceededEncrypted
                                                     : ButtonEvent::LoadSucceededPlain);
-    ShowEncryptedState(document.encrypted);
-    ShowFileNameAndSize();
+    ShowEncryptedState(window, shown.encrypted);
+    ShowFileNameAndSize(window, document);
 }
 
-void LoadChosenFile(HWND mainWindow) {
-    AppState& app = App();
-    ApplyButtonEvent(mainWindow, ButtonEvent::LoadFileChosen);
-    // Kept whole, so that a later change of the current folder cannot change the file.
-    if (!FullPathOf(app.fileNameBuffer, app.loadedFilePath, sizeof app.loadedFilePath)) {
-        ReportReadFailure(mainWindow, FileStatus::kOpenFailed, app.fileNameBuffer);
+void LoadChosenFile(const WindowParts& window, Document& document) {
+    ApplyButtonEvent(window.window, ButtonEvent::LoadFileChosen);
+    if (!FullPathOf(document.dialog.path, document.path, sizeof document.path)) {
+        ReportReadFailure(window, FileStatus::kOpenFailed, document.dialog.path);
         return;
     }
-    CopyWholeText(app.fileNameBuffer, sizeof app.fileNameBuffer, app.loadedFilePath);
-    BuildFileNameText(app.loadedFilePath);
-    NormaliseAttributes(app.loadedFilePath);
+    CopyWholeText(document.dialog.path, sizeof document.dialog.path, document.path);
+    BuildFileNameText(document);
+    NormaliseAttributes(document.path);
 
-    DisplayDocument document = ReadDocumentForDisplay(app.loadedFilePath);
-    if (document.file.status != FileStatus::kOk) {
-        ReportReadFailure(mainWindow, document.file.status, app.loadedFilePath);
-        app.loadedFilePath[0] = '\0';
+    const DisplayDocument shown = ReadDocumentForDisplay(document.path);
+    if (shown.file.status != FileStatus::kOk) {
+        ReportReadFailure(window, shown.file.status, document.path);
+        document.path[0] = '\0';
         return;
     }
-    ShowLoadedDocument(mainWindow, document);
+    ShowLoadedDocument(window, document, shown);
 }
 
 } // namespace
 
-void LoadDocument(HWND mainWindow) {
-    AppState& app = App();
-    app.documentMode = kModeLoaded;
-    WipeCipherKey();
-    const Choice choice = ChooseFile(mainWindow);
-    app.openNamedFile = 0; // the next "Open File" shows the dialog
-    switch (choice) {
+void LoadDocument(const WindowParts& window, Document& document, const char* path) {
+    document.mode = DocumentMode::kLoaded;
+    document.key.Clear();
+    switch (ChooseFile(window, document, path)) {
     case Choice::kChosen:
-        LoadChosenFile(mainWindow);
+        LoadChosenFile(window, document);
         break;
     case Choice::kCancelled:
-        EndLoadWithout(mainWindow);
+        EndLoadWithout(window);
         break;
     case Choice::kRefused:
-        EndLoadWithout(mainWindow);
-        ShowNotification(Notice::OpenError);
+        EndLoadWithout(window);
+        ShowNotification(window.instance, Notice::OpenError);
         break;
     }
 }

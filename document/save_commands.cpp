@@ -1,11 +1,6 @@
-#include "document/save_commands.h"
-
-#include <cderr.h>
-#include <commdlg.h>
-
-#include "app/app_state.h"
-#include "app/view_commands.h"
+// "Save As": commits an encrypt or decrypt preview to disk.
 #include "cipher/encrypted_trailer.h"
+#include "document/document_commands.h"
 #include "document/document_status.h"
 #include "document/file_saves.h"
 #include "store/checksum_store.h"
@@ -15,28 +10,14 @@
 
 namespace {
 
-constexpr DWORD kSaveFlags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_LONGNAMES;
-
 constexpr char kOverwriteCaption[] = "Confirm Save As";
 constexpr char kOverwriteQuestion[] = " already exists.\nDo you want to replace it?";
 
 enum class SaveKind { kEncrypted, kDecrypted };
-enum class Choice { kChosen, kCancelled, kRefused };
 
-// FileNameBuffer names the loaded file again, so the next dialog starts on it.
-void RestoreDialogPath() {
-    AppState& app = App();
-    CopyWholeText(app.fileNameBuffer, sizeof app.fileNameBuffer, app.loadedFilePath);
-}
-
-Choice ChooseTarget() {
-    AppState& app = App();
-    app.sharedOpenFileName.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    app.sharedOpenFileName.Flags = kSaveFlags;
-    if (GetSaveFileNameA(&app.sharedOpenFileName) == TRUE)
-        return Choice::kChosen;
-    // A path longer than the buffer is refused, never cut.
-    return CommDlgExtendedError() == FNERR_BUFFERTOOSMALL ? Choice::kRefused : Choice::kCancelled;
+// The dialog path names the loaded file again, so the next dialog starts on it.
+void RestoreDialogPath(Document& document) {
+    CopyWholeText(document.dialog.path, sizeof document.dialog.path, document.path);
 }
 
 // Saving over a file other than the loaded one destroys it: the user is asked first.
@@ -49,89 +30,91 @@ bool MayReplace(HWND mainWindow, const char* target) {
                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
-FileStatus SaveToTarget(SaveKind kind, const char* target, bool sameFile) {
-    AppState& app = App();
+FileStatus SaveToTarget(const Document& document, SaveKind kind, const char* target,
+                        bool sameFile) {
     SaveRequest request;
-    request.sourcePath = app.loadedFilePath;
+    request.sourcePath = document.path;
     request.targetPath = target;
-    request.key = reinterpret_cast<const unsigned char*>(app.cipherKey);
-    request.keyLength = static_cast<std::size_t>(app.cipherKeyLength);
-    request.preview.size = app.previewFileSize;
-    request.preview.fingerprint = app.previewFingerprint;
-    request.preview.checksum = app.previewChecksum;
+    request.key = document.key.Bytes();
+    request.keyLength = document.key.Length();
+    request.preview = document.preview;
     if (kind == SaveKind::kDecrypted)
-        return SaveDecryptedFile(request, app.recordPath, sameFile);
+        return SaveDecryptedFile(request, document.recordPath, sameFile);
 
     char storeFolder[MAX_PATH] = {};
-    char newRecord[kRecordPathSize] = {};
+    char newRecord[kRecordPathCapacity] = {};
     if (!ChecksumStoreFolder(storeFolder, sizeof storeFolder))
         return FileStatus::kStoreFailed;
     return SaveEncryptedFile(request, storeFolder, newRecord, sizeof newRecord);
 }
 
-void ReportSaveFailure(HWND mainWindow, FileStatus status) {
+void ReportSaveFailure(const WindowParts& window, const Document& document, FileStatus status) {
     switch (status) {
     case FileStatus::kOpenFailed:
     case FileStatus::kReadFailed:
-        ShowNotification(Notice::OpenError);
+        ShowNotification(window.instance, Notice::OpenError);
         break;
     case FileStatus::kTooLarge:
-        ShowTooLargeNotice(mainWindow, App().loadedFilePath);
+        ShowTooLargeNotice(window.window, document.path);
         break;
     default:
-        ShowNotification(Notice::Failure);
+        ShowNotification(window.instance, Notice::Failure);
         break;
     }
 }
 
 // The saved file is the current file from now on. The status bar keeps the preview's texts
 // when that is the loaded file; a file saved under another name is named there instead.
-void CompleteSave(HWND mainWindow, SaveKind kind, const char* target, bool sameFile) {
-    AppState& app = App();
-    app.fileSize = kind == SaveKind::kEncrypted
-                       ? app.previewFileSize + static_cast<std::uint32_t>(kTrailerLength)
-                       : app.previewFileSize - static_cast<std::uint32_t>(kTrailerLength);
-    ApplyButtonEvent(mainWindow, kind == SaveKind::kEncrypted ? ButtonEvent::EncryptedSave
-                                                              : ButtonEvent::DecryptedSave);
+void CompleteSave(const WindowParts& window, Document& document, SaveKind kind, const char* target,
+                  bool sameFile) {
+    document.size = kind == SaveKind::kEncrypted
+                        ? document.preview.size + static_cast<std::uint32_t>(kTrailerLength)
+                        : document.preview.size - static_cast<std::uint32_t>(kTrailerLength);
+    ApplyButtonEvent(window.window, kind == SaveKind::kEncrypted ? ButtonEvent::EncryptedSave
+                                                                 : ButtonEvent::DecryptedSave);
     if (!sameFile) {
-        CopyWholeText(app.loadedFilePath, sizeof app.loadedFilePath, target);
-        BuildFileNameText(app.loadedFilePath);
-        BuildFileSizeText(app.fileSize);
-        ShowFileNameAndSize();
+        CopyWholeText(document.path, sizeof document.path, target);
+        BuildFileNameText(document);
+        BuildFileSizeText(document);
+        ShowFileNameAndSize(window, document);
     }
-    RestoreDialogPath();
-    WipeCipherKey(); // the preview is saved; the key is no longer needed
+    RestoreDialogPath(document);
+    document.key.Clear(); // the preview is saved; the key is no longer needed
 }
 
-void RunSave(HWND mainWindow, SaveKind kind) {
-    AppState& app = App();
-    const Choice choice = ChooseTarget();
-    if (choice != Choice::kChosen) {
-        RestoreDialogPath();
-        if (choice == Choice::kRefused)
-            ShowNotification(Notice::OpenError);
+void RunSave(const WindowParts& window, Document& document, SaveKind kind) {
+    const PathAnswer answer = AskForPath(window.window, PathQuestion::kSaveAs, document.dialog);
+    if (answer != PathAnswer::kChosen) {
+        RestoreDialogPath(document);
+        if (answer == PathAnswer::kTooLong)
+            ShowNotification(window.instance, Notice::OpenError);
         return;
     }
-    char target[kFileNameBufferSize] = {};
-    CopyWholeText(target, sizeof target, app.fileNameBuffer);
-    RestoreDialogPath();
-    const bool sameFile = IsSameFile(app.loadedFilePath, target);
-    if (!sameFile && PathExists(target) && !MayReplace(mainWindow, target))
+    char target[kDialogPathCapacity] = {};
+    CopyWholeText(target, sizeof target, document.dialog.path);
+    RestoreDialogPath(document);
+    const bool sameFile = IsSameFile(document.path, target);
+    if (!sameFile && PathExists(target) && !MayReplace(window.window, target))
         return;
 
-    const FileStatus status = SaveToTarget(kind, target, sameFile);
+    const FileStatus status = SaveToTarget(document, kind, target, sameFile);
     if (status == FileStatus::kOk)
-        CompleteSave(mainWindow, kind, target, sameFile);
+        CompleteSave(window, document, kind, target, sameFile);
     else
-        ReportSaveFailure(mainWindow, status);
+        ReportSaveFailure(window, document, status);
 }
 
 } // namespace
 
-void SaveEncrypted(HWND mainWindow) {
-    RunSave(mainWindow, SaveKind::kEncrypted);
-}
-
-void SaveDecrypted(HWND mainWindow) {
-    RunSave(mainWindow, SaveKind::kDecrypted);
+void SaveAsCommand(const WindowParts& window, Document& document) {
+    switch (document.mode) {
+    case DocumentMode::kEncryptPreview:
+        RunSave(window, document, SaveKind::kEncrypted);
+        break;
+    case DocumentMode::kDecryptPreview:
+        RunSave(window, document, SaveKind::kDecrypted);
+        break;
+    case DocumentMode::kLoaded:
+        break;
+    }
 }

@@ -1,10 +1,11 @@
-#include "finder/find_commands.h"
-
+// "Find Encrypted" and "Stop Find": the background scan of a folder tree.
+#include <windows.h>
 #include <commctrl.h>
 
 #include <memory>
+#include <string>
 
-#include "app/app_state.h"
+#include "finder/finder_commands.h"
 #include "finder/folder_browse.h"
 #include "finder/scan_display.h"
 #include "finder/scan_run.h"
@@ -15,46 +16,47 @@
 
 namespace {
 
-void ShowEmptyResultsList() {
-    AppState& app = App();
-    SendMessageA(app.resultsList, LVM_DELETEALLITEMS, 0, 0);
-    ShowWindow(app.documentView, SW_HIDE);
-    ShowWindow(app.resultsList, SW_SHOWNORMAL);
-    UpdateWindow(app.resultsList);
+void ShowEmptyResultsList(const WindowParts& window) {
+    SendMessageA(window.resultsList, LVM_DELETEALLITEMS, 0, 0);
+    ShowWindow(window.documentView, SW_HIDE);
+    ShowWindow(window.resultsList, SW_SHOWNORMAL);
+    UpdateWindow(window.resultsList);
 }
 
-void StartScan(HWND mainWindow) {
-    ScanState& scan = App().scan;
-    ApplyButtonEvent(mainWindow, ButtonEvent::ScanStarted);
-    SetPaneText(kPaneName, kScanStarted);
-    auto run = std::make_shared<ScanRun>(scan.scanRoot);
-    HWND relay = ScanRelayWindow();
-    scan.workerThreadId = relay != nullptr ? StartScanWorker(run, relay) : 0;
-    if (scan.workerThreadId == 0) {
+void StartScan(FinderState& finder, const std::string& folder) {
+    const WindowParts& window = finder.window;
+    ApplyButtonEvent(window.window, ButtonEvent::ScanStarted);
+    SetPaneText(window.statusBar, kPaneName, kScanStarted);
+    auto run = std::make_shared<ScanRun>(folder);
+    HWND relay = ScanRelayWindow(finder);
+    finder.workerThreadId = relay != nullptr ? StartScanWorker(run, relay) : 0;
+    if (finder.workerThreadId == 0) {
         // No thread: the scan ends before its first visit.
-        ApplyButtonEvent(mainWindow, ButtonEvent::ScanEnded);
-        ShowScanSummary(0, 0);
+        ApplyButtonEvent(window.window, ButtonEvent::ScanEnded);
+        ShowScanSummary(window, 0, 0);
         return;
     }
-    ShowScanRun(run);
+    ShowScanRun(finder, run);
 }
 
 } // namespace
 
-void FindEncryptedCommand(HWND mainWindow) {
+void FindEncryptedCommand(FinderState& finder) {
+    const WindowParts& window = finder.window;
     // A scan still running (possible after "Clear") is stopped first: every scan's counts and
     // rows are its own.
-    EndRunningScan(false);
-    ShowEmptyResultsList();
-    ClearAllPanes();
-    if (BrowseForScanRoot(mainWindow) == kBrowseCancelled) {
-        ApplyButtonEvent(mainWindow, ButtonEvent::BrowseCancelled);
+    EndRunningScan(finder, false);
+    ShowEmptyResultsList(window);
+    ClearAllPanes(window.statusBar);
+    const std::optional<std::string> folder = BrowseForScanFolder(window.window);
+    if (!folder) {
+        ApplyButtonEvent(window.window, ButtonEvent::BrowseCancelled);
         return;
     }
-    StartScan(mainWindow);
+    StartScan(finder, *folder);
 }
 
-void StopFindCommand(HWND mainWindow) {
-    ApplyButtonEvent(mainWindow, ButtonEvent::ScanEnded);
-    EndRunningScan(true);
+void StopFindCommand(FinderState& finder) {
+    ApplyButtonEvent(finder.window.window, ButtonEvent::ScanEnded);
+    EndRunningScan(finder, true);
 }

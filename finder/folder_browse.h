@@ -4,13 +4,11 @@
 
 #include <windows.h>
 
-// What BrowseForScanRoot returns when the user cancelled.
-constexpr int kBrowseCancelled = 0xDEAD;
+#include <optional>
+#include <string>
 
-// Shows the modal browse dialog over `owner`. When a folder is chosen, ScanRoot holds its
-// path with one backslash appended and the result is not kBrowseCancelled; when the user
-// cancels (or the choice has no file-system path), ScanRoot is emptied and the result is
-// kBrowseCancelled.
-int BrowseForScanRoot(HWND owner);
+// Shows the modal browse dialog over `owner`. Gives the chosen folder's path with one
+// backslash appended, or nothing when the user cancels or the choice has no file-system path.
+std::optional<std::string> BrowseForScanFolder(HWND owner);
 
 #endif

@@ -2,25 +2,26 @@
 
 #include <commctrl.h>
 
-#include "app/app_state.h"
-#include "document/load_document.h"
+#include "finder/finder_commands.h"
 #include "resources/resource_ids.h"
-#include "ui/status_bar.h"
-#include "util/path_text.h"
 
 namespace {
 
 constexpr char kPathColumnHeading[] = "Path\\Filename";
 constexpr COLORREF kRowTextColour = RGB(201, 3, 3);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-// Grid lines, the row under the mouse underlined and activated on one click, and a tip that
-// shows a path cut off by the column's edge whole.
+// Exactly these extended styles and no others: grid lines between rows, the row under the
+// mouse underlined and activated on one click, and a tip that shows a path cut off by the
+// column's edge whole.
 constexpr DWORD kListStyles =
     LVS_EX_GRIDLINES | LVS_EX_ONECLICKACTIVATE | LVS_EX_UNDERLINEHOT | LVS_EX_LABELTIP;
-static_assert(kListStyles == 0x4841, "the list's extended styles");
+static_assert(kListStyles == 0x4841, "the styles the list has always had");
+// The mask that makes LVM_SETEXTENDEDLISTVIEWSTYLE replace every extended style.
+constexpr WPARAM kAllExtendedStyles = 0;
 // The menu's right edge stands at the cursor; its item can be chosen with either button.
 constexpr UINT kMenuFlags = TPM_RIGHTBUTTON | TPM_RIGHTALIGN;
-// Room for any row the scan can list: a folder path the file calls accept and one name.
+// More than any row the scan can list (a folder path the ANSI file calls accept, under
+// MAX_PATH, and one entry name), so a row is always read back whole.
 constexpr int kRowTextCapacity = 1042;
 
 void InsertPathColumn(HWND list) {
@@ -38,24 +39,22 @@ void InsertPathColumn(HWND list) {
 
 } // namespace
 
-void SetUpResultsList() {
-    HWND list = App().resultsList;
+void SetUpResultsList(HWND list) {
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     InsertPathColumn(list);
     SendMessageA(list, LVM_SETTEXTCOLOR, 0, kRowTextColour);
     SendMessageA(list, LVM_SETBKCOLOR, 0, kWhite);
     SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, kWhite);
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, kListStyles);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, kAllExtendedStyles, kListStyles);
 }
 
-HMENU CreateResultsMenu() {
-    HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, MF_STRING, IDM_RESULTS_OPEN, "Open");
+UniqueMenu CreateResultsMenu() {
+    UniqueMenu menu(CreatePopupMenu());
+    AppendMenuA(menu.get(), MF_STRING, IDM_RESULTS_OPEN, "Open");
     return menu;
 }
 
-void AppendResultRow(const char* path) {
-    HWND list = App().resultsList;
+void AppendResultRow(HWND list, const char* path) {
     LVITEMA row{};
     row.mask = LVIF_TEXT;
     row.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
@@ -64,18 +63,16 @@ void AppendResultRow(const char* path) {
     SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row));
 }
 
-void CaptureSelectedPath() {
-    AppState& app = App();
-    ZeroMemory(app.selectedPathText, sizeof app.selectedPathText);
+std::string CaptureSelectedPath(HWND list) {
     const int selected = static_cast<int>(
-        SendMessageA(app.resultsList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     if (selected < 0) {
         LVITEMA unfocus{};
         unfocus.stateMask = LVIS_FOCUSED;
         unfocus.state = 0;
-        SendMessageA(app.resultsList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+        SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
                      reinterpret_cast<LPARAM>(&unfocus));
-        return;
+        return std::string();
     }
     char wholePath[kRowTextCapacity] = {};
     LVITEMA row{};
@@ -84,31 +81,17 @@ void CaptureSelectedPath() {
     row.iSubItem = 0;
     row.pszText = wholePath;
     row.cchTextMax = sizeof wholePath;
-    SendMessageA(app.resultsList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&row));
+    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&row));
     // The control may answer with a pointer to its own copy instead of filling ours.
-    const char* path = row.pszText != nullptr ? row.pszText : wholePath;
-    lstrcpynA(app.selectedPathText, path, sizeof app.selectedPathText);
-    // A path too long for the load is not cut to another file's name: the load gets an empty
-    // path and reports that it cannot open the file.
-    CopyWholeText(app.namedFilePath, sizeof app.namedFilePath, path);
+    return row.pszText != nullptr ? row.pszText : wholePath;
 }
 
-void ResultsContextMenu(HWND mainWindow) {
-    CaptureSelectedPath();
-    if (App().selectedPathText[0] == '\0')
+void ResultsContextMenu(FinderState& finder) {
+    finder.selectedPath = CaptureSelectedPath(finder.window.resultsList);
+    if (finder.selectedPath.empty())
         return;
     POINT cursor{};
     GetCursorPos(&cursor);
-    TrackPopupMenuEx(App().resultsMenu, kMenuFlags, cursor.x, cursor.y, mainWindow, nullptr);
-}
-
-void OpenSelectedCommand(HWND mainWindow) {
-    AppState& app = App();
-    ShowWindow(app.resultsList, SW_HIDE);
-    ShowWindow(app.documentView, SW_SHOWNORMAL);
-    UpdateWindow(app.documentView);
-    SetDlgItemTextA(mainWindow, IDC_DOCUMENT_VIEW, nullptr);
-    ClearAllPanes();
-    app.openNamedFile = 1;
-    LoadDocument(mainWindow);
+    TrackPopupMenuEx(finder.resultsMenu.get(), kMenuFlags, cursor.x, cursor.y, finder.window.window,
+                     nullptr);
 }

@@ -4,24 +4,21 @@
 
 #include <windows.h>
 
-// Column, colours and styles; called once at start-up.
-void SetUpResultsList();
+#include <string>
+
+#include "util/win_handles.h"
+
+// Column, colours and styles of `list`; called once at start-up.
+void SetUpResultsList(HWND list);
 
 // Creates the pop-up menu with its one item "Open".
-HMENU CreateResultsMenu();
+UniqueMenu CreateResultsMenu();
 
-// Appends one row at the end of the list; the list keeps its own copy of the text.
-void AppendResultRow(const char* path);
+// Appends one row at the end of `list`; the list keeps its own copy of the text.
+void AppendResultRow(HWND list, const char* path);
 
-// Reads the topmost selected row into SelectedPathText and hands it to the load through
-// NamedFilePath. With no row selected, SelectedPathText is left empty, NamedFilePath is not
-// touched, and no row keeps the focus mark.
-void CaptureSelectedPath();
-
-// A right-click on the main window: shows the menu when a row is selected.
-void ResultsContextMenu(HWND mainWindow);
-
-// The menu's "Open": loads the selected row's file.
-void OpenSelectedCommand(HWND mainWindow);
+// The whole path of the topmost selected row of `list`, or an empty text when no row is
+// selected; then no row keeps the focus mark either.
+std::string CaptureSelectedPath(HWND list);
 
 #endif

@@ -1,8 +1,8 @@
 #include "finder/scan_display.h"
 
+#include <new>
 #include <string>
 
-#include "app/app_state.h"
 #include "finder/results_list.h"
 #include "finder/scan_run.h"
 #include "finder/scan_worker.h"
@@ -14,6 +14,7 @@
 namespace {
 
 constexpr char kRelayClass[] = "VeilquillScanRelay";
+// The relay's one timer.
 constexpr UINT_PTR kProgressTimer = 1;
 // About three screen refreshes: the panes stay current to the eye, and the user-interface
 // thread spends next to nothing on them however fast the walk runs.
@@ -27,109 +28,128 @@ std::string VisitedEntriesText(std::uint32_t visits) {
     return digits;
 }
 
-void ShowProgress(const ScanProgress& progress) {
-    ScanState& scan = App().scan;
-    if (progress.visits != scan.shownVisits) {
-        scan.shownVisits = progress.visits;
-        SetPaneText(kPaneState,
+void ShowProgress(FinderState& finder, const ScanProgress& progress) {
+    HWND bar = finder.window.statusBar;
+    if (progress.visits != finder.shownVisits) {
+        finder.shownVisits = progress.visits;
+        SetPaneText(bar, kPaneState,
                     (kScanProgressPrefix + VisitedEntriesText(progress.visits)).c_str());
     }
-    if (progress.entryName != scan.shownEntry) {
-        scan.shownEntry = progress.entryName;
-        SetPaneText(kPaneSize, scan.shownEntry.c_str());
+    if (progress.entryName != finder.shownEntry) {
+        finder.shownEntry = progress.entryName;
+        SetPaneText(bar, kPaneSize, finder.shownEntry.c_str());
     }
 }
 
-void ListNewRows(const ScanProgress& progress) {
+void ListNewRows(const FinderState& finder, const ScanProgress& progress) {
     for (const std::string& row : progress.newRows)
-        AppendResultRow(row.c_str());
+        AppendResultRow(finder.window.resultsList, row.c_str());
 }
 
-void StopProgressTimer() {
-    HWND relay = App().scan.relay;
-    if (relay != nullptr)
-        KillTimer(relay, kProgressTimer);
+void StopProgressTimer(const FinderState& finder) {
+    if (finder.relay)
+        KillTimer(finder.relay.get(), kProgressTimer);
 }
 
 // Brings what the running scan has done since the last call to the window; when its walk has
 // ended, swaps the buttons back and shows the summary.
-void PumpScanProgress() {
-    ScanState& scan = App().scan;
-    if (!scan.running)
+void PumpScanProgress(FinderState& finder) {
+    if (!finder.running)
         return;
-    const ScanProgress progress = scan.running->TakeProgress();
-    ListNewRows(progress);
-    ShowProgress(progress);
+    const ScanProgress progress = finder.running->TakeProgress();
+    ListNewRows(finder, progress);
+    ShowProgress(finder, progress);
     if (!progress.finished)
         return;
-    StopProgressTimer();
-    scan.running.reset();
-    ApplyButtonEvent(App().mainWindow, ButtonEvent::ScanEnded);
-    ShowScanSummary(progress.visits, progress.found);
+    StopProgressTimer(finder);
+    finder.running.reset();
+    ApplyButtonEvent(finder.window.window, ButtonEvent::ScanEnded);
+    ShowScanSummary(finder.window, progress.visits, progress.found);
 }
 
-LRESULT CALLBACK RelayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+FinderState* FinderOf(HWND relay) {
+    return reinterpret_cast<FinderState*>(GetWindowLongPtrA(relay, GWLP_USERDATA));
+}
+
+// Pumps the progress of the finder that made the relay.
+void PumpRelayedProgress(HWND relay) {
+    FinderState* finder = FinderOf(relay);
+    if (finder == nullptr)
+        return;
+    try {
+        PumpScanProgress(*finder);
+    } catch (const std::bad_alloc&) {
+        // No memory for the rows: they wait for the next pump.
+    }
+}
+
+LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_NCCREATE: {
+        // The finder that made the relay comes with its creation.
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(relay, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+        return DefWindowProcA(relay, message, wParam, lParam);
+    }
     case WM_TIMER:
         if (wParam == kProgressTimer)
-            PumpScanProgress();
+            PumpRelayedProgress(relay);
         return 0;
     case kScanEndedMessage:
-        PumpScanProgress();
+        PumpRelayedProgress(relay);
         return 0;
     default:
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcA(relay, message, wParam, lParam);
     }
 }
 
 } // namespace
 
-HWND ScanRelayWindow() {
-    ScanState& scan = App().scan;
-    if (scan.relay != nullptr)
-        return scan.relay;
+HWND ScanRelayWindow(FinderState& finder) {
+    if (finder.relay)
+        return finder.relay.get();
     WNDCLASSEXA relayClass{};
     relayClass.cbSize = sizeof relayClass;
     relayClass.lpfnWndProc = RelayProc;
-    relayClass.hInstance = App().instance;
+    relayClass.hInstance = finder.window.instance;
     relayClass.lpszClassName = kRelayClass;
-    RegisterClassExA(&relayClass);
-    scan.relay = CreateWindowExA(0, kRelayClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 App().instance, nullptr);
-    return scan.relay;
+    RegisterClassExA(&relayClass); // fails harmlessly when the class is registered already
+    finder.relay.reset(CreateWindowExA(0, kRelayClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                       nullptr, finder.window.instance, &finder));
+    return finder.relay.get();
 }
 
-void ShowScanRun(const std::shared_ptr<ScanRun>& run) {
-    ScanState& scan = App().scan;
-    scan.running = run;
-    scan.shownVisits = 0;
-    scan.shownEntry.clear();
-    SetTimer(scan.relay, kProgressTimer, kProgressPeriodMs, nullptr);
+void ShowScanRun(FinderState& finder, const std::shared_ptr<ScanRun>& run) {
+    finder.running = run;
+    finder.shownVisits = 0;
+    finder.shownEntry.clear();
+    SetTimer(finder.relay.get(), kProgressTimer, kProgressPeriodMs, nullptr);
 }
 
-void EndRunningScan(bool showSummary) {
-    ScanState& scan = App().scan;
-    if (!scan.running)
+void EndRunningScan(FinderState& finder, bool showSummary) {
+    if (!finder.running)
         return;
-    scan.running->RequestStop();
+    finder.running->RequestStop();
     // The run changes no more from here on, so this is the scan's last word.
-    const ScanProgress progress = scan.running->TakeProgress();
-    StopProgressTimer();
-    scan.running.reset();
+    const ScanProgress progress = finder.running->TakeProgress();
+    StopProgressTimer(finder);
+    finder.running.reset();
     if (!showSummary)
         return;
-    ListNewRows(progress);
-    ShowScanSummary(progress.visits, progress.found);
+    ListNewRows(finder, progress);
+    ShowScanSummary(finder.window, progress.visits, progress.found);
 }
 
-void ShowScanSummary(std::uint32_t visits, std::uint32_t found) {
-    ClearAllPanes();
-    SetPaneText(kPaneName, (kScanSummaryScannedPrefix + VisitedEntriesText(visits)).c_str());
+void ShowScanSummary(const WindowParts& window, std::uint32_t visits, std::uint32_t found) {
+    HWND bar = window.statusBar;
+    ClearAllPanes(bar);
+    SetPaneText(bar, kPaneName, (kScanSummaryScannedPrefix + VisitedEntriesText(visits)).c_str());
     char foundDigits[16] = {};
     UnsignedDecimalText(found, foundDigits, sizeof foundDigits);
     SetPaneText(
-        kPaneState,
+        bar, kPaneState,
         (std::string(kScanSummaryFoundPrefix) + foundDigits + kScanSummaryFoundSuffix).c_str());
     if (found > 0)
-        ShowEncryptedIcon(true);
+        ShowEncryptedIcon(window, true);
 }

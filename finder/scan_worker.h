@@ -9,7 +9,8 @@
 class ScanRun;
 
 // The message the scan thread posts to `notify` when its walk has run to its end; wParam
-// carries nothing that the receiver needs, the run itself says whether it finished.
+// carries nothing that the receiver needs, the run itself says whether it finished. Any
+// number from WM_APP up is the program's own; this one is used for nothing else.
 constexpr UINT kScanEndedMessage = WM_APP + 0x51;
 
 // Starts the thread for `run`; it shares the run and posts kScanEndedMessage to `notify` at

@@ -95,7 +95,7 @@ bool WriteChecksumRecord(const char* storeFolder, const char* checksumText, char
             return false;
         }
         const bool written = WriteAll(record.get(), checksumText, kRecordTextLength);
-        const bool closed = CloseHandle(record.release()) != FALSE;
+        const bool closed = record.close();
         if (!written || !closed || !CopyWholeText(recordPath, capacity, name)) {
             DeleteFileA(name);
             recordPath[0] = '\0';

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds every program and runs every test:
+# Installs what is missing, checks the layers, builds every program and runs every test:
 # native unit tests, bounded fuzzing, the 32-bit build, and the Win32 and UI tests of the
 # 64-bit program under Wine.
 set -euo pipefail
@@ -10,6 +10,9 @@ step() { printf '\n== %s\n' "$*"; }
 
 step "set-up"
 bash tools/setup.sh
+
+step "layers: includes point down only"
+python3 tools/check_layers.py
 
 step "native build and unit tests"
 tools/build.sh native

@@ -2,9 +2,9 @@
 
 #include <shellapi.h>
 
-#include "app/app_state.h"
 #include "resources/resource_ids.h"
 #include "ui/help_path.h"
+#include "ui/ui_commands.h"
 #include "ui/vendor_link.h"
 
 namespace {
@@ -43,8 +43,8 @@ INT_PTR CALLBACK AboutDialogProc(HWND box, UINT message, WPARAM wParam, LPARAM l
     }
 }
 
-void AboutCommand(HWND mainWindow) {
-    DialogBoxParamA(App().instance, VQ_TEMPLATE_ABOUT, mainWindow, AboutDialogProc, 0);
+void AboutCommand(HWND mainWindow, HINSTANCE instance) {
+    DialogBoxParamA(instance, VQ_TEMPLATE_ABOUT, mainWindow, AboutDialogProc, 0);
 }
 
 void HelpCommand(HWND mainWindow) {

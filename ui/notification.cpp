@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "app/app_state.h"
 #include "resources/resource_ids.h"
 
 namespace {
 
+// The one timer of a notice, which closes it.
 constexpr UINT_PTR kNoticeTimerId = 5;
 constexpr UINT kSuccessPeriodMs = 2000;
 constexpr UINT kFailurePeriodMs = 3000;
@@ -48,7 +48,7 @@ INT_PTR CALLBACK FailureNoticeProc(HWND dialog, UINT message, WPARAM, LPARAM) {
 
 } // namespace
 
-void ShowNotification(Notice notice) {
+void ShowNotification(HINSTANCE instance, Notice notice) {
     const char* name = VQ_TEMPLATE_FAILURE;
     DLGPROC procedure = FailureNoticeProc;
     switch (notice) {
@@ -67,5 +67,5 @@ void ShowNotification(Notice notice) {
         name = VQ_TEMPLATE_OPEN_ERROR;
         break;
     }
-    DialogBoxParamA(App().instance, name, nullptr, procedure, 0);
+    DialogBoxParamA(instance, name, nullptr, procedure, 0);
 }

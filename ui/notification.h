@@ -3,6 +3,8 @@
 #ifndef VEILQUILL_NOTIFICATION_H
 #define VEILQUILL_NOTIFICATION_H
 
+#include <windows.h>
+
 enum class Notice {
     SuccessEncrypted, // "File successfully encrypted." / "Remember to save."
     SuccessDecrypted, // "File successfully decrypted." / "Remember to save."
@@ -10,7 +12,8 @@ enum class Notice {
     OpenError,        // "Open error!  File in use or file not found."
 };
 
-// Shows the notice with no owner and returns when it has closed itself.
-void ShowNotification(Notice notice);
+// Shows the notice, from the dialog templates of `instance`, with no owner and returns when it
+// has closed itself.
+void ShowNotification(HINSTANCE instance, Notice notice);
 
 #endif

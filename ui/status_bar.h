@@ -4,17 +4,22 @@
 
 #include <windows.h>
 
+#include "ui/window_parts.h"
+
 // Creates the status bar as a child of the main window with its four parts.
 HWND CreateStatusBar(HWND mainWindow, HINSTANCE instance);
 
-// Puts a text into a pane. Safe from any thread: the change is carried out on the
+// Puts a text into a pane of `bar`. Safe from any thread: the change is carried out on the
 // user-interface thread.
-void SetPaneText(int pane, const char* text);
+void SetPaneText(HWND bar, int pane, const char* text);
 
-// Shows the encrypted icon in pane 2, or removes it.
-void ShowEncryptedIcon(bool shown);
+// Shows `icon` in pane 2, or removes the icon there when it is null.
+void SetPaneIcon(HWND bar, HICON icon);
+
+// Shows the main window's encrypted icon in pane 2, or removes it.
+void ShowEncryptedIcon(const WindowParts& window, bool shown);
 
 // Panes 0, 1 and 3 get the blank text; pane 2 loses its icon.
-void ClearAllPanes();
+void ClearAllPanes(HWND bar);
 
 #endif

@@ -1,7 +1,9 @@
 #include "ui/vendor_link.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <new>
 
 #include "resources/resource_ids.h"
@@ -13,16 +15,13 @@ namespace {
 
 constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
 
-// What one link needs while its box is open. The control's GWLP_USERDATA slot points here.
+// The link's one subclass; the id tells it from any other subclass of the control.
+constexpr UINT_PTR kVendorLinkSubclass = 1;
+
+// What one link needs while its box is open; the subclass's reference data points here.
 struct VendorLinkState {
-    WNDPROC previous = nullptr;
-    HCURSOR hand = nullptr;
     UniqueFont underlined; // made once per box, deleted with the control
 };
-
-VendorLinkState* StateOf(HWND link) {
-    return reinterpret_cast<VendorLinkState*>(GetWindowLongPtrA(link, GWLP_USERDATA));
-}
 
 // The control's own font (the dialog's font) with the underline added.
 HFONT CreateUnderlinedFont(HWND link) {
@@ -49,13 +48,11 @@ void OpenVendorAddress() {
     ShellExecuteA(nullptr, "open", kVendorAddress, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-// The control is going away with its box: put its own procedure back and free the state.
+// The control is going away with its box: the subclass goes and its state is freed.
 LRESULT ReleaseLink(HWND link, VendorLinkState* state, UINT message, WPARAM wParam, LPARAM lParam) {
-    const WNDPROC previous = state->previous;
-    SetWindowLongPtrA(link, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    SetWindowLongPtrA(link, GWLP_USERDATA, 0);
-    delete state;
-    return CallWindowProcA(previous, link, message, wParam, lParam);
+    RemoveWindowSubclass(link, VendorLinkProc, kVendorLinkSubclass);
+    std::unique_ptr<VendorLinkState> owned(state);
+    return DefSubclassProc(link, message, wParam, lParam);
 }
 
 } // namespace
@@ -64,10 +61,9 @@ bool SubclassVendorLink(HWND aboutBox) {
     HWND link = GetDlgItem(aboutBox, IDC_VENDOR_LINK);
     if (link == nullptr)
         return false;
-    VendorLinkState* state = new (std::nothrow) VendorLinkState;
-    if (state == nullptr)
+    std::unique_ptr<VendorLinkState> state(new (std::nothrow) VendorLinkState);
+    if (!state)
         return false;
-    state->hand = LoadCursorA(nullptr, IDC_HAND); // shared by the system, never destroyed
     const WPARAM ownFont = static_cast<WPARAM>(SendMessageA(link, WM_GETFONT, 0, 0));
     state->underlined.reset(CreateUnderlinedFont(link));
     // The control also draws its text with the underlined font: some static controls select
@@ -75,23 +71,18 @@ bool SubclassVendorLink(HWND aboutBox) {
     // while painting.
     if (state->underlined.get() != nullptr)
         SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(state->underlined.get()), FALSE);
-    // The state is in place before the new procedure can see a message.
-    SetWindowLongPtrA(link, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-    state->previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(link, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(VendorLinkProc)));
-    if (state->previous == nullptr) {
+    if (!SetWindowSubclass(link, VendorLinkProc, kVendorLinkSubclass,
+                           reinterpret_cast<DWORD_PTR>(state.get()))) {
         SendMessageA(link, WM_SETFONT, ownFont, FALSE);
-        SetWindowLongPtrA(link, GWLP_USERDATA, 0);
-        delete state;
         return false;
     }
+    state.release(); // the subclass owns it until WM_NCDESTROY
     return true;
 }
 
-LRESULT CALLBACK VendorLinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam) {
-    VendorLinkState* state = StateOf(link);
-    if (state == nullptr)
-        return DefWindowProcA(link, message, wParam, lParam);
+LRESULT CALLBACK VendorLinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR reference) {
+    VendorLinkState* state = reinterpret_cast<VendorLinkState*>(reference);
     switch (message) {
     case WM_CTLCOLORSTATIC:
         return PaintLinkColours(*state, reinterpret_cast<HDC>(wParam));
@@ -102,11 +93,11 @@ LRESULT CALLBACK VendorLinkProc(HWND link, UINT message, WPARAM wParam, LPARAM l
         // Without this a static control lets the mouse through to the box.
         return HTCLIENT;
     case WM_SETCURSOR:
-        SetCursor(state->hand);
+        SetCursor(LoadCursorA(nullptr, IDC_HAND)); // shared by the system, never destroyed
         return TRUE;
     case WM_NCDESTROY:
         return ReleaseLink(link, state, message, wParam, lParam);
     default:
-        return CallWindowProcA(state->previous, link, message, wParam, lParam);
+        return DefSubclassProc(link, message, wParam, lParam);
     }
 }

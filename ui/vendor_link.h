@@ -9,12 +9,14 @@
 // The vendor's web address as the link hands it to the shell: a bare host name.
 extern const char kVendorAddress[];
 
-// Takes control 80 of the About box and installs VendorLinkProc on it. The link keeps its
-// underlined font and its cursor until the control is destroyed with the box, and then puts
-// the control's own procedure back. Returns false when the box has no such control or the
-// link's state cannot be made (the control then stays a plain static text).
+// Subclasses the About box's link control (IDC_VENDOR_LINK) with VendorLinkProc. The link keeps
+// its underlined font and its cursor until the control is destroyed with the box, and then
+// removes its subclass. Returns false when the box has no such control or the link's state
+// cannot be made (the control then stays a plain static text).
 bool SubclassVendorLink(HWND aboutBox);
 
-LRESULT CALLBACK VendorLinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam);
+// The link's subclass procedure; `state` is the link's own state, made by SubclassVendorLink.
+LRESULT CALLBACK VendorLinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam,
+                                UINT_PTR subclassId, DWORD_PTR state);
 
 #endif

@@ -38,6 +38,14 @@ template <typename Traits> class Unique {
             Traits::Close(old);
     }
 
+    // Closes what is held now and tells whether that succeeded, for kinds whose close reports
+    // a failure that matters (a file's last writes can fail as it is closed). Nothing held
+    // counts as closed.
+    bool close() noexcept {
+        const Type old = release();
+        return !Traits::IsValid(old) || Traits::Close(old);
+    }
+
     // For functions that hand a new value back through a pointer: closes what is held first.
     Type* put() noexcept {
         reset();

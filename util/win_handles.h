@@ -16,7 +16,7 @@ struct Kernel {
     using Type = HANDLE;
     static Type Invalid() noexcept { return nullptr; }
     static bool IsValid(Type h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(Type h) noexcept { CloseHandle(h); }
+    static bool Close(Type h) noexcept { return CloseHandle(h) != FALSE; }
 };
 
 // Folder enumerations from FindFirstFile, closed with FindClose.
@@ -35,6 +35,11 @@ inline void DestroyIconHandle(HICON icon) noexcept {
 }
 inline void DestroyMenuHandle(HMENU menu) noexcept {
     DestroyMenu(menu);
+}
+// A window that no parent destroys (a top-level or message-only window); destroy it on the
+// thread that made it.
+inline void DestroyWindowHandle(HWND window) noexcept {
+    DestroyWindow(window);
 }
 inline void FreeTaskMemory(void* memory) noexcept {
     CoTaskMemFree(memory);
@@ -63,6 +68,7 @@ using UniqueFont = UniqueGdi<HFONT>;
 using UniqueBitmap = UniqueGdi<HBITMAP>;
 using UniqueIcon = Unique<NullIsInvalid<HICON, handle_traits::DestroyIconHandle>>;
 using UniqueMenu = Unique<NullIsInvalid<HMENU, handle_traits::DestroyMenuHandle>>;
+using UniqueWindow = Unique<NullIsInvalid<HWND, handle_traits::DestroyWindowHandle>>;
 using UniqueTaskMemory = Unique<NullIsInvalid<void*, handle_traits::FreeTaskMemory>>;
 using UniqueGlobal = Unique<NullIsInvalid<HGLOBAL, handle_traits::FreeGlobalMemory>>;
 using OleInitialization = Unique<handle_traits::OleInitialization>;

@@ -23,8 +23,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
 #include "cipher/encrypted_trailer.h"
+#include "finder/finder_state.h"
 #include "finder/folder_walk.h"
 #include "finder/results_list.h"
 #include "finder/scan_display.h"
@@ -150,20 +150,31 @@ Tally ProgramWalk(const std::string& root) {
     return tally;
 }
 
+// The window the program's scan draws on, with its status bar and results list.
+WindowParts& BenchWindow() {
+    static WindowParts window;
+    return window;
+}
+FinderState& BenchFinder() {
+    static FinderState finder(BenchWindow());
+    return finder;
+}
+
 bool MakeScanWindow() {
-    AppState& app = App();
+    WindowParts& app = BenchWindow();
     app.instance = GetModuleHandleA(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    app.mainWindow = CreateWindowExA(0, "STATIC", "scan bench", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400,
-                                     nullptr, nullptr, app.instance, nullptr);
-    if (app.mainWindow == nullptr)
+    app.window = CreateWindowExA(0, "STATIC", "scan bench", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400,
+                                 nullptr, nullptr, app.instance, nullptr);
+    if (app.window == nullptr)
         return false;
-    app.statusBar = CreateStatusBar(app.mainWindow, app.instance);
+    app.statusBar = CreateStatusBar(app.window, app.instance);
     app.resultsList = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0,
-                                      500, 300, app.mainWindow, nullptr, app.instance, nullptr);
-    SetUpResultsList();
-    return app.statusBar != nullptr && app.resultsList != nullptr && ScanRelayWindow() != nullptr;
+                                      500, 300, app.window, nullptr, app.instance, nullptr);
+    SetUpResultsList(app.resultsList);
+    return app.statusBar != nullptr && app.resultsList != nullptr &&
+           ScanRelayWindow(BenchFinder()) != nullptr;
 }
 
 // The naive walk on a thread of its own, its status texts sent to this thread's status bar.
@@ -171,9 +182,9 @@ Tally NaiveScanWithStatusTexts(const std::string& root) {
     Tally tally;
     std::atomic<bool> done{false};
     std::thread walker([&] {
-        NaiveWalk(root, tally, App().statusBar);
+        NaiveWalk(root, tally, BenchWindow().statusBar);
         done = true;
-        PostMessageA(App().mainWindow, WM_NULL, 0, 0);
+        PostMessageA(BenchWindow().window, WM_NULL, 0, 0);
     });
     MSG message;
     while (!done && GetMessageA(&message, nullptr, 0, 0) > 0)
@@ -184,13 +195,13 @@ Tally NaiveScanWithStatusTexts(const std::string& root) {
 }
 
 Tally ProgramScan(const std::string& root) {
-    SendMessageA(App().resultsList, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(BenchWindow().resultsList, LVM_DELETEALLITEMS, 0, 0);
     auto run = std::make_shared<ScanRun>(root);
-    if (StartScanWorker(run, ScanRelayWindow()) == 0)
+    if (StartScanWorker(run, ScanRelayWindow(BenchFinder())) == 0)
         return Tally{};
-    ShowScanRun(run);
+    ShowScanRun(BenchFinder(), run);
     MSG message;
-    while (App().scan.running && GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (BenchFinder().running && GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
@@ -199,8 +210,8 @@ Tally ProgramScan(const std::string& root) {
     tally.entries = progress.visits - 1;
     tally.found = progress.found;
     tally.bytesRead = kNotCounted;
-    if (static_cast<std::uint64_t>(SendMessageA(App().resultsList, LVM_GETITEMCOUNT, 0, 0)) !=
-        tally.found)
+    if (static_cast<std::uint64_t>(
+            SendMessageA(BenchWindow().resultsList, LVM_GETITEMCOUNT, 0, 0)) != tally.found)
         std::printf("  (the list does not hold every row found!)\n");
     return tally;
 }

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "resources/resource_ids.h"
 #include "ui/control_states.h"
 #include "ui/status_bar.h"
@@ -123,8 +122,7 @@ TEST(ButtonStates, EachEventChangesExactlyItsButtonsAndKeepsTheOthers) {
     }
 }
 
-// A parent window with the status bar, wired into AppState as the program does at start-up,
-// and unwired again afterwards.
+// A parent window with the status bar, and an icon for its pane 2.
 class StatusBarTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -133,14 +131,9 @@ class StatusBarTest : public ::testing::Test {
         ASSERT_NE(nullptr, parent_);
         bar_ = CreateStatusBar(parent_, GetModuleHandleA(nullptr));
         ASSERT_NE(nullptr, bar_);
-        App().statusBar = bar_;
-        App().encryptedIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512)); // IDI_APPLICATION
+        icon_ = LoadIconA(nullptr, MAKEINTRESOURCEA(32512)); // IDI_APPLICATION
     }
-    void TearDown() override {
-        App().statusBar = nullptr;
-        App().encryptedIcon = nullptr;
-        DestroyWindow(parent_);
-    }
+    void TearDown() override { DestroyWindow(parent_); }
 
     std::string Text(int pane) const {
         char text[256] = {};
@@ -151,29 +144,30 @@ class StatusBarTest : public ::testing::Test {
 
     HWND parent_ = nullptr;
     HWND bar_ = nullptr;
+    HICON icon_ = nullptr;
 };
 
 TEST_F(StatusBarTest, PaneTextsAndTheIconComeAndGo) {
-    SetPaneText(kPaneName, "  File Name:  a.txt");
-    SetPaneText(kPaneSize, "  File Size:  1,234  bytes");
+    SetPaneText(bar_, kPaneName, "  File Name:  a.txt");
+    SetPaneText(bar_, kPaneSize, "  File Size:  1,234  bytes");
     EXPECT_EQ("  File Name:  a.txt", Text(kPaneName));
     EXPECT_EQ("  File Size:  1,234  bytes", Text(kPaneSize));
-    ShowEncryptedIcon(true);
+    SetPaneIcon(bar_, icon_);
     EXPECT_TRUE(HasIcon(kPaneIcon));
     EXPECT_FALSE(HasIcon(kPaneName));
-    ShowEncryptedIcon(false);
+    SetPaneIcon(bar_, nullptr);
     EXPECT_FALSE(HasIcon(kPaneIcon));
 }
 
 TEST_F(StatusBarTest, ClearAllPanesLeavesOneSpaceInEachTextPaneAndNoIcon) {
     for (int pane : {kPaneName, kPaneState, kPaneSize})
-        SetPaneText(pane, "something");
-    ShowEncryptedIcon(true);
-    ClearAllPanes();
+        SetPaneText(bar_, pane, "something");
+    SetPaneIcon(bar_, icon_);
+    ClearAllPanes(bar_);
     for (int pane : {kPaneName, kPaneState, kPaneSize})
         EXPECT_EQ(" ", Text(pane)) << "pane " << pane;
     EXPECT_FALSE(HasIcon(kPaneIcon));
-    ClearAllPanes(); // clearing what is clear changes nothing
+    ClearAllPanes(bar_); // clearing what is clear changes nothing
     EXPECT_EQ(" ", Text(kPaneName));
     EXPECT_FALSE(HasIcon(kPaneIcon));
 }

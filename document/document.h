@@ -1,0 +1,49 @@
+// The loaded document: one value, owned by the main window and handed to the commands that work
+// on it.
+#ifndef VEILQUILL_DOCUMENT_H
+#define VEILQUILL_DOCUMENT_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "document/cipher_key.h"
+#include "document/preview_reads.h"
+#include "ui/path_dialog.h"
+
+// What the view shows: the file as loaded, an encrypt preview, or a decrypt preview.
+enum class DocumentMode {
+    kLoaded,
+    kEncryptPreview,
+    kDecryptPreview,
+};
+
+// Room for a status text; a longer one is cut, as it is only shown.
+constexpr std::size_t kStatusTextCapacity = 256;
+
+// Room for the path of a checksum record.
+constexpr std::size_t kRecordPathCapacity = 256;
+
+struct Document {
+    // The loaded file's full path, kept whole so that a later change of the current folder
+    // cannot change the file; empty when no file is loaded.
+    char path[kDialogPathCapacity] = {};
+    DocumentMode mode = DocumentMode::kLoaded;
+    std::uint32_t size = 0; // the file's size on disk
+
+    // What panes 0 and 3 show for the file: "  File Name:  ..." and "  File Size:  ...".
+    char nameText[kStatusTextCapacity] = {};
+    char sizeText[kStatusTextCapacity] = {};
+
+    // The key of the preview waiting for its save.
+    CipherKey key;
+    // What that preview read from disk, so that its save can tell whether the file is still
+    // the one previewed.
+    PreviewSnapshot preview;
+    // The record that verified a decryption key, deleted once the decrypted file is saved.
+    char recordPath[kRecordPathCapacity] = {};
+
+    // Where the next Open or Save As dialog opens: the file chosen last.
+    DialogPath dialog;
+};
+
+#endif

@@ -1,0 +1,26 @@
+// The document's commands: loading a file, the encrypt and decrypt previews, and "Save As".
+#ifndef VEILQUILL_DOCUMENT_COMMANDS_H
+#define VEILQUILL_DOCUMENT_COMMANDS_H
+
+#include <cstddef>
+
+#include "document/document.h"
+#include "ui/window_parts.h"
+
+// A path handed to the load by name (from the command line or the results list) holds at most
+// 127 characters; a longer one is refused, never cut to another file's name.
+constexpr std::size_t kNamedPathCapacity = 128;
+
+// Reads the file at `path` into `document` and shows it; with no path (null) the user chooses
+// the file with the Open dialog. An empty path, or one of kNamedPathCapacity characters or
+// more, is refused with the open-error notice.
+void LoadDocument(const WindowParts& window, Document& document, const char* path);
+
+// "Encrypt" and "Decrypt": ask for a key and show the transformed file as a preview.
+void EncryptCommand(const WindowParts& window, Document& document);
+void DecryptCommand(const WindowParts& window, Document& document);
+
+// "Save As": commits the preview shown to disk; does nothing when no preview is shown.
+void SaveAsCommand(const WindowParts& window, Document& document);
+
+#endif
