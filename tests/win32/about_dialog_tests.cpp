@@ -13,6 +13,7 @@
 #include "ui/help_path.h"
 #include "util/program_folder.h"
 
+namespace vqtest {
 namespace {
 
 // ---- Help path ------------------------------------------------------------------------------
@@ -295,3 +296,4 @@ TEST_F(AboutBoxTest, OnlyCloseEndsTheBox) {
 }
 
 } // namespace
+} // namespace vqtest

@@ -13,29 +13,27 @@
 #include "ui/control_states.h"
 #include "ui/status_bar.h"
 #include "ui/status_texts.h"
+#include "util/win_handles.h"
 
+namespace vqtest {
 namespace {
 
 // A window with the main window's ten buttons, all enabled and shown to begin with.
 class ButtonWindow {
   public:
     ButtonWindow() {
-        window_ = CreateWindowExA(0, "STATIC", "buttons", WS_POPUP, 0, 0, 400, 400, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+        window_.reset(CreateWindowExA(0, "STATIC", "buttons", WS_POPUP, 0, 0, 400, 400, nullptr,
+                                      nullptr, GetModuleHandleA(nullptr), nullptr));
         for (int id = IDC_BTN_SAVE_AS; id <= IDC_BTN_STOP_FIND; ++id)
             CreateWindowExA(0, "BUTTON", "b", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0,
-                            (id - IDC_BTN_SAVE_AS) * 20, 60, 16, window_,
+                            (id - IDC_BTN_SAVE_AS) * 20, 60, 16, Get(),
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
     }
-    ~ButtonWindow() { DestroyWindow(window_); }
-    ButtonWindow(const ButtonWindow&) = delete;
-    ButtonWindow& operator=(const ButtonWindow&) = delete;
-
-    HWND Get() const { return window_; }
+    HWND Get() const { return window_.get(); }
 
     void SetAll(bool enabled) {
         for (int id = IDC_BTN_SAVE_AS; id <= IDC_BTN_STOP_FIND; ++id)
-            EnableWindow(GetDlgItem(window_, id), enabled);
+            EnableWindow(GetDlgItem(Get(), id), enabled);
     }
 
     // One letter per button, in the order Save As, Clear, Open File, Encrypt, Decrypt, Find
@@ -45,27 +43,27 @@ class ButtonWindow {
         std::string picture;
         for (int id : {IDC_BTN_SAVE_AS, IDC_BTN_CLEAR, IDC_BTN_OPEN_FILE, IDC_BTN_ENCRYPT,
                        IDC_BTN_DECRYPT, IDC_BTN_FIND_ENCRYPTED})
-            picture += IsWindowEnabled(GetDlgItem(window_, id)) ? '1' : '0';
+            picture += IsWindowEnabled(GetDlgItem(Get(), id)) ? '1' : '0';
         const bool find = Shown(IDC_BTN_FIND_ENCRYPTED), stop = Shown(IDC_BTN_STOP_FIND);
         picture += ' ';
         picture += find && !stop ? 'F' : stop && !find ? 'S' : '?';
         picture += ' ';
         for (int id : {IDC_BTN_EXIT, IDC_BTN_ABOUT, IDC_BTN_HELP})
-            picture += IsWindowEnabled(GetDlgItem(window_, id)) ? '1' : '0';
+            picture += IsWindowEnabled(GetDlgItem(Get(), id)) ? '1' : '0';
         return picture;
     }
 
     void ShowFind(bool find) {
-        ShowWindow(GetDlgItem(window_, IDC_BTN_FIND_ENCRYPTED), find ? SW_SHOW : SW_HIDE);
-        ShowWindow(GetDlgItem(window_, IDC_BTN_STOP_FIND), find ? SW_HIDE : SW_SHOW);
+        ShowWindow(GetDlgItem(Get(), IDC_BTN_FIND_ENCRYPTED), find ? SW_SHOW : SW_HIDE);
+        ShowWindow(GetDlgItem(Get(), IDC_BTN_STOP_FIND), find ? SW_HIDE : SW_SHOW);
     }
 
   private:
     bool Shown(int id) const {
-        return (GetWindowLongPtrA(GetDlgItem(window_, id), GWL_STYLE) & WS_VISIBLE) != 0;
+        return (GetWindowLongPtrA(GetDlgItem(Get(), id), GWL_STYLE) & WS_VISIBLE) != 0;
     }
 
-    HWND window_ = nullptr;
+    UniqueWindow window_;
 };
 
 struct EventRow {
@@ -128,10 +126,10 @@ TEST(ButtonStates, EachEventChangesExactlyItsButtonsAndKeepsTheOthers) {
 class StatusBarTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        parent_ = CreateWindowExA(0, "STATIC", "parent", WS_OVERLAPPED | WS_CAPTION, 0, 0, 640, 430,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        ASSERT_NE(nullptr, parent_);
-        bar_ = CreateStatusBar(parent_, GetModuleHandleA(nullptr));
+        parent_.reset(CreateWindowExA(0, "STATIC", "parent", WS_OVERLAPPED | WS_CAPTION, 0, 0, 640,
+                                      430, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
+        ASSERT_NE(nullptr, parent_.get());
+        bar_ = CreateStatusBar(parent_.get(), GetModuleHandleA(nullptr));
         ASSERT_NE(nullptr, bar_);
         App().statusBar = bar_;
         App().encryptedIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512)); // IDI_APPLICATION
@@ -139,7 +137,7 @@ class StatusBarTest : public ::testing::Test {
     void TearDown() override {
         App().statusBar = nullptr;
         App().encryptedIcon = nullptr;
-        DestroyWindow(parent_);
+        parent_.reset();
     }
 
     std::string Text(int pane) const {
@@ -149,7 +147,7 @@ class StatusBarTest : public ::testing::Test {
     }
     bool HasIcon(int pane) const { return SendMessageA(bar_, SB_GETICON, pane, 0) != 0; }
 
-    HWND parent_ = nullptr;
+    UniqueWindow parent_;
     HWND bar_ = nullptr;
 };
 
@@ -179,3 +177,4 @@ TEST_F(StatusBarTest, ClearAllPanesLeavesOneSpaceInEachTextPaneAndNoIcon) {
 }
 
 } // namespace
+} // namespace vqtest
