@@ -1,7 +1,7 @@
 // Throughput of the key cipher on a 64 MiB buffer for short, middle and longest keys, next to
 // memcpy and the literal one-pass-per-key-byte form in the same run.
 #include "cipher/key_cipher.h"
-#include "tests/native/literal_cipher.h"
+#include "tests/support/literal_cipher.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -41,6 +41,8 @@ double MegabytesPerSecond(double seconds) {
 }
 
 } // namespace
+
+using vqtest::LiteralCipherForward;
 
 int main() {
     std::uint32_t seed = 0x2545F491u;

@@ -59,6 +59,33 @@ struct OleInitialization {
     static void Close(Type) noexcept { OleUninitialize(); }
 };
 
+// A value that is given back through what it came from: a device context through its window, a
+// selection through its device context, memory in another process through that process. The
+// source is borrowed and must outlive the value.
+template <typename Source, typename T, auto close> struct FromSource {
+    struct Type {
+        Source source;
+        T value;
+    };
+    static Type Invalid() noexcept { return {Source{}, T{}}; }
+    static bool IsValid(Type held) noexcept { return held.value != T{}; }
+    static void Close(Type held) noexcept { close(held.source, held.value); }
+};
+
+inline void ReleaseWindowDc(HWND window, HDC dc) noexcept {
+    ReleaseDC(window, dc);
+}
+// Selects back what was selected before.
+inline void SelectBack(HDC dc, HGDIOBJ previous) noexcept {
+    SelectObject(dc, previous);
+}
+inline void FreeRemoteMemory(HANDLE process, void* address) noexcept {
+    VirtualFreeEx(process, address, 0, MEM_RELEASE);
+}
+inline void DeleteDcHandle(HDC dc) noexcept {
+    DeleteDC(dc);
+}
+
 } // namespace handle_traits
 
 using UniqueHandle = Unique<handle_traits::Kernel>;
@@ -73,10 +100,27 @@ using UniqueTaskMemory = Unique<NullIsInvalid<void*, handle_traits::FreeTaskMemo
 using UniqueGlobal = Unique<NullIsInvalid<HGLOBAL, handle_traits::FreeGlobalMemory>>;
 using OleInitialization = Unique<handle_traits::OleInitialization>;
 using SrwExclusiveLock = Unique<NullIsInvalid<SRWLOCK*, handle_traits::ReleaseSrwLock>>;
+// GetDC's device context of a window (nullptr: the screen), given back with ReleaseDC.
+using UniqueWindowDc = Unique<handle_traits::FromSource<HWND, HDC, handle_traits::ReleaseWindowDc>>;
+using UniqueMemoryDc = Unique<NullIsInvalid<HDC, handle_traits::DeleteDcHandle>>;
+using UniqueSelection = Unique<handle_traits::FromSource<HDC, HGDIOBJ, handle_traits::SelectBack>>;
+// VirtualAllocEx's memory inside another process, freed there with VirtualFreeEx.
+using UniqueRemoteMemory =
+    Unique<handle_traits::FromSource<HANDLE, void*, handle_traits::FreeRemoteMemory>>;
 
 // OLE on the calling thread for as long as the result lives; nothing to undo when it failed.
 inline OleInitialization InitializeOle() noexcept {
     return OleInitialization(SUCCEEDED(OleInitialize(nullptr)));
+}
+
+// The device context of `window` (nullptr: the screen) until the result is destroyed.
+inline UniqueWindowDc GetWindowDc(HWND window) noexcept {
+    return UniqueWindowDc({window, GetDC(window)});
+}
+
+// Selects `object` into `dc` until the result is destroyed.
+inline UniqueSelection SelectInto(HDC dc, HGDIOBJ object) noexcept {
+    return UniqueSelection({dc, SelectObject(dc, object)});
 }
 
 // Holds `lock` exclusively until the result is destroyed.

@@ -3,7 +3,7 @@
 #include "cipher/content_checksum.h"
 #include "cipher/encrypted_trailer.h"
 #include "cipher/key_cipher.h"
-#include "tests/native/literal_cipher.h"
+#include "tests/support/literal_cipher.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include <random>
 #include <vector>
 
+namespace vqtest {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
@@ -206,3 +207,4 @@ TEST(EncryptedTrailer, TestsTheLastTwoBytesOnly) {
 }
 
 } // namespace
+} // namespace vqtest

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+namespace vqtest {
 namespace {
 
 constexpr std::size_t kDestinationSize = 128;
@@ -137,3 +138,4 @@ TEST(ExtractCommandArgument, ArgumentTooLongForTheDestination) {
 }
 
 } // namespace
+} // namespace vqtest

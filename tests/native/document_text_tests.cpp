@@ -8,8 +8,9 @@
 
 #include "document/content_fingerprint.h"
 #include "document/display_text.h"
-#include "tests/native/literal_cipher.h"
+#include "tests/support/literal_cipher.h"
 
+namespace vqtest {
 namespace {
 
 std::uint64_t FingerprintOf(const std::string& bytes) {
@@ -39,3 +40,4 @@ TEST(DocumentText, TheFingerprintTellsChangesTheChecksumMisses) {
 }
 
 } // namespace
+} // namespace vqtest

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+namespace vqtest {
 namespace {
 
 constexpr char kGuard = '#';
@@ -129,3 +130,4 @@ TEST(ParseHex, OtherCharactersTakeTheirValueModulo16) {
 }
 
 } // namespace
+} // namespace vqtest

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+namespace vqtest {
 namespace {
 
 TEST(FileNamePart, TextAfterTheLastBackslash) {
@@ -42,3 +43,4 @@ TEST(AppendWholeText, AppendsOnlyWhatFits) {
 }
 
 } // namespace
+} // namespace vqtest

@@ -9,11 +9,10 @@
 #include <vector>
 
 #include "driver/ui_driver.h"
-#include "main_window_controls.h"
+#include "tests/support/control_ids.h"
 #include "resources/resource_ids.h"
 
-using namespace vqui;
-
+namespace vqtest {
 namespace {
 
 // Points a class's "open" command at another program while the object lives, then puts the
@@ -91,13 +90,13 @@ class ShellStandin {
     bool Copied() const { return copied_; }
     std::string ExePath() const { return folder_.File("open_standin.exe"); }
     std::string Command() const { return "\"" + ExePath() + "\" \"%1\""; }
-    std::string Log() const { return ReadFileBytes(folder_.File("ShellOpen.log")).value_or(""); }
+    std::string Log() const { return ReadBytes(folder_.File("ShellOpen.log")).value_or(""); }
     bool WaitForLog(DWORD timeoutMs = kWaitMs) const {
         return WaitUntil([this] { return !Log().empty(); }, timeoutMs);
     }
 
   private:
-    TempFolder folder_;
+    ScratchFolder folder_;
     bool copied_ = false;
 };
 
@@ -314,3 +313,4 @@ TEST_F(AboutTest, HelpWithoutTheGuideShowsNothingOfItsOwn) {
 }
 
 } // namespace
+} // namespace vqtest

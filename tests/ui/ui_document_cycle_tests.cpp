@@ -3,8 +3,7 @@
 // notifications checked at every step; and the ways a key can fail.
 #include "ui_document_support.h"
 
-using namespace vqdocui;
-
+namespace vqtest {
 namespace {
 
 const std::string kKey = "Pa55 w\xE9rd!";
@@ -20,7 +19,7 @@ TEST_F(DocumentUi, TheWholeRoadOfAFileGivesTheExactBytesBack) {
     // Zero bytes in the middle survive the road.
     const std::string plain = SampleText(3000);
     const std::string path = Doc("letter.txt");
-    ASSERT_TRUE(WriteFileBytes(path, plain));
+    ASSERT_TRUE(WriteBytes(path, plain));
     const std::string cipher = LiteralEncrypt(kKey, plain);
 
     // 1. Open: the text with its zero bytes shown as spaces, a plain file.
@@ -52,12 +51,12 @@ TEST_F(DocumentUi, TheWholeRoadOfAFileGivesTheExactBytesBack) {
     Save(path);
     EXPECT_EQ(cipher + kTrailer, Bytes(path));
     ASSERT_EQ(std::vector<std::string>{"0.dat"}, Records());
-    EXPECT_EQ(HexOfSum(plain), Bytes(DataFile("0.dat")));
+    EXPECT_EQ(UpperHex8(LiteralChecksum(plain)), Bytes(DataFile("0.dat")));
     EXPECT_TRUE(Enabled(kOpenFile));
     EXPECT_TRUE(Enabled(kDecrypt));
     EXPECT_FALSE(Enabled(kEncrypt));
     EXPECT_FALSE(Enabled(kSaveAs));
-    EXPECT_EQ(std::vector<std::string>{"letter.txt"}, FolderEntries(docs.Path()));
+    EXPECT_EQ(std::vector<std::string>{"letter.txt"}, SortedEntries(docs.Path()));
 
     // 4. Reopen: encrypted, two bytes longer, the trailer not shown.
     ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
@@ -86,7 +85,7 @@ TEST_F(DocumentUi, TheWholeRoadOfAFileGivesTheExactBytesBack) {
     EXPECT_TRUE(Enabled(kOpenFile));
     EXPECT_FALSE(Enabled(kDecrypt));
     EXPECT_FALSE(Enabled(kSaveAs));
-    EXPECT_EQ(std::vector<std::string>{"letter.txt"}, FolderEntries(docs.Path()));
+    EXPECT_EQ(std::vector<std::string>{"letter.txt"}, SortedEntries(docs.Path()));
 }
 
 TEST_F(DocumentUi, AWrongKeyIsRefusedAndTheNextKeyIsTried) {
@@ -242,3 +241,4 @@ TEST_F(DocumentUi, NoticesCloseThemselvesAfterTwoAndThreeSeconds) {
 }
 
 } // namespace
+} // namespace vqtest

@@ -6,8 +6,7 @@
 #include <atomic>
 #include <thread>
 
-using namespace vqdocui;
-
+namespace vqtest {
 namespace {
 
 const std::string kKey = "seventeen chars!!";
@@ -98,8 +97,7 @@ class DocumentFilesUi : public DocumentUi {
         EXPECT_NE(nullptr, dialog);
         PaneWatcher watcher(Bar(), [dialog] { return IsWindowVisible(dialog) != FALSE; });
         EXPECT_TRUE(ChooseFileInDialog(dialog, path));
-        const std::string name = "  File Name:  " + path.substr(path.rfind('\\') + 1);
-        EXPECT_TRUE(WaitForPaneText(Bar(), 0, name, 60000));
+        EXPECT_TRUE(WaitForPaneText(Bar(), 0, FileNameTextOfPath(path), 60000));
         watcher.Stop();
         return watcher.PicturesIndentedPast(NameStart()) > 0;
     }
@@ -169,7 +167,7 @@ TEST_F(DocumentFilesUi, ProgressTextsAreShownAbove150000BytesOnly) {
         const bool expected = size > 150000;
         const std::string path = Doc("big" + std::to_string(size) + ".txt");
         const std::string text = ShortLinedText(size, kKey, "wrong");
-        ASSERT_TRUE(WriteFileBytes(path, text));
+        ASSERT_TRUE(WriteBytes(path, text));
 
         EXPECT_EQ(expected, ProgressSeenWhileOpening(path));
         std::string notice;
@@ -198,7 +196,7 @@ TEST_F(DocumentFilesUi, AReadOnlyFileLosesItsReadOnlyAttributeAndCanBeSaved) {
     Start();
     const std::string path = Doc("readonly.txt");
     const std::string plain = "read-only text";
-    ASSERT_TRUE(WriteFileBytes(path, plain));
+    ASSERT_TRUE(WriteBytes(path, plain));
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
     Open(path);
     EXPECT_EQ(0u, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
@@ -209,7 +207,7 @@ TEST_F(DocumentFilesUi, AReadOnlyFileLosesItsReadOnlyAttributeAndCanBeSaved) {
 
 TEST_F(DocumentFilesUi, AQuotedPathOnTheCommandLineIsLoadedAtStartUp) {
     const std::string path = Doc("my letter.txt");
-    ASSERT_TRUE(WriteFileBytes(path, "hello from the command line"));
+    ASSERT_TRUE(WriteBytes(path, "hello from the command line"));
     ASSERT_TRUE(program.Start("\"" + path + "\""));
     EXPECT_EQ("  File Name:  my letter.txt", Pane(0));
     EXPECT_EQ("hello from the command line", ViewText());
@@ -243,8 +241,8 @@ TEST_F(DocumentFilesUi, APathTooLongForTheCommandLineBufferIsRefused) {
         name += "f";
     const std::string cut = JoinPath(folder, name);
     const std::string whole = cut + "ghijklmnop.txt";
-    ASSERT_TRUE(WriteFileBytes(cut, "the wrong file"));
-    ASSERT_TRUE(WriteFileBytes(whole, "the right file"));
+    ASSERT_TRUE(WriteBytes(cut, "the wrong file"));
+    ASSERT_TRUE(WriteBytes(whole, "the right file"));
     ASSERT_TRUE(program.Start("\"" + whole + "\""));
     EXPECT_EQ(kOpenError, NextNotice());
     EXPECT_EQ("", ViewText());
@@ -255,15 +253,7 @@ TEST_F(DocumentFilesUi, APathTooLongForTheCommandLineBufferIsRefused) {
 TEST_F(DocumentFilesUi, AFileOfTwoGibibytesIsRefusedWithAClearNotice) {
     Start();
     const std::string path = Doc("huge.bin");
-    {
-        OwnedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(file.Valid());
-        LARGE_INTEGER end{};
-        end.QuadPart = 0x80000000LL;
-        ASSERT_TRUE(SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN));
-        ASSERT_TRUE(SetEndOfFile(file.Get()));
-    }
+    ASSERT_TRUE(MakeSizedFile(path, 0x80000000LL));
     ChooseInOpenDialog(path);
     HWND box = WaitForMessageBox(Pid(), "Veilquill", "too large");
     ASSERT_NE(nullptr, box) << "no notice";
@@ -299,7 +289,7 @@ TEST_F(DocumentFilesUi, SaveAsAnotherNameLeavesTheLoadedFileAlone) {
     EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(Doc("b.txt")));
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
     EXPECT_EQ("  File Name:  c.txt", Pane(0));
-    EXPECT_EQ((std::vector<std::string>{"a.txt", "b.txt", "c.txt"}), FolderEntries(docs.Path()));
+    EXPECT_EQ((std::vector<std::string>{"a.txt", "b.txt", "c.txt"}), SortedEntries(docs.Path()));
 
     // The encrypted copy still opens and decrypts: its record is there.
     ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
@@ -313,8 +303,8 @@ TEST_F(DocumentFilesUi, SaveAsAnotherNameLeavesTheLoadedFileAlone) {
 TEST_F(DocumentFilesUi, SavingOverAnotherExistingFileAsksFirst) {
     Start();
     const std::string plain = "mine";
-    ASSERT_TRUE(WriteFileBytes(Doc("mine.txt"), plain));
-    ASSERT_TRUE(WriteFileBytes(Doc("other.txt"), "somebody else's file"));
+    ASSERT_TRUE(WriteBytes(Doc("mine.txt"), plain));
+    ASSERT_TRUE(WriteBytes(Doc("other.txt"), "somebody else's file"));
     Open(Doc("mine.txt"));
     EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
 
@@ -351,7 +341,7 @@ TEST_F(DocumentFilesUi, SavingOverAnotherExistingFileAsksFirst) {
 // A Data\ that cannot be written (a file of that name in its place): the save fails with the
 // failure notice and the file stays plain.
 TEST_F(DocumentFilesUi, AStoreThatCannotBeWrittenFailsTheEncryptedSave) {
-    ASSERT_TRUE(WriteFileBytes(program.DataFolder(), "a file in the store's place"));
+    ASSERT_TRUE(WriteBytes(program.DataFolder(), "a file in the store's place"));
     Start();
     const std::string plain = "stays plain";
     WriteAndOpen(Doc("a.txt"), plain);
@@ -362,7 +352,7 @@ TEST_F(DocumentFilesUi, AStoreThatCannotBeWrittenFailsTheEncryptedSave) {
     EXPECT_EQ("a file in the store's place", Bytes(program.DataFolder()));
     EXPECT_TRUE(Enabled(kSaveAs));
     EXPECT_FALSE(Enabled(kDecrypt));
-    EXPECT_EQ(std::vector<std::string>{"a.txt"}, FolderEntries(docs.Path()));
+    EXPECT_EQ(std::vector<std::string>{"a.txt"}, SortedEntries(docs.Path()));
 }
 
 TEST_F(DocumentFilesUi, AFileChangedSinceItsPreviewIsNotSaved) {
@@ -370,7 +360,7 @@ TEST_F(DocumentFilesUi, AFileChangedSinceItsPreviewIsNotSaved) {
     const std::string path = Doc("a.txt");
     WriteAndOpen(path, "the previewed text");
     EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
-    ASSERT_TRUE(WriteFileBytes(path, "changed meanwhile"));
+    ASSERT_TRUE(WriteBytes(path, "changed meanwhile"));
     ChooseInSaveDialog(path);
     EXPECT_EQ(kFailure, NextNotice());
     EXPECT_EQ("changed meanwhile", Bytes(path));
@@ -385,15 +375,14 @@ TEST_F(DocumentFilesUi, AFileThatCannotBeReplacedIsLeftAsItWas) {
     EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
     {
         // Another program has it open and does not share its deletion.
-        OwnedHandle held(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(held.Valid());
+        const UniqueHandle held = HoldOpen(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        ASSERT_TRUE(held.valid());
         ChooseInSaveDialog(path);
         EXPECT_EQ(kFailure, NextNotice());
     }
     EXPECT_EQ(plain, Bytes(path));
     EXPECT_TRUE(Records().empty());
-    EXPECT_EQ(std::vector<std::string>{"a.txt"}, FolderEntries(docs.Path()));
+    EXPECT_EQ(std::vector<std::string>{"a.txt"}, SortedEntries(docs.Path()));
     // Once it is free the save goes through.
     Save(path);
     EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(path));
@@ -405,7 +394,7 @@ TEST_F(DocumentFilesUi, ADecryptPreviewOfAFileShrunkBelowTwoBytesFails) {
     const std::string path = Doc("a.txt");
     MakeEncrypted(path, "soon gone", kKey);
     Open(path);
-    ASSERT_TRUE(WriteFileBytes(path, "x"));
+    ASSERT_TRUE(WriteBytes(path, "x"));
     EXPECT_EQ(kFailure, Transform(KeyKind::Decrypt, kKey));
     EXPECT_FALSE(Enabled(kSaveAs));
     EXPECT_EQ("x", Bytes(path));
@@ -413,3 +402,4 @@ TEST_F(DocumentFilesUi, ADecryptPreviewOfAFileShrunkBelowTwoBytesFails) {
 }
 
 } // namespace
+} // namespace vqtest

@@ -5,74 +5,23 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "driver/ui_driver.h"
-#include "main_window_controls.h"
-#include "tests/native/literal_cipher.h"
+#include "tests/support/control_ids.h"
+#include "tests/support/expected_texts.h"
+#include "tests/support/literal_cipher.h"
+#include "tests/support/sample_text.h"
 
-namespace vqdocui {
-
-using namespace vqui;
-
-const std::string kEncryptedText = "      This file is encrypted.";
-const std::string kNotEncryptedText = "   This file is not encrypted.";
-const std::string kSuccessEncrypted = "File successfully encrypted.\nRemember to save.";
-const std::string kSuccessDecrypted = "File successfully decrypted.\nRemember to save.";
-const std::string kFailure = "Unable to encrypt/decrypt file.\nDo not save this file!";
-const std::string kOpenError = "Open error!  File in use or file not found.";
-
-// The byte `plain` at `position` after the forward passes of `key`.
-inline unsigned char CipherByteAt(const std::string& key, unsigned char plain,
-                                  std::size_t position) {
-    for (unsigned char k : key)
-        plain =
-            static_cast<unsigned char>((plain ^ static_cast<unsigned char>(k + position + 1)) + 10);
-    return plain;
-}
-
-// The same, backwards, for a decryption with `key`.
-inline unsigned char PlainByteAt(const std::string& key, unsigned char cipher,
-                                 std::size_t position) {
-    for (std::size_t r = key.size(); r-- > 0;)
-        cipher = static_cast<unsigned char>(
-            static_cast<unsigned char>(cipher - 10) ^
-            static_cast<unsigned char>(static_cast<unsigned char>(key[r]) + position + 1));
-    return cipher;
-}
-
-// The record text of some plain bytes: their checksum as 8 upper-case hex digits.
-inline std::string HexOfSum(const std::string& bytes) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(LiteralChecksum(bytes)));
-    return text;
-}
+namespace vqtest {
 
 // What the document view shows for some bytes: zero bytes as spaces.
 inline std::string Shown(std::string bytes) {
     for (char& c : bytes)
         c = c == '\0' ? ' ' : c;
     return bytes;
-}
-
-// Text with zero bytes, line ends and high bytes in it.
-inline std::string SampleText(std::size_t size) {
-    std::string text(size, 'a');
-    for (std::size_t i = 0; i < size; ++i) {
-        if (i % 53 == 9)
-            text[i] = '\0';
-        else if (i % 71 == 70)
-            text[i] = '\n';
-        else if (i % 89 == 5)
-            text[i] = '\xE9';
-        else
-            text[i] = static_cast<char>('a' + i % 26);
-    }
-    return text;
 }
 
 // The texts of a notification, pictures left out, joined by "\n".
@@ -102,9 +51,9 @@ class DocumentUi : public ::testing::Test {
     std::string DataFile(const std::string& name) const {
         return JoinPath(program.DataFolder(), name);
     }
-    std::vector<std::string> Records() const { return FolderEntries(program.DataFolder()); }
+    std::vector<std::string> Records() const { return SortedEntries(program.DataFolder()); }
     std::string Bytes(const std::string& path) const {
-        return ReadFileBytes(path).value_or("<unreadable>");
+        return ReadBytes(path).value_or("<unreadable>");
     }
 
     void Start() { ASSERT_TRUE(program.Start()); }
@@ -127,14 +76,14 @@ class DocumentUi : public ::testing::Test {
     // Opens the file and waits until its name is shown.
     void Open(const std::string& path) {
         ChooseInOpenDialog(path);
-        const std::string name = "  File Name:  " + path.substr(path.rfind('\\') + 1);
-        ASSERT_TRUE(WaitForPaneText(Bar(), 0, name)) << "pane 0: '" << Pane(0) << "'";
+        ASSERT_TRUE(WaitForPaneText(Bar(), 0, FileNameTextOfPath(path)))
+            << "pane 0: '" << Pane(0) << "'";
         ASSERT_TRUE(RespondsWithin(Main()));
     }
 
     // Writes the bytes into the file and opens it.
     void WriteAndOpen(const std::string& path, const std::string& bytes) {
-        ASSERT_TRUE(WriteFileBytes(path, bytes));
+        ASSERT_TRUE(WriteBytes(path, bytes));
         Open(path);
     }
 
@@ -183,9 +132,9 @@ class DocumentUi : public ::testing::Test {
     }
 
     ProgramUnderTest program;
-    TempFolder docs{"vqdocs"};
+    ScratchFolder docs{"vqdocs"};
 };
 
-} // namespace vqdocui
+} // namespace vqtest
 
 #endif

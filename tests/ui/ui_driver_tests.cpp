@@ -4,8 +4,7 @@
 
 #include "driver/ui_driver.h"
 
-using namespace vqui;
-
+namespace vqtest {
 namespace {
 
 // Runs the dialogs stand-in in one mode; its answer lands in a file of the test's folder.
@@ -25,12 +24,12 @@ class StandinDialog {
     std::string Result() {
         if (!process_.WaitForExit())
             return "(still running)";
-        return ReadFileBytes(Answer()).value_or("(no answer)");
+        return ReadBytes(Answer()).value_or("(no answer)");
     }
-    const TempFolder& Folder() const { return folder_; }
+    const ScratchFolder& Folder() const { return folder_; }
 
   private:
-    TempFolder folder_{"standin"};
+    ScratchFolder folder_{"standin"};
     ChildProcess process_;
     bool started_ = false;
 };
@@ -46,16 +45,16 @@ TEST(Paths, UnixAndWindowsFormsConvert) {
 TEST(Files, WriteReadListAndRemoveATree) {
     std::string root;
     {
-        TempFolder folder("files");
+        ScratchFolder folder("files");
         root = folder.Path();
         ASSERT_TRUE(FolderExists(root));
         ASSERT_TRUE(MakeFolders(folder.File("a\\b\\c")));
         const std::string bytes("x\0y\xDE\xAD", 5);
-        ASSERT_TRUE(WriteFileBytes(folder.File("a\\b\\c\\f.bin"), bytes));
-        EXPECT_EQ(bytes, ReadFileBytes(folder.File("a\\b\\c\\f.bin")).value_or(""));
-        ASSERT_TRUE(WriteFileBytes(folder.File("a\\z.txt"), "z"));
-        EXPECT_EQ((std::vector<std::string>{"b", "z.txt"}), FolderEntries(folder.File("a")));
-        EXPECT_FALSE(ReadFileBytes(folder.File("missing")).has_value());
+        ASSERT_TRUE(WriteBytes(folder.File("a\\b\\c\\f.bin"), bytes));
+        EXPECT_EQ(bytes, ReadBytes(folder.File("a\\b\\c\\f.bin")).value_or(""));
+        ASSERT_TRUE(WriteBytes(folder.File("a\\z.txt"), "z"));
+        EXPECT_EQ((std::vector<std::string>{"b", "z.txt"}), SortedEntries(folder.File("a")));
+        EXPECT_FALSE(ReadBytes(folder.File("missing")).has_value());
         EXPECT_TRUE(FileExists(folder.File("a\\z.txt")));
         EXPECT_FALSE(FileExists(folder.File("a")));
     }
@@ -75,9 +74,9 @@ TEST(Windows, LongTextsCrossTheProcessBoundaryWhole) {
 }
 
 TEST(Dialogs, OpenDialogTakesATypedPath) {
-    TempFolder files("open");
+    ScratchFolder files("open");
     const std::string file = files.File("chosen file.txt");
-    ASSERT_TRUE(WriteFileBytes(file, "hello"));
+    ASSERT_TRUE(WriteBytes(file, "hello"));
     StandinDialog standin("open");
     ASSERT_TRUE(standin.Started());
     HWND dialog = WaitForFileDialog(standin.Pid(), "Open");
@@ -96,7 +95,7 @@ TEST(Dialogs, OpenDialogCanBeCancelled) {
 }
 
 TEST(Dialogs, OpenDialogRefusesAMissingFileWithItsOwnMessage) {
-    TempFolder files("open");
+    ScratchFolder files("open");
     StandinDialog standin("open");
     ASSERT_TRUE(standin.Started());
     HWND dialog = WaitForFileDialog(standin.Pid(), "Open");
@@ -111,9 +110,9 @@ TEST(Dialogs, OpenDialogRefusesAMissingFileWithItsOwnMessage) {
 }
 
 TEST(Dialogs, SaveAsDialogStartsOnThePathAndTakesANewOne) {
-    TempFolder files("save");
+    ScratchFolder files("save");
     const std::string start = files.File("start.txt");
-    ASSERT_TRUE(WriteFileBytes(start, "x"));
+    ASSERT_TRUE(WriteBytes(start, "x"));
     StandinDialog standin("save", start);
     ASSERT_TRUE(standin.Started());
     HWND dialog = WaitForFileDialog(standin.Pid(), "Save As");
@@ -136,7 +135,7 @@ TEST(Dialogs, MessageBoxIsFoundByCaptionAndTextAndAnswered) {
 }
 
 TEST(Dialogs, BrowseForFolderReturnsTheFolderChosenInItsTree) {
-    TempFolder files("browse");
+    ScratchFolder files("browse");
     const std::string folder = files.File("Scan Root\\inner");
     ASSERT_TRUE(MakeFolders(folder));
     StandinDialog standin("browse");
@@ -150,7 +149,7 @@ TEST(Dialogs, BrowseForFolderReturnsTheFolderChosenInItsTree) {
 }
 
 TEST(Dialogs, BrowseForFolderFailsCleanlyOnAMissingFolderAndCanBeCancelled) {
-    TempFolder files("browse");
+    ScratchFolder files("browse");
     StandinDialog standin("browse");
     ASSERT_TRUE(standin.Started());
     HWND dialog = WaitForBrowseDialog(standin.Pid());
@@ -204,7 +203,7 @@ TEST(Screen, CaptureShowsWhatIsOnTheScreen) {
     EXPECT_EQ(image.Pixel(x, y), whole.Pixel(area.left + x, area.top + y));
     const std::string path = SaveScreenshot("ui_driver_message_box", box);
     ASSERT_FALSE(path.empty());
-    const std::string bmp = ReadFileBytes(path).value_or("");
+    const std::string bmp = ReadBytes(path).value_or("");
     ASSERT_GT(bmp.size(), 54u);
     EXPECT_EQ("BM", bmp.substr(0, 2));
     AnswerMessageBox(box, IDNO);
@@ -212,3 +211,4 @@ TEST(Screen, CaptureShowsWhatIsOnTheScreen) {
 }
 
 } // namespace
+} // namespace vqtest

@@ -7,24 +7,14 @@
 
 #include "driver/finder_support.h"
 #include "driver/ui_driver.h"
-#include "main_window_controls.h"
+#include "tests/support/control_ids.h"
+#include "tests/support/expected_texts.h"
+#include "tests/support/literal_cipher.h"
 
-using namespace vqui;
-
+namespace vqtest {
 namespace {
 
-const std::string kScanning = "     Scanning for encrypted files ...";
-const std::string kProgressPrefix = "     Scanned files:  ";
-const std::string kScannedPrefix = "    Number of files scanned:  ";
 const std::string kBrowseTitle = "To view sub-folders, click a plus sign.";
-
-std::string FoundText(std::size_t count) {
-    return "  Found " + std::to_string(count) + " encrypted file(s)";
-}
-
-bool IsBlankPane(const std::string& text) {
-    return text.empty() || text == " ";
-}
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -40,7 +30,7 @@ class FinderTest : public ::testing::Test {
     std::string In(const std::string& relative) const { return tree.File(relative); }
 
     void MakeFile(const std::string& relative, const std::string& bytes) const {
-        ASSERT_TRUE(WriteFileBytes(In(relative), bytes)) << relative;
+        ASSERT_TRUE(WriteBytes(In(relative), bytes)) << relative;
     }
     void MakeFolder(const std::string& relative) const {
         ASSERT_TRUE(MakeFolders(In(relative))) << relative;
@@ -100,7 +90,7 @@ class FinderTest : public ::testing::Test {
     }
 
     ProgramUnderTest program;
-    TempFolder tree{"finder"};
+    ScratchFolder tree{"finder"};
 };
 
 TEST_F(FinderTest, CancelledBrowseLeavesAnEmptyListAndStartsNoScan) {
@@ -183,7 +173,7 @@ TEST_F(FinderTest, FindsAReadOnlyEncryptedFileAndLeavesItReadOnly) {
     EXPECT_EQ(std::vector<std::string>{In("sealed.bin")}, ListColumnTexts(List()));
     const DWORD attributes = GetFileAttributesA(In("sealed.bin").c_str());
     EXPECT_NE(0u, attributes & FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(bytes, ReadFileBytes(In("sealed.bin")).value_or(""));
+    EXPECT_EQ(bytes, ReadBytes(In("sealed.bin")).value_or(""));
     SetFileAttributesA(In("sealed.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -236,7 +226,7 @@ TEST_F(FinderTest, OpenLoadsTheTopmostSelectedRowsFile) {
     ASSERT_TRUE(SelectListRow(List(), 0));
     ASSERT_NO_FATAL_FAILURE(OpenFromMenu());
     const std::string name = rows[0].substr(rows[0].rfind('\\') + 1);
-    ASSERT_TRUE(WaitForPaneText(program.StatusBar(), 0, "  File Name:  " + name));
+    ASSERT_TRUE(WaitForPaneText(program.StatusBar(), 0, FileNameText(name)));
     EXPECT_TRUE(IsControlShown(Main(), kDocumentView));
     EXPECT_FALSE(IsControlShown(Main(), kResultsList));
     EXPECT_EQ("      This file is encrypted.", Pane(1));
@@ -290,7 +280,7 @@ constexpr int kBigEntries = kBigFolders * (kBigFilesPerFolder + 2);
 class BigTreeTest : public FinderTest {
   protected:
     static void SetUpTestSuite() {
-        bigTree = new TempFolder("bigtree");
+        bigTree = new ScratchFolder("bigtree");
         const std::string unix = WindowsToUnixPath(bigTree->Path());
         const std::string script =
             "cd '" + unix + "' && mkdir tree && cd tree && for d in $(seq 1 " +
@@ -312,10 +302,10 @@ class BigTreeTest : public FinderTest {
         ASSERT_TRUE(WaitUntil([&] { return ListRowCount(List()) >= rows; }, 60000));
     }
 
-    static TempFolder* bigTree;
+    static ScratchFolder* bigTree;
 };
 
-TempFolder* BigTreeTest::bigTree = nullptr;
+ScratchFolder* BigTreeTest::bigTree = nullptr;
 
 TEST_F(BigTreeTest, StopFindShowsTheSummaryAtOnceAndNothingLandsAfterIt) {
     ASSERT_NO_FATAL_FAILURE(StartBigScan(2));
@@ -376,3 +366,4 @@ TEST_F(BigTreeTest, ANewScanAfterClearStopsTheEarlierOneFirst) {
 }
 
 } // namespace
+} // namespace vqtest

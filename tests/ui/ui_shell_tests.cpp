@@ -8,10 +8,10 @@
 #include <set>
 
 #include "driver/ui_driver.h"
-#include "main_window_controls.h"
+#include "tests/support/control_ids.h"
+#include "tests/support/expected_texts.h"
 
-using namespace vqui;
-
+namespace vqtest {
 namespace {
 
 struct TemplateControl {
@@ -29,12 +29,13 @@ struct BaseUnits {
 };
 BaseUnits TemplateFontBaseUnits() {
     BaseUnits units;
-    HDC screen = GetDC(nullptr);
+    const UniqueWindowDc screenDc = GetWindowDc(nullptr);
+    const HDC screen = screenDc.get().value;
     const int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
-    HGDIOBJ previous = SelectObject(screen, font);
+    const UniqueFont font(CreateFontA(
+        height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    const UniqueSelection selection = SelectInto(screen, font.get());
     static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     SIZE extent{};
     TEXTMETRICA metrics{};
@@ -42,9 +43,6 @@ BaseUnits TemplateFontBaseUnits() {
     GetTextMetricsA(screen, &metrics);
     units.x = (extent.cx / 26 + 1) / 2;
     units.y = metrics.tmHeight;
-    SelectObject(screen, previous);
-    DeleteObject(font);
-    ReleaseDC(nullptr, screen);
     return units;
 }
 
@@ -65,11 +63,6 @@ constexpr TemplateControl kMainControls[] = {
     {kStopFind, "Button", "Stop Find", 6, 156, 65, 16},
 };
 
-// The pane shows nothing: no text, or the blank " ".
-bool IsBlankPane(const std::string& text) {
-    return text.empty() || text == " ";
-}
-
 // A pane text put in from outside, as another part of the program would.
 void PutPaneText(HWND statusBar, int pane, const std::string& text) {
     RemoteMemory block(statusBar, text.size() + 1);
@@ -89,7 +82,7 @@ void AddListRow(HWND list, const std::string& text) {
 }
 
 std::string CompanionLog(const ProgramUnderTest& program) {
-    return ReadFileBytes(program.InFolder("SendTo.log")).value_or("");
+    return ReadBytes(program.InFolder("SendTo.log")).value_or("");
 }
 
 class ShellTest : public ::testing::Test {
@@ -342,3 +335,4 @@ TEST(Companion, AMissingCompanionIsIgnored) {
 }
 
 } // namespace
+} // namespace vqtest

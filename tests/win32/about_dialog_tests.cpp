@@ -1,5 +1,5 @@
-// The About box's procedure and its web link, run in this process on a template laid out
-// like the program's About box, and the help file's path.
+// The About box's procedure and its web link, run in this process on the program's own About
+// box template, and the help file's path.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,7 +12,9 @@
 #include "ui/about_dialog.h"
 #include "ui/help_path.h"
 #include "util/program_folder.h"
+#include "util/win_handles.h"
 
+namespace vqtest {
 namespace {
 
 // ---- Help path ------------------------------------------------------------------------------
@@ -68,99 +70,48 @@ TEST(HelpPath, BuildHelpPathUsesTheRunningProgramsFolder) {
 
 // ---- The About box --------------------------------------------------------------------------
 
-// An in-memory dialog template: header, then items, each on a 4-byte boundary.
-class TemplateWriter {
-  public:
-    TemplateWriter(DWORD style, short cx, short cy, const char* caption) {
-        Dword(style);
-        Dword(0); // extended style
-        itemCountAt_ = words_.size();
-        Word(0); // item count, filled in as items are added
-        Word(10);
-        Word(10);
-        Word(static_cast<WORD>(cx));
-        Word(static_cast<WORD>(cy));
-        Word(0); // no menu
-        Word(0); // the standard dialog class
-        Text(caption);
-        Word(8);
-        Text("MS Sans Serif");
+// The About box's own template, from the resources linked into this test program. A box that
+// need not be shown is made from a copy without WS_VISIBLE: under Wine without a window
+// manager, hiding a shown window costs about two seconds.
+HWND CreateAboutBox(bool shown) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    if (shown)
+        return CreateDialogParamA(module, VQ_TEMPLATE_ABOUT, nullptr, AboutDialogProc, 0);
+    HRSRC found = FindResourceA(module, VQ_TEMPLATE_ABOUT, MAKEINTRESOURCEA(5)); // RT_DIALOG
+    const void* bytes = found != nullptr ? LockResource(LoadResource(module, found)) : nullptr;
+    if (bytes == nullptr)
+        return nullptr;
+    // A DIALOG template begins with its style; DWORDs keep the copy aligned as a template must be.
+    std::vector<DWORD> copy((SizeofResource(module, found) + sizeof(DWORD) - 1) / sizeof(DWORD));
+    std::memcpy(copy.data(), bytes, SizeofResource(module, found));
+    copy[0] &= ~static_cast<DWORD>(WS_VISIBLE);
+    return CreateDialogIndirectParamA(module, reinterpret_cast<const DLGTEMPLATE*>(copy.data()),
+                                      nullptr, AboutDialogProc, 0);
+}
+
+// The banner: the box's one picture, a Static without an id of its own.
+HWND Banner(HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
+            return child;
     }
-
-    void Item(WORD classAtom, const char* text, int id, DWORD style, short x, short y, short cx,
-              short cy) {
-        Align();
-        Dword(style | WS_CHILD | WS_VISIBLE);
-        Dword(0);
-        Word(static_cast<WORD>(x));
-        Word(static_cast<WORD>(y));
-        Word(static_cast<WORD>(cx));
-        Word(static_cast<WORD>(cy));
-        Word(static_cast<WORD>(id));
-        Word(0xFFFF);
-        Word(classAtom);
-        Text(text);
-        Word(0); // no creation data
-        ++words_[itemCountAt_];
-    }
-
-    const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
-  private:
-    void Word(WORD w) { words_.push_back(w); }
-    void Dword(DWORD d) {
-        Word(LOWORD(d));
-        Word(HIWORD(d));
-    }
-    void Text(const char* text) {
-        for (; *text != '\0'; ++text)
-            Word(static_cast<unsigned char>(*text));
-        Word(0);
-    }
-    void Align() {
-        if (words_.size() % 2 != 0)
-            Word(0);
-    }
-
-    std::vector<WORD> words_;
-    std::size_t itemCountAt_ = 0;
-};
-
-constexpr WORD kButtonAtom = 0x0080;
-constexpr WORD kStaticAtom = 0x0082;
-constexpr int kBannerId = 1234; // the program's banner has no id; this copy needs one to be found
-
-// Shown only where a test needs real paints: under Wine without a window manager, hiding a
-// shown window costs about two seconds.
-TemplateWriter AboutTemplate(bool shown) {
-    TemplateWriter writer((shown ? WS_VISIBLE : 0) | WS_POPUP | WS_CAPTION | DS_MODALFRAME |
-                              DS_CENTER | DS_SETFONT | DS_3DLOOK,
-                          250, 89, "About Veilquill    Version 1.0.1");
-    writer.Item(kButtonAtom, "Close", IDC_ABOUT_CLOSE, BS_PUSHBUTTON, 173, 66, 66, 15);
-    writer.Item(kStaticAtom, VQ_VENDOR_HOST, IDC_VENDOR_LINK, SS_CENTER | SS_CENTERIMAGE, 79, 66,
-                84, 13);
-    writer.Item(kStaticAtom, "banner", kBannerId, SS_LEFT, 0, 0, 250, 62);
-    return writer;
+    return nullptr;
 }
 
 // One About box, created modeless in this thread so the test can talk to it.
 class AboutBoxTest : public ::testing::Test {
   protected:
     void SetUp() override { box_ = OpenBox(false); }
-    void TearDown() override {
-        if (box_ != nullptr && IsWindow(box_))
-            DestroyWindow(box_);
-    }
 
-    static HWND OpenBox(bool shown) {
-        const TemplateWriter writer = AboutTemplate(shown);
-        HWND box = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), writer.Get(), nullptr,
-                                              AboutDialogProc, 0);
-        EXPECT_NE(nullptr, box);
+    static UniqueWindow OpenBox(bool shown) {
+        UniqueWindow box(CreateAboutBox(shown));
+        EXPECT_NE(nullptr, box.get());
         return box;
     }
 
-    HWND Link() const { return GetDlgItem(box_, IDC_VENDOR_LINK); }
+    HWND Box() const { return box_.get(); }
+    HWND Link() const { return GetDlgItem(Box(), IDC_VENDOR_LINK); }
 
     // The colours and font the box gives the link for one paint, as a paint would see them.
     struct LinkPaint {
@@ -172,7 +123,8 @@ class AboutBoxTest : public ::testing::Test {
     static LinkPaint PaintLink(HWND box) {
         HWND link = GetDlgItem(box, IDC_VENDOR_LINK);
         LinkPaint paint;
-        HDC dc = GetDC(link);
+        const UniqueWindowDc linkDc = GetWindowDc(link);
+        const HDC dc = linkDc.get().value;
         const int saved = SaveDC(dc);
         paint.brush = SendMessageA(box, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                                    reinterpret_cast<LPARAM>(link));
@@ -180,22 +132,21 @@ class AboutBoxTest : public ::testing::Test {
         paint.text = GetTextColor(dc);
         paint.background = GetBkColor(dc);
         RestoreDC(dc, saved); // the font goes back out of this DC
-        ReleaseDC(link, dc);
         return paint;
     }
 
-    HWND box_ = nullptr;
+    UniqueWindow box_;
 };
 
 TEST_F(AboutBoxTest, LinkIsBlueUnderlinedDialogFontOnButtonFace) {
-    const LinkPaint paint = PaintLink(box_);
+    const LinkPaint paint = PaintLink(Box());
     EXPECT_EQ(reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)), paint.brush);
     EXPECT_EQ(RGB(0, 0, 255), paint.text);
     EXPECT_EQ(GetSysColor(COLOR_BTNFACE), paint.background);
 
     LOGFONTA own{};
     LOGFONTA shown{};
-    HGDIOBJ ownFont = reinterpret_cast<HGDIOBJ>(SendMessageA(box_, WM_GETFONT, 0, 0));
+    HGDIOBJ ownFont = reinterpret_cast<HGDIOBJ>(SendMessageA(Box(), WM_GETFONT, 0, 0));
     ASSERT_NE(nullptr, ownFont);
     ASSERT_EQ(static_cast<int>(sizeof own), GetObjectA(ownFont, sizeof own, &own));
     ASSERT_EQ(static_cast<int>(sizeof shown), GetObjectA(paint.font, sizeof shown, &shown));
@@ -209,26 +160,25 @@ TEST_F(AboutBoxTest, LinkIsBlueUnderlinedDialogFontOnButtonFace) {
 
 // The underlined font is made once per box, not once per paint, and goes with the box.
 TEST_F(AboutBoxTest, LinkFontLivesExactlyAsLongAsTheBox) {
-    DestroyWindow(box_);
+    box_.reset();
     box_ = OpenBox(true);
-    const HFONT first = PaintLink(box_).font;
+    const HFONT first = PaintLink(Box()).font;
     ASSERT_EQ(static_cast<DWORD>(OBJ_FONT), GetObjectType(first));
     for (int i = 0; i < 300; ++i) {
-        RedrawWindow(box_, nullptr, nullptr,
+        RedrawWindow(Box(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        ASSERT_EQ(first, PaintLink(box_).font) << "repaint " << i << " made a new font";
+        ASSERT_EQ(first, PaintLink(Box()).font) << "repaint " << i << " made a new font";
     }
     ASSERT_EQ(static_cast<DWORD>(OBJ_FONT), GetObjectType(first));
 
-    DestroyWindow(box_);
-    box_ = nullptr;
+    box_.reset();
     EXPECT_EQ(0u, GetObjectType(first)) << "the link's font outlived its box";
 }
 
 TEST_F(AboutBoxTest, ABoxOpenedAgainHasItsOwnWorkingLink) {
-    DestroyWindow(box_);
+    box_.reset();
     box_ = OpenBox(false);
-    const LinkPaint again = PaintLink(box_);
+    const LinkPaint again = PaintLink(Box());
     LOGFONTA shown{};
     ASSERT_EQ(static_cast<int>(sizeof shown), GetObjectA(again.font, sizeof shown, &shown));
     EXPECT_EQ(1, shown.lfUnderline);
@@ -237,13 +187,13 @@ TEST_F(AboutBoxTest, ABoxOpenedAgainHasItsOwnWorkingLink) {
 }
 
 TEST_F(AboutBoxTest, BannerKeepsItsClassColours) {
-    HWND banner = GetDlgItem(box_, kBannerId);
-    HDC dc = GetDC(banner);
-    const LRESULT fromBox = SendMessageA(box_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+    HWND banner = Banner(Box());
+    const UniqueWindowDc bannerDc = GetWindowDc(banner);
+    const HDC dc = bannerDc.get().value;
+    const LRESULT fromBox = SendMessageA(Box(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                                          reinterpret_cast<LPARAM>(banner));
     const LRESULT ownAnswer = DefWindowProcA(
         banner, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(banner));
-    ReleaseDC(banner, dc);
     EXPECT_EQ(ownAnswer, fromBox);
     EXPECT_NE(reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)), fromBox);
 }
@@ -255,7 +205,7 @@ TEST_F(AboutBoxTest, HandOverTheLinkArrowElsewhere) {
     ASSERT_NE(hand, arrow);
 
     EXPECT_EQ(HTCLIENT, SendMessageA(Link(), WM_NCHITTEST, 0, 0));
-    EXPECT_EQ(HTTRANSPARENT, SendMessageA(GetDlgItem(box_, kBannerId), WM_NCHITTEST, 0, 0))
+    EXPECT_EQ(HTTRANSPARENT, SendMessageA(Banner(Box()), WM_NCHITTEST, 0, 0))
         << "the banner lets the mouse through to the box";
 
     SetCursor(arrow);
@@ -263,12 +213,12 @@ TEST_F(AboutBoxTest, HandOverTheLinkArrowElsewhere) {
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(hand, GetCursor());
 
-    SendMessageA(box_, WM_SETCURSOR, reinterpret_cast<WPARAM>(box_),
+    SendMessageA(Box(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Box()),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(arrow, GetCursor());
 
     SetCursor(hand);
-    HWND close = GetDlgItem(box_, IDC_ABOUT_CLOSE);
+    HWND close = GetDlgItem(Box(), IDC_ABOUT_CLOSE);
     SendMessageA(close, WM_SETCURSOR, reinterpret_cast<WPARAM>(close),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(arrow, GetCursor());
@@ -277,21 +227,22 @@ TEST_F(AboutBoxTest, HandOverTheLinkArrowElsewhere) {
 // Enter and Escape reach the box as IDOK and IDCANCEL without a control; only "Close" ends it.
 // (A modeless box that is ended is hidden rather than destroyed.)
 TEST_F(AboutBoxTest, OnlyCloseEndsTheBox) {
-    DestroyWindow(box_);
+    box_.reset();
     box_ = OpenBox(true);
-    ASSERT_TRUE(IsWindowVisible(box_));
-    SendMessageA(box_, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
-    SendMessageA(box_, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
-    SendMessageA(box_, WM_COMMAND, MAKEWPARAM(IDC_VENDOR_LINK, BN_CLICKED),
+    ASSERT_TRUE(IsWindowVisible(Box()));
+    SendMessageA(Box(), WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    SendMessageA(Box(), WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+    SendMessageA(Box(), WM_COMMAND, MAKEWPARAM(IDC_VENDOR_LINK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(Link()));
-    HWND close = GetDlgItem(box_, IDC_ABOUT_CLOSE);
-    SendMessageA(box_, WM_COMMAND, MAKEWPARAM(IDC_ABOUT_CLOSE, BN_DOUBLECLICKED),
+    HWND close = GetDlgItem(Box(), IDC_ABOUT_CLOSE);
+    SendMessageA(Box(), WM_COMMAND, MAKEWPARAM(IDC_ABOUT_CLOSE, BN_DOUBLECLICKED),
                  reinterpret_cast<LPARAM>(close));
-    EXPECT_TRUE(IsWindowVisible(box_));
+    EXPECT_TRUE(IsWindowVisible(Box()));
 
-    SendMessageA(box_, WM_COMMAND, MAKEWPARAM(IDC_ABOUT_CLOSE, BN_CLICKED),
+    SendMessageA(Box(), WM_COMMAND, MAKEWPARAM(IDC_ABOUT_CLOSE, BN_CLICKED),
                  reinterpret_cast<LPARAM>(close));
-    EXPECT_FALSE(IsWindowVisible(box_));
+    EXPECT_FALSE(IsWindowVisible(Box()));
 }
 
 } // namespace
+} // namespace vqtest

@@ -12,29 +12,27 @@
 #include "ui/control_states.h"
 #include "ui/status_bar.h"
 #include "ui/status_texts.h"
+#include "util/win_handles.h"
 
+namespace vqtest {
 namespace {
 
 // A window with the main window's ten buttons, all enabled and shown to begin with.
 class ButtonWindow {
   public:
     ButtonWindow() {
-        window_ = CreateWindowExA(0, "STATIC", "buttons", WS_POPUP, 0, 0, 400, 400, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+        window_.reset(CreateWindowExA(0, "STATIC", "buttons", WS_POPUP, 0, 0, 400, 400, nullptr,
+                                      nullptr, GetModuleHandleA(nullptr), nullptr));
         for (int id = IDC_BTN_SAVE_AS; id <= IDC_BTN_STOP_FIND; ++id)
             CreateWindowExA(0, "BUTTON", "b", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0,
-                            (id - IDC_BTN_SAVE_AS) * 20, 60, 16, window_,
+                            (id - IDC_BTN_SAVE_AS) * 20, 60, 16, Get(),
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
     }
-    ~ButtonWindow() { DestroyWindow(window_); }
-    ButtonWindow(const ButtonWindow&) = delete;
-    ButtonWindow& operator=(const ButtonWindow&) = delete;
-
-    HWND Get() const { return window_; }
+    HWND Get() const { return window_.get(); }
 
     void SetAll(bool enabled) {
         for (int id = IDC_BTN_SAVE_AS; id <= IDC_BTN_STOP_FIND; ++id)
-            EnableWindow(GetDlgItem(window_, id), enabled);
+            EnableWindow(GetDlgItem(Get(), id), enabled);
     }
 
     // One letter per button, in the order Save As, Clear, Open File, Encrypt, Decrypt, Find
@@ -44,27 +42,27 @@ class ButtonWindow {
         std::string picture;
         for (int id : {IDC_BTN_SAVE_AS, IDC_BTN_CLEAR, IDC_BTN_OPEN_FILE, IDC_BTN_ENCRYPT,
                        IDC_BTN_DECRYPT, IDC_BTN_FIND_ENCRYPTED})
-            picture += IsWindowEnabled(GetDlgItem(window_, id)) ? '1' : '0';
+            picture += IsWindowEnabled(GetDlgItem(Get(), id)) ? '1' : '0';
         const bool find = Shown(IDC_BTN_FIND_ENCRYPTED), stop = Shown(IDC_BTN_STOP_FIND);
         picture += ' ';
         picture += find && !stop ? 'F' : stop && !find ? 'S' : '?';
         picture += ' ';
         for (int id : {IDC_BTN_EXIT, IDC_BTN_ABOUT, IDC_BTN_HELP})
-            picture += IsWindowEnabled(GetDlgItem(window_, id)) ? '1' : '0';
+            picture += IsWindowEnabled(GetDlgItem(Get(), id)) ? '1' : '0';
         return picture;
     }
 
     void ShowFind(bool find) {
-        ShowWindow(GetDlgItem(window_, IDC_BTN_FIND_ENCRYPTED), find ? SW_SHOW : SW_HIDE);
-        ShowWindow(GetDlgItem(window_, IDC_BTN_STOP_FIND), find ? SW_HIDE : SW_SHOW);
+        ShowWindow(GetDlgItem(Get(), IDC_BTN_FIND_ENCRYPTED), find ? SW_SHOW : SW_HIDE);
+        ShowWindow(GetDlgItem(Get(), IDC_BTN_STOP_FIND), find ? SW_HIDE : SW_SHOW);
     }
 
   private:
     bool Shown(int id) const {
-        return (GetWindowLongPtrA(GetDlgItem(window_, id), GWL_STYLE) & WS_VISIBLE) != 0;
+        return (GetWindowLongPtrA(GetDlgItem(Get(), id), GWL_STYLE) & WS_VISIBLE) != 0;
     }
 
-    HWND window_ = nullptr;
+    UniqueWindow window_;
 };
 
 struct EventRow {
@@ -126,14 +124,14 @@ TEST(ButtonStates, EachEventChangesExactlyItsButtonsAndKeepsTheOthers) {
 class StatusBarTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        parent_ = CreateWindowExA(0, "STATIC", "parent", WS_OVERLAPPED | WS_CAPTION, 0, 0, 640, 430,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        ASSERT_NE(nullptr, parent_);
-        bar_ = CreateStatusBar(parent_, GetModuleHandleA(nullptr));
+        parent_.reset(CreateWindowExA(0, "STATIC", "parent", WS_OVERLAPPED | WS_CAPTION, 0, 0, 640,
+                                      430, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
+        ASSERT_NE(nullptr, parent_.get());
+        bar_ = CreateStatusBar(parent_.get(), GetModuleHandleA(nullptr));
         ASSERT_NE(nullptr, bar_);
         icon_ = LoadIconA(nullptr, MAKEINTRESOURCEA(32512)); // IDI_APPLICATION
     }
-    void TearDown() override { DestroyWindow(parent_); }
+    void TearDown() override { parent_.reset(); }
 
     std::string Text(int pane) const {
         char text[256] = {};
@@ -142,7 +140,7 @@ class StatusBarTest : public ::testing::Test {
     }
     bool HasIcon(int pane) const { return SendMessageA(bar_, SB_GETICON, pane, 0) != 0; }
 
-    HWND parent_ = nullptr;
+    UniqueWindow parent_;
     HWND bar_ = nullptr;
     HICON icon_ = nullptr;
 };
@@ -173,3 +171,4 @@ TEST_F(StatusBarTest, ClearAllPanesLeavesOneSpaceInEachTextPaneAndNoIcon) {
 }
 
 } // namespace
+} // namespace vqtest

@@ -8,28 +8,12 @@
 #include <vector>
 
 #include "document/document_file.h"
-#include "document_test_support.h"
+#include "tests/support/files.h"
+#include "tests/support/sample_text.h"
+#include "tests/support/scratch_folder.h"
 
+namespace vqtest {
 namespace {
-
-using vqdoc::Entries;
-using vqdoc::ReadBytes;
-using vqdoc::ScratchFolder;
-using vqdoc::WriteBytes;
-
-// A sparse file of the given size.
-bool MakeSizedFile(const std::string& path, LONGLONG size) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER end{};
-    end.QuadPart = size;
-    const bool ok =
-        SetFilePointerEx(file, end, nullptr, FILE_BEGIN) != FALSE && SetEndOfFile(file) != FALSE;
-    CloseHandle(file);
-    return ok;
-}
 
 std::string BlockText(const FileBytes& file, std::size_t extra) {
     return std::string(file.block.text(), file.size + extra);
@@ -37,7 +21,7 @@ std::string BlockText(const FileBytes& file, std::size_t extra) {
 
 TEST(DocumentFile, AFileIsReadWholeWithZeroedSpareBytes) {
     ScratchFolder folder;
-    const std::string bytes = vqdoc::SampleText(70000);
+    const std::string bytes = SampleText(70000);
     ASSERT_TRUE(WriteBytes(folder.File("a.txt"), bytes));
     const FileBytes file = ReadWholeFile(folder.File("a.txt").c_str(), 3);
     ASSERT_EQ(FileStatus::kOk, file.status);
@@ -51,11 +35,10 @@ TEST(DocumentFile, MissingEmptyAndLockedFilesAreTold) {
     ASSERT_TRUE(WriteBytes(folder.File("empty"), ""));
     EXPECT_EQ(FileStatus::kEmpty, ReadWholeFile(folder.File("empty").c_str(), 1).status);
     ASSERT_TRUE(WriteBytes(folder.File("held"), "abc"));
-    HANDLE held = CreateFileA(folder.File("held").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    UniqueHandle held = HoldOpen(folder.File("held"), 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held.get());
     EXPECT_EQ(FileStatus::kOpenFailed, ReadWholeFile(folder.File("held").c_str(), 1).status);
-    CloseHandle(held);
+    held.reset();
     EXPECT_EQ(FileStatus::kOpenFailed, ReadWholeFile(folder.Path().c_str(), 1).status);
 }
 
@@ -73,7 +56,7 @@ TEST(DocumentFile, ANewContentReplacesTheFileAndItsAttributesStay) {
     const std::string path = folder.File("doc.txt");
     ASSERT_TRUE(WriteBytes(path, "old content that is longer than the new one"));
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
-    const std::string fresh = vqdoc::SampleText(40000);
+    const std::string fresh = SampleText(40000);
     ASSERT_EQ(FileStatus::kOk,
               WriteFileAtomically(path.c_str(),
                                   reinterpret_cast<const unsigned char*>(fresh.data()),
@@ -102,11 +85,10 @@ TEST(DocumentFile, AFailedWriteLeavesTheFileAsItWas) {
     const unsigned char fresh[] = "replacement";
 
     // Held open by another user who does not share its deletion: it cannot be replaced.
-    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    UniqueHandle held = HoldOpen(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held.get());
     EXPECT_EQ(FileStatus::kWriteFailed, WriteFileAtomically(path.c_str(), fresh, sizeof fresh));
-    CloseHandle(held);
+    held.reset();
     EXPECT_EQ("original", ReadBytes(path).value_or("?"));
     EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(folder.Path()));
 
@@ -119,7 +101,7 @@ TEST(DocumentFile, AFailedWriteLeavesTheFileAsItWas) {
     // A folder that does not exist.
     EXPECT_EQ(FileStatus::kWriteFailed,
               WriteFileAtomically(folder.File("none\\doc.txt").c_str(), fresh, sizeof fresh));
-    EXPECT_EQ((std::vector<std::string>{"dir", "doc.txt"}), vqdoc::SortedEntries(folder.Path()));
+    EXPECT_EQ((std::vector<std::string>{"dir", "doc.txt"}), SortedEntries(folder.Path()));
 }
 
 TEST(DocumentFile, ReadOnlyAndHiddenFilesAreMadeWritable) {
@@ -146,3 +128,4 @@ TEST(DocumentFile, OneFileUnderTwoNamesIsTheSameFile) {
 }
 
 } // namespace
+} // namespace vqtest

@@ -10,20 +10,14 @@
 
 #include "document/file_saves.h"
 #include "document/preview_reads.h"
-#include "document_test_support.h"
 #include "store/checksum_store.h"
+#include "tests/support/files.h"
+#include "tests/support/literal_cipher.h"
+#include "tests/support/sample_text.h"
+#include "tests/support/scratch_folder.h"
 
+namespace vqtest {
 namespace {
-
-using vqdoc::Entries;
-using vqdoc::LiteralChecksum;
-using vqdoc::LiteralEncrypt;
-using vqdoc::ReadBytes;
-using vqdoc::ScratchFolder;
-using vqdoc::SortedEntries;
-using vqdoc::WriteBytes;
-
-const std::string kTrailer = "\xDE\xAD";
 
 // A document folder beside a store folder, with a key, as the commands use them.
 class DocumentSave : public ::testing::Test {
@@ -98,7 +92,7 @@ class DocumentSave : public ::testing::Test {
 };
 
 TEST_F(DocumentSave, TheWholeCycleWritesExactlyTheCipherAndGivesThePlainBytesBack) {
-    const std::string plain = vqdoc::SampleText(200000); // zero bytes and high bytes in it
+    const std::string plain = SampleText(200000); // zero bytes and high bytes in it
     const std::string path = Doc("doc.txt");
     ASSERT_TRUE(WriteBytes(path, plain));
 
@@ -109,8 +103,7 @@ TEST_F(DocumentSave, TheWholeCycleWritesExactlyTheCipherAndGivesThePlainBytesBac
     EXPECT_EQ(LiteralEncrypt(key_, plain) + kTrailer, ReadBytes(path).value_or("?"));
     ASSERT_EQ(std::vector<std::string>{"0.dat"}, Records());
     EXPECT_EQ(store_.File("0.dat"), lastRecord_);
-    EXPECT_EQ(vqdoc::UpperHex8(LiteralChecksum(plain)),
-              ReadBytes(store_.File("0.dat")).value_or("?"));
+    EXPECT_EQ(UpperHex8(LiteralChecksum(plain)), ReadBytes(store_.File("0.dat")).value_or("?"));
 
     const PreviewSnapshot decryptPreview = DecryptPreviewOf(path);
     EXPECT_EQ(LiteralChecksum(plain), decryptPreview.checksum);
@@ -159,15 +152,14 @@ TEST_F(DocumentSave, AFileShrunkBelowTheTrailerIsNotDecrypted) {
 // Mend: no half-written file. The file cannot be replaced (held open without its deletion
 // shared): the save fails, the file keeps every byte, and the record goes again.
 TEST_F(DocumentSave, AWriteThatFailsLeavesTheFileAndNoRecord) {
-    const std::string plain = vqdoc::SampleText(5000);
+    const std::string plain = SampleText(5000);
     const std::string path = Doc("doc.txt");
     ASSERT_TRUE(WriteBytes(path, plain));
     const PreviewSnapshot preview = EncryptPreviewOf(path);
-    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    UniqueHandle held = HoldOpen(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held.get());
     EXPECT_EQ(FileStatus::kWriteFailed, SaveEncrypted(path, path, preview));
-    CloseHandle(held);
+    held.reset();
     EXPECT_EQ(plain, ReadBytes(path).value_or("?"));
     EXPECT_TRUE(Records().empty());
     EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(docs_.Path()));
@@ -285,3 +277,4 @@ TEST_F(DocumentSave, AMissingLoadedFileIsAnOpenError) {
 }
 
 } // namespace
+} // namespace vqtest

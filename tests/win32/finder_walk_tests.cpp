@@ -14,19 +14,20 @@
 #include "finder/folder_walk.h"
 #include "finder/scan_run.h"
 #include "finder/trailer_check.h"
-#include "scratch_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/literal_cipher.h"
+#include "tests/support/scratch_folder.h"
 #include "util/win_handles.h"
 
+namespace vqtest {
 namespace {
-
-const std::string kTrailer = "\xDE\xAD";
 
 // ---------------------------------------------------------------------------------------------
 // Trees on disk, made in the temporary folder and removed with everything in them.
 
 class TestTree {
   public:
-    TestTree() : folder_("vqfind-"), root_(folder_.WithBackslash()) {}
+    TestTree() : folder_("vqfind"), root_(folder_.WithBackslash()) {}
     TestTree(const TestTree&) = delete;
     TestTree& operator=(const TestTree&) = delete;
 
@@ -39,14 +40,7 @@ class TestTree {
     }
 
     void File(const std::string& relative, const std::string& bytes) const {
-        UniqueHandle file(CreateFileA(Path(relative).c_str(), GENERIC_WRITE, 0, nullptr,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(file.valid()) << relative;
-        DWORD written = 0;
-        ASSERT_TRUE(bytes.empty() ||
-                    WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                              nullptr));
-        ASSERT_EQ(bytes.size(), written);
+        ASSERT_TRUE(WriteBytes(Path(relative), bytes)) << relative;
     }
 
     // A sparse file of `size` bytes with `bytes` at `offset`.
@@ -67,20 +61,9 @@ class TestTree {
     }
 
   private:
-    vqtest::ScratchFolder folder_;
+    ScratchFolder folder_;
     std::string root_;
 };
-
-std::string FileBytes(const std::string& path) {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr));
-    std::string bytes;
-    char chunk[4096];
-    DWORD read = 0;
-    while (file.valid() && ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
-        bytes.append(chunk, read);
-    return bytes;
-}
 
 // ---------------------------------------------------------------------------------------------
 // A whole scan of a tree, run to its end on the calling thread.
@@ -165,7 +148,7 @@ TEST(FinderWalk, FindsReadOnlyAndBusyFilesAndChangesNothing) {
     EXPECT_EQ(before.dwFileAttributes, after.dwFileAttributes);
     EXPECT_NE(0u, after.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(0, CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime));
-    EXPECT_EQ(bytes, FileBytes(readOnly));
+    EXPECT_EQ(bytes, ReadBytes(readOnly).value_or(""));
 }
 
 TEST(FinderWalk, JudgesFilesOfFourGibibytesAndMoreByTheirRealEnd) {
@@ -250,3 +233,4 @@ TEST(FinderRun, AWalkStoppedMidwayReturnsAndAddsNothingAfterTheStop) {
 }
 
 } // namespace
+} // namespace vqtest

@@ -9,15 +9,12 @@
 #include <thread>
 #include <vector>
 
-#include "document_test_support.h"
 #include "store/checksum_store.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
+namespace vqtest {
 namespace {
-
-using vqdoc::Exists;
-using vqdoc::ReadBytes;
-using vqdoc::ScratchFolder;
-using vqdoc::WriteBytes;
 
 std::string WriteRecord(const ScratchFolder& store, const char* text) {
     char path[MAX_PATH] = {};
@@ -73,7 +70,7 @@ TEST(ChecksumStore, AStoreThatCannotBeWrittenLeavesNoRecord) {
         WriteChecksumRecord((root.File("Data") + "\\").c_str(), "000003E8", path, sizeof path));
     EXPECT_STREQ("", path);
     EXPECT_EQ("not a folder", ReadBytes(root.File("Data")).value_or("?"));
-    EXPECT_EQ(std::vector<std::string>{"Data"}, vqdoc::Entries(root.Path()));
+    EXPECT_EQ(std::vector<std::string>{"Data"}, Entries(root.Path()));
 }
 
 TEST(ChecksumStore, ARecordMatchesItsValueInEitherCase) {
@@ -103,7 +100,7 @@ std::string RecordAfterAll(const ScratchFolder& store, const std::vector<std::st
         const std::string name = "r" + std::to_string(attempt) + ".dat";
         if (!WriteBytes(store.File(name), text))
             return std::string();
-        const std::vector<std::string> order = vqdoc::Entries(store.Path());
+        const std::vector<std::string> order = Entries(store.Path());
         const auto record = std::find(order.begin(), order.end(), name);
         bool last = true;
         for (const std::string& entry : junk)
@@ -122,9 +119,8 @@ TEST(ChecksumStore, EntriesThatAreNoRecordsDoNotEndTheLookup) {
     // Longer than a record may be; its first digits would match.
     ASSERT_TRUE(WriteBytes(store.File("long.dat"), "000003E8" + std::string(60, '0')));
     ASSERT_TRUE(WriteBytes(store.File("locked.dat"), "00000001"));
-    HANDLE locked = CreateFileA(store.File("locked.dat").c_str(), GENERIC_READ, 0, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+    UniqueHandle locked = HoldOpen(store.File("locked.dat"), 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, locked.get());
 
     const std::string record =
         RecordAfterAll(store, {"empty.dat", "folder", "long.dat", "locked.dat"}, "000003E8");
@@ -132,7 +128,7 @@ TEST(ChecksumStore, EntriesThatAreNoRecordsDoNotEndTheLookup) {
     EXPECT_EQ(record, Find(store, 0x3E8u));
     // The unreadable entry is passed over, not taken for a match.
     EXPECT_EQ("", Find(store, 1u));
-    CloseHandle(locked);
+    locked.reset();
     EXPECT_EQ(store.File("locked.dat"), Find(store, 1u));
 }
 
@@ -167,8 +163,9 @@ TEST(ChecksumStore, TwoWritersNeverTakeTheSameNumber) {
     second.join();
     std::sort(paths.begin(), paths.end());
     EXPECT_EQ(paths.end(), std::adjacent_find(paths.begin(), paths.end()));
-    EXPECT_EQ(50u, vqdoc::Entries(store.Path()).size());
+    EXPECT_EQ(50u, Entries(store.Path()).size());
     EXPECT_FALSE(paths.front().empty());
 }
 
 } // namespace
+} // namespace vqtest

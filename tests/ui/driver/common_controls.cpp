@@ -3,7 +3,7 @@
 // allocated inside the program.
 #include "driver/ui_driver.h"
 
-namespace vqui {
+namespace vqtest {
 
 namespace {
 
@@ -241,4 +241,4 @@ bool ChooseFolderInBrowser(HWND browseDialog, const std::string& folder) {
     return SelectFolderInBrowser(browseDialog, folder) && PressDialogButton(browseDialog, IDOK);
 }
 
-} // namespace vqui
+} // namespace vqtest

@@ -1,7 +1,7 @@
 // System dialogs (Open, Save As, message boxes), Veilquill's own dialogs and pop-up menus.
 #include "driver/ui_driver.h"
 
-namespace vqui {
+namespace vqtest {
 
 namespace {
 
@@ -168,4 +168,4 @@ bool DismissPopupMenu(HWND menuWindow) {
     return PostMessageA(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0) != FALSE;
 }
 
-} // namespace vqui
+} // namespace vqtest

@@ -4,7 +4,7 @@
 
 #include "driver/ui_driver.h"
 
-namespace vqui {
+namespace vqtest {
 
 namespace {
 
@@ -24,8 +24,8 @@ bool StartUnixProgram(const std::string& commandLine) {
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return false;
-    OwnedHandle processHandle(process.hProcess);
-    OwnedHandle threadHandle(process.hThread);
+    UniqueHandle processHandle(process.hProcess);
+    UniqueHandle threadHandle(process.hThread);
     return true;
 }
 
@@ -76,4 +76,4 @@ bool SetListRowState(HWND list, int row, UINT state, UINT mask) {
     return SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), block.Param()) != FALSE;
 }
 
-} // namespace vqui
+} // namespace vqtest

@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace vqui {
+namespace vqtest {
 
 // Makes `link` (a Windows path) a Unix symbolic link to the folder `target` (a Windows path),
 // which Windows programs under Wine see as a folder link (a reparse point). Waits until the
@@ -29,6 +29,6 @@ UINT ListRowState(HWND list, int row, UINT mask);
 // Sets state bits of one row, or of every row with row -1 (LVM_SETITEMSTATE).
 bool SetListRowState(HWND list, int row, UINT state, UINT mask);
 
-} // namespace vqui
+} // namespace vqtest
 
 #endif

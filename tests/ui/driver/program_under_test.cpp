@@ -1,19 +1,27 @@
 // A private copy of Veilquill.exe, started and stopped by one test.
 #include "driver/ui_driver.h"
 
+#include "tests/support/control_ids.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-namespace vqui {
+namespace vqtest {
 
 namespace {
-constexpr char kMainClass[] = "DLGCLASS";
+constexpr char kMainClass[] = VQ_MAIN_CLASS;
 constexpr char kMainCaption[] = "Veilquill";
-constexpr int kStatusBarId = 220;
-constexpr int kDocumentViewId = 3001;
-constexpr int kResultsListId = 3005;
 } // namespace
+
+std::string ProgramPath() {
+    return UnixToWindowsPath(EnvironmentValue("VQ_PROGRAM"));
+}
+
+std::string StandinPath(const std::string& name) {
+    const std::string build = EnvironmentValue("VQ_BUILD_DIR");
+    return JoinPath(UnixToWindowsPath(build), "tests\\ui\\" + name + ".exe");
+}
 
 ProgramUnderTest::ProgramUnderTest() : root_("program") {
     folder_ = JoinPath(root_.Path(), "Veilquill");
@@ -74,13 +82,13 @@ bool ProgramUnderTest::WaitForMainWindow(DWORD timeoutMs) {
 }
 
 HWND ProgramUnderTest::StatusBar() const {
-    return MainControl(kStatusBarId);
+    return MainControl(kStatusBar);
 }
 HWND ProgramUnderTest::DocumentView() const {
-    return MainControl(kDocumentViewId);
+    return MainControl(kDocumentView);
 }
 HWND ProgramUnderTest::ResultsList() const {
-    return MainControl(kResultsListId);
+    return MainControl(kResultsList);
 }
 
 std::string QuotedCommandLine(const std::string& exePath, const std::string& arguments) {
@@ -100,32 +108,32 @@ bool ChildProcess::Start(const std::string& exePath, const std::string& commandL
     if (!CreateProcessA(exePath.c_str(), &writable[0], nullptr, nullptr, FALSE, 0, nullptr,
                         currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info))
         return false;
-    process_.Reset(info.hProcess);
-    OwnedHandle thread(info.hThread);
+    process_.reset(info.hProcess);
+    UniqueHandle thread(info.hThread);
     pid_ = info.dwProcessId;
     return true;
 }
 
 bool ChildProcess::IsRunning() const {
-    return process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
+    return process_.valid() && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
 }
 
 bool ChildProcess::WaitForExit(DWORD timeoutMs) {
-    return process_.Valid() && WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+    return process_.valid() && WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 std::optional<DWORD> ChildProcess::ExitCode() const {
     DWORD code = 0;
-    if (!process_.Valid() || IsRunning() || !GetExitCodeProcess(process_.Get(), &code))
+    if (!process_.valid() || IsRunning() || !GetExitCodeProcess(process_.get(), &code))
         return std::nullopt;
     return code;
 }
 
 void ChildProcess::Terminate() {
     if (IsRunning()) {
-        TerminateProcess(process_.Get(), 255);
-        WaitForSingleObject(process_.Get(), 5000);
+        TerminateProcess(process_.get(), 255);
+        WaitForSingleObject(process_.get(), 5000);
     }
 }
 
-} // namespace vqui
+} // namespace vqtest

@@ -1,7 +1,7 @@
 // Screen captures through the screen's device context, written as 24-bit BMP files.
 #include "driver/ui_driver.h"
 
-namespace vqui {
+namespace vqtest {
 
 namespace {
 
@@ -9,64 +9,6 @@ namespace {
 int RowBytes(int width) {
     return (width * 3 + 3) & ~3;
 }
-
-class ScreenDc {
-  public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc_ != nullptr)
-            ReleaseDC(nullptr, dc_);
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC Get() const { return dc_; }
-
-  private:
-    HDC dc_;
-};
-
-class MemoryDc {
-  public:
-    explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    ~MemoryDc() {
-        if (dc_ != nullptr)
-            DeleteDC(dc_);
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    HDC Get() const { return dc_; }
-
-  private:
-    HDC dc_;
-};
-
-class Bitmap {
-  public:
-    explicit Bitmap(HBITMAP bitmap) : bitmap_(bitmap) {}
-    ~Bitmap() {
-        if (bitmap_ != nullptr)
-            DeleteObject(bitmap_);
-    }
-    Bitmap(const Bitmap&) = delete;
-    Bitmap& operator=(const Bitmap&) = delete;
-    HBITMAP Get() const { return bitmap_; }
-
-  private:
-    HBITMAP bitmap_;
-};
-
-// Selects an object into a device context for the lifetime of the value.
-class Selection {
-  public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-    ~Selection() { SelectObject(dc_, old_); }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-  private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
 
 BITMAPINFOHEADER HeaderFor(int width, int height, bool topDown) {
     BITMAPINFOHEADER header{};
@@ -98,17 +40,19 @@ Image CaptureScreen(const RECT* area) {
     const int width = wanted.right - wanted.left;
     const int height = wanted.bottom - wanted.top;
 
-    ScreenDc screenDc;
-    MemoryDc memoryDc(screenDc.Get());
+    const UniqueWindowDc screenDc = GetWindowDc(nullptr);
+    const HDC screenDcHandle = screenDc.get().value;
+    const UniqueMemoryDc memoryDc(CreateCompatibleDC(screenDcHandle));
     BITMAPINFO info{};
     info.bmiHeader = HeaderFor(width, height, true);
     void* bits = nullptr;
-    Bitmap bitmap(CreateDIBSection(screenDc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (screenDc.Get() == nullptr || memoryDc.Get() == nullptr || bitmap.Get() == nullptr)
+    const UniqueBitmap bitmap(
+        CreateDIBSection(screenDcHandle, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!screenDc.valid() || !memoryDc.valid() || !bitmap.valid())
         return image;
     {
-        Selection selection(memoryDc.Get(), bitmap.Get());
-        if (!BitBlt(memoryDc.Get(), 0, 0, width, height, screenDc.Get(), wanted.left, wanted.top,
+        const UniqueSelection selection = SelectInto(memoryDc.get(), bitmap.get());
+        if (!BitBlt(memoryDc.get(), 0, 0, width, height, screenDcHandle, wanted.left, wanted.top,
                     SRCCOPY))
             return image;
         GdiFlush();
@@ -131,7 +75,7 @@ bool SaveBmp(const Image& image, const std::string& path) {
     std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
     bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
     bytes.append(reinterpret_cast<const char*>(image.bgr.data()), image.bgr.size());
-    return WriteFileBytes(path, bytes);
+    return WriteBytes(path, bytes);
 }
 
 std::string ScreenshotFolder() {
@@ -155,4 +99,4 @@ std::string SaveScreenshot(const std::string& name, HWND window) {
     return SaveBmp(image, path) ? path : std::string();
 }
 
-} // namespace vqui
+} // namespace vqtest

@@ -21,7 +21,11 @@
 #include <string>
 #include <vector>
 
-namespace vqui {
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
+#include "util/win_handles.h"
+
+namespace vqtest {
 
 using Clock = std::chrono::steady_clock;
 
@@ -38,77 +42,23 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs
 void Pause(DWORD ms);
 
 // ---------------------------------------------------------------------------------------------
-// Paths and files
-
-std::string UnixToWindowsPath(const std::string& unixPath);               // "/tmp/a" -> "Z:\tmp\a"
-std::string WindowsToUnixPath(const std::string& windowsPath);            // "Z:\tmp\a" -> "/tmp/a"
-std::string JoinPath(const std::string& folder, const std::string& name); // one backslash
-std::string EnvironmentValue(const char* name);                           // empty when unset
+// The programs under test; paths, files and scratch folders are in tests/support/files.h
 
 // The built program (VQ_PROGRAM) and a helper program built beside the tests, for example
 // StandinPath("sendto_standin") (VQ_BUILD_DIR\tests\ui\sendto_standin.exe).
 std::string ProgramPath();
 std::string StandinPath(const std::string& name);
 
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
-std::optional<std::string> ReadFileBytes(const std::string& path);
-bool FileExists(const std::string& path); // a file, not a folder
-bool FolderExists(const std::string& path);
-bool CopyFileTo(const std::string& from, const std::string& to);   // overwrites
-bool MakeFolders(const std::string& path);                         // with missing parents
-bool RemoveTree(const std::string& path);                          // files and folders below
-std::vector<std::string> FolderEntries(const std::string& folder); // names, sorted, no . and ..
-
-// A fresh, empty folder for one test, removed with everything in it when the object goes.
-// It lies below the Wine session's folder when there is one (VQ_WINE_SESSION_DIR, on drive
-// Z:, so Browse for Folder can reach it), otherwise below the Windows temp folder.
-class TempFolder {
-  public:
-    explicit TempFolder(const std::string& prefix = "vqui");
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return JoinPath(path_, name); }
-    void Keep() { keep_ = true; } // leave it on disk for inspection
-
-  private:
-    std::string path_;
-    bool keep_ = false;
-};
-
 // ---------------------------------------------------------------------------------------------
-// Owners of handles and of memory inside another process
-
-class OwnedHandle {
-  public:
-    OwnedHandle() = default;
-    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-    ~OwnedHandle();
-    OwnedHandle(OwnedHandle&& other) noexcept;
-    OwnedHandle& operator=(OwnedHandle&& other) noexcept;
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-
-    HANDLE Get() const { return handle_; }
-    bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    void Reset(HANDLE handle = nullptr);
-
-  private:
-    HANDLE handle_ = nullptr;
-};
+// Memory inside another process
 
 // A block allocated inside the process that owns `window` (VirtualAllocEx), freed on
 // destruction. Messages of common controls that carry pointers are sent with Address().
 class RemoteMemory {
   public:
     RemoteMemory(HWND window, std::size_t size);
-    ~RemoteMemory();
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
 
-    bool Valid() const { return address_ != nullptr; }
+    bool Valid() const { return block_.valid(); }
     void* Address(std::size_t offset = 0) const;
     LPARAM Param(std::size_t offset = 0) const { return reinterpret_cast<LPARAM>(Address(offset)); }
     bool Write(const void* data, std::size_t size, std::size_t offset = 0);
@@ -116,8 +66,8 @@ class RemoteMemory {
     std::string ReadText(std::size_t offset, std::size_t maxChars) const; // up to the first zero
 
   private:
-    OwnedHandle process_;
-    void* address_ = nullptr;
+    UniqueHandle process_; // outlives the block, which is freed through it
+    UniqueRemoteMemory block_;
     std::size_t size_ = 0;
 };
 
@@ -315,16 +265,16 @@ class ChildProcess {
     // Runs `exePath` with exactly this command line in `currentFolder` (empty: the driver's).
     bool Start(const std::string& exePath, const std::string& commandLine,
                const std::string& currentFolder = std::string());
-    bool Started() const { return process_.Valid(); }
+    bool Started() const { return process_.valid(); }
     DWORD Pid() const { return pid_; }
-    HANDLE Handle() const { return process_.Get(); }
+    HANDLE Handle() const { return process_.get(); }
     bool IsRunning() const;
     bool WaitForExit(DWORD timeoutMs = kWaitMs);
     std::optional<DWORD> ExitCode() const; // empty while running or before Start
     void Terminate();
 
   private:
-    OwnedHandle process_;
+    UniqueHandle process_;
     DWORD pid_ = 0;
 };
 
@@ -381,12 +331,12 @@ class ProgramUnderTest {
   private:
     bool WaitForMainWindow(DWORD timeoutMs);
 
-    TempFolder root_; // destroyed last: the process has ended by then
+    ScratchFolder root_; // destroyed last: the process has ended by then
     std::string folder_;
     ChildProcess process_;
     HWND mainWindow_ = nullptr;
 };
 
-} // namespace vqui
+} // namespace vqtest
 
 #endif

@@ -4,31 +4,26 @@
 #include <algorithm>
 #include <cstring>
 
-namespace vqui {
+namespace vqtest {
 
 RemoteMemory::RemoteMemory(HWND window, std::size_t size) : size_(size) {
-    process_.Reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+    process_.reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
                                WindowProcessId(window)));
-    if (!process_.Valid())
+    if (!process_.valid())
         return;
-    address_ =
-        VirtualAllocEx(process_.Get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-}
-
-RemoteMemory::~RemoteMemory() {
-    if (address_ != nullptr)
-        VirtualFreeEx(process_.Get(), address_, 0, MEM_RELEASE);
+    block_.reset({process_.get(), VirtualAllocEx(process_.get(), nullptr, size,
+                                                 MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)});
 }
 
 void* RemoteMemory::Address(std::size_t offset) const {
-    return static_cast<char*>(address_) + offset;
+    return static_cast<char*>(block_.get().value) + offset;
 }
 
 bool RemoteMemory::Write(const void* data, std::size_t size, std::size_t offset) {
     if (!Valid() || offset + size > size_)
         return false;
     SIZE_T written = 0;
-    return WriteProcessMemory(process_.Get(), Address(offset), data, size, &written) &&
+    return WriteProcessMemory(process_.get(), Address(offset), data, size, &written) &&
            written == size;
 }
 
@@ -36,7 +31,7 @@ bool RemoteMemory::Read(void* data, std::size_t size, std::size_t offset) const 
     if (!Valid() || offset + size > size_)
         return false;
     SIZE_T got = 0;
-    return ReadProcessMemory(process_.Get(), Address(offset), data, size, &got) && got == size;
+    return ReadProcessMemory(process_.get(), Address(offset), data, size, &got) && got == size;
 }
 
 std::string RemoteMemory::ReadText(std::size_t offset, std::size_t maxChars) const {
@@ -267,4 +262,4 @@ bool RespondsWithin(HWND window, DWORD timeoutMs) {
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
 }
 
-} // namespace vqui
+} // namespace vqtest

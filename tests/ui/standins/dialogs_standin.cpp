@@ -16,35 +16,36 @@
 #include <cstring>
 #include <string>
 
+#include "resources/resource_ids.h"
+#include "util/win_handles.h"
+
+namespace vqtest {
 namespace {
 
 std::string g_outPath;
 
 void WriteResult(const std::string& text) {
-    HANDLE file = CreateFileA(g_outPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const UniqueHandle file(CreateFileA(g_outPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
         return;
     DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 void Browse() {
-    OleInitialize(nullptr);
+    const OleInitialization ole = InitializeOle();
     BROWSEINFOA info{};
     info.lpszTitle = "To view sub-folders, click a plus sign.";
     info.ulFlags = 0x53;
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
-    if (chosen == nullptr) {
+    const UniqueTaskMemory chosen(SHBrowseForFolderA(&info));
+    if (!chosen.valid()) {
         WriteResult("cancelled");
     } else {
         char path[MAX_PATH] = {};
-        SHGetPathFromIDListA(chosen, path);
-        CoTaskMemFree(chosen);
+        SHGetPathFromIDListA(static_cast<LPITEMIDLIST>(chosen.get()), path);
         WriteResult(path);
     }
-    OleUninitialize();
 }
 
 void FileDialog(bool save, const char* startPath) {
@@ -67,19 +68,18 @@ void Message() {
 }
 
 constexpr UINT kFirstItem = 1;
-constexpr UINT kOpenItem = 1333;
+constexpr UINT kOpenItem = IDM_RESULTS_OPEN;
 
 LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CONTEXTMENU: {
-        HMENU menu = CreatePopupMenu();
-        AppendMenuA(menu, MF_STRING, kFirstItem, "First");
-        AppendMenuA(menu, MF_STRING, kOpenItem, "Open");
+        const UniqueMenu menu(CreatePopupMenu());
+        AppendMenuA(menu.get(), MF_STRING, kFirstItem, "First");
+        AppendMenuA(menu.get(), MF_STRING, kOpenItem, "Open");
         POINT cursor{};
         GetCursorPos(&cursor);
-        TrackPopupMenuEx(menu, TPM_RIGHTBUTTON | TPM_RIGHTALIGN, cursor.x, cursor.y, window,
+        TrackPopupMenuEx(menu.get(), TPM_RIGHTBUTTON | TPM_RIGHTALIGN, cursor.x, cursor.y, window,
                          nullptr);
-        DestroyMenu(menu);
         return 0;
     }
     case WM_COMMAND:
@@ -117,6 +117,9 @@ void Menu(HINSTANCE instance) {
 }
 
 } // namespace
+} // namespace vqtest
+
+using namespace vqtest;
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (__argc < 3)

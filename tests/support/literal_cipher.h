@@ -1,11 +1,15 @@
 // The cipher exactly as its definition reads: one pass over the whole buffer per key byte.
-// Slow on purpose; the tests and the benchmark compare the real routines against it.
-#ifndef VEILQUILL_LITERAL_CIPHER_H
-#define VEILQUILL_LITERAL_CIPHER_H
+// Slow on purpose; the tests and the benchmark compare the real routines against it, and the
+// expected bytes of a test never come from the program's own cipher code.
+#ifndef VEILQUILL_TESTS_LITERAL_CIPHER_H
+#define VEILQUILL_TESTS_LITERAL_CIPHER_H
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
+
+namespace vqtest {
 
 inline void LiteralCipherForward(const unsigned char* key, std::size_t keyLength,
                                  unsigned char* data, std::size_t length) {
@@ -43,6 +47,29 @@ inline std::string LiteralDecrypt(const std::string& key, std::string bytes) {
     return bytes;
 }
 
+// A byte's counter in each pass is its key byte plus its position plus one, so one byte can be
+// worked out alone: at `position` under `key` it is the first byte under every key byte moved
+// on by `position`.
+inline std::string KeyAtPosition(std::string key, std::size_t position) {
+    for (char& k : key)
+        k = static_cast<char>(static_cast<unsigned char>(k) + position);
+    return key;
+}
+
+// The byte `plain` at `position` after the forward passes of `key`.
+inline unsigned char CipherByteAt(const std::string& key, unsigned char plain,
+                                  std::size_t position) {
+    return static_cast<unsigned char>(
+        LiteralEncrypt(KeyAtPosition(key, position), std::string(1, static_cast<char>(plain)))[0]);
+}
+
+// The same, backwards, for a decryption with `key`.
+inline unsigned char PlainByteAt(const std::string& key, unsigned char cipher,
+                                 std::size_t position) {
+    return static_cast<unsigned char>(
+        LiteralDecrypt(KeyAtPosition(key, position), std::string(1, static_cast<char>(cipher)))[0]);
+}
+
 // The checksum as its definition reads: the sum of the unsigned byte values, modulo 2^32.
 inline std::uint32_t LiteralChecksum(const std::string& bytes) {
     std::uint32_t sum = 0;
@@ -50,5 +77,17 @@ inline std::uint32_t LiteralChecksum(const std::string& bytes) {
         sum += b;
     return sum;
 }
+
+// A checksum as its record holds it: 8 upper-case hex digits.
+inline std::string UpperHex8(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+// The two bytes that end every encrypted file.
+inline const std::string kTrailer = "\xDE\xAD";
+
+} // namespace vqtest
 
 #endif

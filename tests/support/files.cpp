@@ -1,25 +1,9 @@
-// Paths, files and folders for the UI tests.
-#include "driver/ui_driver.h"
+#include "tests/support/files.h"
 
 #include <algorithm>
-#include <atomic>
+#include <cstddef>
 
-namespace vqui {
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        if (condition())
-            return true;
-        if (Clock::now() >= deadline)
-            return condition();
-        Sleep(kPollMs);
-    }
-}
-
-void Pause(DWORD ms) {
-    Sleep(ms);
-}
+namespace vqtest {
 
 std::string UnixToWindowsPath(const std::string& unixPath) {
     if (unixPath.size() >= 2 && unixPath[1] == ':')
@@ -53,47 +37,57 @@ std::string EnvironmentValue(const char* name) {
     return std::string(buffer, length);
 }
 
-std::string ProgramPath() {
-    return UnixToWindowsPath(EnvironmentValue("VQ_PROGRAM"));
-}
-
-std::string StandinPath(const std::string& name) {
-    const std::string build = EnvironmentValue("VQ_BUILD_DIR");
-    return JoinPath(UnixToWindowsPath(build), "tests\\ui\\" + name + ".exe");
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    OwnedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid())
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
         return false;
     std::size_t done = 0;
     while (done < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
         DWORD written = 0;
-        if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0)
+        if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0)
             return false;
         done += written;
     }
     return true;
 }
 
-std::optional<std::string> ReadFileBytes(const std::string& path) {
-    OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid())
+std::optional<std::string> ReadBytes(const std::string& path) {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
         return std::nullopt;
     std::string bytes;
     char buffer[65536];
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr))
+        if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr))
             return std::nullopt;
         if (got == 0)
             break;
         bytes.append(buffer, got);
     }
     return bytes;
+}
+
+bool MakeSizedFile(const std::string& path, long long size) {
+    const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER end{};
+    end.QuadPart = size;
+    return file.valid() && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) != FALSE &&
+           SetEndOfFile(file.get()) != FALSE;
+}
+
+UniqueHandle HoldOpen(const std::string& path, DWORD share) {
+    return UniqueHandle(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool FileExists(const std::string& path) {
@@ -125,15 +119,14 @@ namespace {
 std::vector<WIN32_FIND_DATAA> ListFolder(const std::string& folder) {
     std::vector<WIN32_FIND_DATAA> entries;
     WIN32_FIND_DATAA data{};
-    HANDLE find = FindFirstFileA(JoinPath(folder, "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
+    UniqueFind find(FindFirstFileA(JoinPath(folder, "*").c_str(), &data));
+    if (!find.valid())
         return entries;
     do {
         const std::string name = data.cFileName;
         if (name != "." && name != "..")
             entries.push_back(data);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+    } while (FindNextFileA(find.get(), &data));
     return entries;
 }
 
@@ -156,70 +149,17 @@ bool RemoveTree(const std::string& path) {
     return RemoveDirectoryA(path.c_str()) && removed;
 }
 
-std::vector<std::string> FolderEntries(const std::string& folder) {
+std::vector<std::string> Entries(const std::string& folder) {
     std::vector<std::string> names;
     for (const WIN32_FIND_DATAA& entry : ListFolder(folder))
         names.push_back(entry.cFileName);
+    return names;
+}
+
+std::vector<std::string> SortedEntries(const std::string& folder) {
+    std::vector<std::string> names = Entries(folder);
     std::sort(names.begin(), names.end());
     return names;
 }
 
-namespace {
-
-std::string TempRoot() {
-    const std::string session = EnvironmentValue("VQ_WINE_SESSION_DIR");
-    if (!session.empty())
-        return JoinPath(UnixToWindowsPath(session), "tests");
-    char buffer[MAX_PATH] = {};
-    const DWORD length = GetTempPathA(sizeof buffer, buffer);
-    return JoinPath(std::string(buffer, length), "vqui-tests");
-}
-
-} // namespace
-
-TempFolder::TempFolder(const std::string& prefix) {
-    static std::atomic<unsigned> counter{0};
-    const std::string root = TempRoot();
-    MakeFolders(root);
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        const std::string candidate =
-            JoinPath(root, prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-                               std::to_string(counter++));
-        if (CreateDirectoryA(candidate.c_str(), nullptr)) {
-            path_ = candidate;
-            return;
-        }
-    }
-}
-
-TempFolder::~TempFolder() {
-    if (!keep_ && !path_.empty()) {
-        // A process that just ended may still hold its files for a moment.
-        for (int attempt = 0; attempt < 20 && !RemoveTree(path_); ++attempt)
-            Sleep(50);
-    }
-}
-
-OwnedHandle::~OwnedHandle() {
-    Reset();
-}
-
-OwnedHandle::OwnedHandle(OwnedHandle&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = nullptr;
-}
-
-OwnedHandle& OwnedHandle::operator=(OwnedHandle&& other) noexcept {
-    if (this != &other) {
-        Reset(other.handle_);
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
-
-void OwnedHandle::Reset(HANDLE handle) {
-    if (Valid())
-        CloseHandle(handle_);
-    handle_ = handle;
-}
-
-} // namespace vqui
+} // namespace vqtest
