@@ -19,6 +19,7 @@
 #include "document/file_saves.h"
 #include "document/preview_reads.h"
 #include "store/checksum_store.h"
+#include "util/win_handles.h"
 #include "bench/win32/bench_clock.h"
 
 namespace {
@@ -47,13 +48,12 @@ bool WriteSampleFile(const std::string& path) {
                                               : value < 44 ? '\n'
                                                            : 'a' + value % 26);
     }
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
         return false;
     DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), kFileSize, &written, nullptr);
-    CloseHandle(file);
+    const BOOL ok = WriteFile(file.get(), bytes.data(), kFileSize, &written, nullptr);
     return ok != FALSE && written == kFileSize;
 }
 
@@ -74,23 +74,24 @@ struct Step {
 class DisplayWindow {
   public:
     DisplayWindow() {
-        frame_ = CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600,
-                                 420, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        frame_.reset(CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                     600, 420, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                     nullptr));
         edit_ = CreateWindowExA(
             0, "EDIT", "",
             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | ES_LEFT | ES_MULTILINE | ES_OEMCONVERT,
-            10, 10, 570, 360, frame_, nullptr, GetModuleHandleA(nullptr), nullptr);
+            10, 10, 570, 360, frame_.get(), nullptr, GetModuleHandleA(nullptr), nullptr);
         LOGFONTA font{};
         font.lfHeight = 12;
         font.lfWeight = 200;
         font.lfCharSet = OEM_CHARSET;
         lstrcpynA(font.lfFaceName, "Terminal", LF_FACESIZE);
-        font_ = CreateFontIndirectA(&font);
-        SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+        font_.reset(CreateFontIndirectA(&font));
+        SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     }
     ~DisplayWindow() {
-        DestroyWindow(frame_);
-        DeleteObject(font_);
+        // The window goes before the font it draws with.
+        frame_.reset();
     }
     DisplayWindow(const DisplayWindow&) = delete;
     DisplayWindow& operator=(const DisplayWindow&) = delete;
@@ -101,9 +102,9 @@ class DisplayWindow {
     }
 
   private:
-    HWND frame_ = nullptr;
-    HWND edit_ = nullptr;
-    HFONT font_ = nullptr;
+    UniqueFont font_;
+    UniqueWindow frame_;
+    HWND edit_ = nullptr; // a child of frame_, destroyed with it
 };
 
 void Report(const char* name, double seconds, double baseline) {

@@ -31,6 +31,7 @@
 #include "finder/scan_run.h"
 #include "finder/scan_worker.h"
 #include "ui/status_bar.h"
+#include "util/win_handles.h"
 #include "bench/win32/bench_clock.h"
 
 namespace {
@@ -48,9 +49,9 @@ struct Tally {
 
 void MinimalWalk(const std::string& folder, Tally& tally) {
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileExA((folder + "*").c_str(), FindExInfoBasic, &entry,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (search == INVALID_HANDLE_VALUE)
+    UniqueFind search(FindFirstFileExA((folder + "*").c_str(), FindExInfoBasic, &entry,
+                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!search.valid())
         return;
     do {
         if (entry.cFileName[0] == '.')
@@ -64,10 +65,10 @@ void MinimalWalk(const std::string& folder, Tally& tally) {
         }
         const std::uint64_t size =
             (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
+        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file.valid())
             continue;
         if (size >= 2) {
             OVERLAPPED at{};
@@ -75,15 +76,13 @@ void MinimalWalk(const std::string& folder, Tally& tally) {
             at.OffsetHigh = static_cast<DWORD>((size - 2) >> 32);
             unsigned char lastTwo[2] = {};
             DWORD read = 0;
-            if (ReadFile(file, lastTwo, 2, &read, &at) && read == 2) {
+            if (ReadFile(file.get(), lastTwo, 2, &read, &at) && read == 2) {
                 tally.bytesRead += 2;
                 if (IsTrailer(lastTwo))
                     ++tally.found;
             }
         }
-        CloseHandle(file);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    } while (FindNextFileA(search.get(), &entry));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -101,37 +100,31 @@ void NaiveWalk(const std::string& folder, Tally& tally, HWND statusBar) {
         SendPaneText(statusBar, 1, "     Scanned files:  " + std::to_string(tally.entries));
     ++tally.entries;
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "*.*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
+    UniqueFind search(FindFirstFileA((folder + "*.*").c_str(), &entry));
+    if (!search.valid())
         return;
     do {
         if (entry.cFileName[0] == '.')
             continue;
         const std::string path = folder + entry.cFileName;
-        HANDLE file =
-            CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            const DWORD size = GetFileSize(file, nullptr);
+        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                      nullptr));
+        if (file.valid()) {
+            const DWORD size = GetFileSize(file.get(), nullptr);
             if (size != 0 && size != INVALID_FILE_SIZE) {
-                HGLOBAL memory = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size + 1);
-                auto* block = memory ? static_cast<unsigned char*>(GlobalLock(memory)) : nullptr;
-                if (block != nullptr) {
+                ZeroedBlock block(static_cast<SIZE_T>(size) + 1);
+                if (block.valid()) {
                     DWORD read = 0;
-                    ReadFile(file, block, size, &read, nullptr);
+                    ReadFile(file.get(), block.data(), size, &read, nullptr);
                     tally.bytesRead += read;
-                    if (HasEncryptedTrailer(block, size))
+                    if (HasEncryptedTrailer(block.data(), size))
                         ++tally.found;
-                    GlobalUnlock(memory);
                 }
-                if (memory != nullptr)
-                    GlobalFree(memory);
             }
-            CloseHandle(file);
         }
         NaiveWalk(path + "\\", tally, statusBar);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    } while (FindNextFileA(search.get(), &entry));
 }
 
 // ---------------------------------------------------------------------------------------------
