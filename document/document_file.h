@@ -22,6 +22,7 @@ enum class FileStatus {
     kChanged,     // no longer the file its preview saw
     kWriteFailed, // the new content could not be put in place; the old one is untouched
     kStoreFailed, // the checksum record could not be written
+    kNoKey,       // no key to transform with: nothing is read or written
 };
 
 struct FileBytes {

@@ -23,10 +23,16 @@ FileBytes ReadPreviewedFile(const SaveRequest& request, std::size_t spareBytes) 
     return file;
 }
 
+bool HasKey(const SaveRequest& request) {
+    return request.key != nullptr && request.keyLength != 0;
+}
+
 } // namespace
 
 FileStatus SaveEncryptedFile(const SaveRequest& request, const char* storeFolder, char* recordPath,
                              std::size_t recordPathCapacity) {
+    if (!HasKey(request))
+        return FileStatus::kNoKey;
     if (request.preview.size > kLargestDocument - kTrailerLength)
         return FileStatus::kTooLarge;
     FileBytes file = ReadPreviewedFile(request, kTrailerLength);
@@ -54,6 +60,8 @@ FileStatus SaveEncryptedFile(const SaveRequest& request, const char* storeFolder
 
 FileStatus SaveDecryptedFile(const SaveRequest& request, const char* recordPath,
                              bool deleteRecord) {
+    if (!HasKey(request))
+        return FileStatus::kNoKey;
     FileBytes file = ReadPreviewedFile(request, 0);
     if (file.status != FileStatus::kOk)
         return file.status;

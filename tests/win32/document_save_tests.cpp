@@ -229,6 +229,24 @@ TEST_F(DocumentSave, ADecryptedSaveNeedsTheVerifiedChecksum) {
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
 }
 
+// Neither save works without a key: an empty one would leave the bytes as they are and
+// pass them off as the transform.
+TEST_F(DocumentSave, BothSavesRefuseAnEmptyKey) {
+    const std::string plain = "x";
+    const std::string encrypted = EncryptedDocument("enc.txt", plain);
+    const std::string before = ReadBytes(encrypted).value_or("?");
+    const PreviewSnapshot decryptPreview = DecryptPreviewOf(encrypted);
+    const std::string record = FoundRecord(decryptPreview.checksum);
+    ASSERT_FALSE(record.empty());
+    const PreviewSnapshot encryptPreview = EncryptPreviewOf(encrypted);
+    key_.clear();
+    EXPECT_EQ(FileStatus::kNoKey,
+              SaveDecrypted(encrypted, encrypted, decryptPreview, record, true));
+    EXPECT_EQ(FileStatus::kNoKey, SaveEncrypted(encrypted, encrypted, encryptPreview));
+    EXPECT_EQ(before, ReadBytes(encrypted).value_or("?"));
+    EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
+}
+
 // Mend: "Save As" means save as. Another name gets the transformed loaded file; the loaded
 // file stays; a decrypted copy keeps the record its encrypted original needs.
 TEST_F(DocumentSave, SavingUnderAnotherNameLeavesTheLoadedFile) {
