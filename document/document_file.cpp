@@ -177,8 +177,10 @@ FileStatus WriteFileAtomically(const char* path, const unsigned char* data, std:
 
 void NormaliseAttributes(const char* path) {
     const DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) != 0)
+    // A folder keeps its attributes: Explorer marks customised folders read-only or system.
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return;
+    if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) != 0)
         SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
 }
 

@@ -43,6 +43,7 @@ FileBytes ReadWholeFile(const char* path, std::size_t spareBytes);
 FileStatus WriteFileAtomically(const char* path, const unsigned char* data, std::size_t size);
 
 // A read-only or hidden file gets the plain archive attribute, so that it can be saved.
+// Folders are left as they are.
 void NormaliseAttributes(const char* path);
 
 // Whether two paths name the same file (the same full path, or one file under two names).
