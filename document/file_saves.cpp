@@ -52,7 +52,7 @@ FileStatus SaveEncryptedFile(const SaveRequest& request, const char* storeFolder
         return FileStatus::kStoreFailed;
     const FileStatus written = WriteFileAtomically(request.targetPath, data, encryptedSize);
     if (written != FileStatus::kOk) {
-        DeleteChecksumRecord(recordPath);
+        DeleteChecksumRecord(recordPath, checksum);
         recordPath[0] = '\0';
     }
     return written;
@@ -75,6 +75,6 @@ FileStatus SaveDecryptedFile(const SaveRequest& request, const char* recordPath,
 
     const FileStatus written = WriteFileAtomically(request.targetPath, data, plainSize);
     if (written == FileStatus::kOk && deleteRecord)
-        DeleteChecksumRecord(recordPath);
+        DeleteChecksumRecord(recordPath, request.preview.checksum);
     return written;
 }

@@ -229,6 +229,23 @@ TEST_F(DocumentSave, ADecryptedSaveNeedsTheVerifiedChecksum) {
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
 }
 
+// Another running copy decrypted a file with the same record meanwhile and stored a
+// different file's record under the freed number: the save goes through and leaves that
+// record, whose file could never be decrypted without it.
+TEST_F(DocumentSave, ARecordReusedSinceThePreviewIsNotDeleted) {
+    const std::string encrypted = EncryptedDocument("enc.txt", "secret words");
+    const PreviewSnapshot preview = DecryptPreviewOf(encrypted);
+    const std::string record = FoundRecord(preview.checksum);
+    ASSERT_EQ(store_.File("0.dat"), record);
+    ASSERT_TRUE(DeleteFileA(record.c_str()));
+    char reused[MAX_PATH] = {};
+    ASSERT_TRUE(WriteChecksumRecord(Store().c_str(), "00ABCDEF", reused, sizeof reused));
+    ASSERT_EQ(record, std::string(reused));
+    EXPECT_EQ(FileStatus::kOk, SaveDecrypted(encrypted, encrypted, preview, record, true));
+    EXPECT_EQ("secret words", ReadBytes(encrypted).value_or("?"));
+    EXPECT_EQ("00ABCDEF", ReadBytes(record).value_or("?"));
+}
+
 // Neither save works without a key: an empty one would leave the bytes as they are and
 // pass them off as the transform.
 TEST_F(DocumentSave, BothSavesRefuseAnEmptyKey) {
