@@ -31,8 +31,25 @@ void OnDestroy(MainWindow& main) {
     PostQuitMessage(0);
 }
 
+// Whether a button's command may change the document or what the window shows of it.
+bool ChangesDocument(int id) {
+    switch (id) {
+    case IDC_BTN_SAVE_AS:
+    case IDC_BTN_CLEAR:
+    case IDC_BTN_OPEN_FILE:
+    case IDC_BTN_ENCRYPT:
+    case IDC_BTN_DECRYPT:
+    case IDC_BTN_FIND_ENCRYPTED:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void OnButtonClicked(MainWindow& main, int id) {
     const WindowParts& parts = main.parts;
+    if (ChangesDocument(id))
+        BeginDocumentCommand(main.document);
     switch (id) {
     case IDC_BTN_SAVE_AS:
         SaveAsCommand(parts, main.document);
@@ -70,8 +87,10 @@ void OnButtonClicked(MainWindow& main, int id) {
 }
 
 void OnMenuCommand(MainWindow& main, int id) {
-    if (id == IDM_RESULTS_OPEN)
+    if (id == IDM_RESULTS_OPEN) {
+        BeginDocumentCommand(main.document);
         OpenSelectedCommand(main);
+    }
 }
 
 void OnCommand(MainWindow& main, WPARAM wParam, LPARAM lParam) {

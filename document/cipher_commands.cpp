@@ -1,5 +1,6 @@
 // "Encrypt" and "Decrypt": ask for a key and show the transformed file as a preview.
 #include <cstddef>
+#include <cstdint>
 
 #include "document/document_commands.h"
 #include "document/document_status.h"
@@ -74,17 +75,9 @@ bool DecryptPreview(const WindowParts& window, Document& document) {
     document.mode = DocumentMode::kDecryptPreview;
     ShowDocumentText(window, preview.file.block.text());
     ShowFileNameAndSize(window, document);
-    // The buttons change before the notice, so nothing can be pressed out of turn while it
-    // is shown.
-    if (verified) {
-        ShowEncryptedState(window, false);
-        ApplyButtonEvent(window.window, ButtonEvent::DecryptVerified);
-        ShowNotification(window.instance, Notice::SuccessDecrypted);
-    } else {
-        ShowEncryptedState(window, true); // the file on disk is still encrypted
-        ApplyButtonEvent(window.window, ButtonEvent::DecryptNotCompleted);
-        ShowNotification(window.instance, Notice::Failure);
-    }
+    // The buttons change once the notice has closed, in DecryptCommand.
+    ShowEncryptedState(window, !verified); // unverified, the file on disk is still encrypted
+    ShowNotification(window.instance, verified ? Notice::SuccessDecrypted : Notice::Failure);
     return verified;
 }
 
@@ -98,21 +91,31 @@ constexpr KeyDialogSetup kDecryptKeyDialog{VQ_TEMPLATE_DECRYPT_KEY, IDC_DECRYPT_
 } // namespace
 
 void EncryptCommand(const WindowParts& window, Document& document) {
+    const std::uint64_t started = document.generation;
     const KeyOutcome outcome =
         RunKeyDialog(window.window, window.instance, kEncryptKeyDialog, document.key,
                      [&] { return EncryptPreview(window, document); });
+    if (document.generation != started)
+        return; // another command took over while a notice showed
     if (outcome != KeyOutcome::kPreviewShown) {
         document.key.Clear(); // no preview waits for its save
         return;
     }
-    ApplyButtonEvent(window.window, ButtonEvent::EncryptCompleted);
     ShowNotification(window.instance, Notice::SuccessEncrypted);
+    if (document.generation != started)
+        return;
+    ApplyButtonEvent(window.window, ButtonEvent::EncryptCompleted);
 }
 
+// The decrypt preview shows its notice itself, from the key dialog; the window stays usable
+// meanwhile, so the buttons change only when no other command has come in between.
 void DecryptCommand(const WindowParts& window, Document& document) {
+    const std::uint64_t started = document.generation;
     const KeyOutcome outcome =
         RunKeyDialog(window.window, window.instance, kDecryptKeyDialog, document.key,
                      [&] { return DecryptPreview(window, document); });
+    if (document.generation != started)
+        return;
     if (outcome != KeyOutcome::kPreviewShown) {
         document.key.Clear();
         ApplyButtonEvent(window.window, ButtonEvent::DecryptNotCompleted);

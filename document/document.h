@@ -44,6 +44,16 @@ struct Document {
 
     // Where the next Open or Save As dialog opens: the file chosen last.
     DialogPath dialog;
+
+    // Counts the commands that may change the document. The notices have no owner, so the
+    // window stays usable while one shows: a command finishes after its notice only when the
+    // count is still the one it started with.
+    std::uint64_t generation = 0;
 };
+
+// A command that may change the document begins.
+inline void BeginDocumentCommand(Document& document) {
+    ++document.generation;
+}
 
 #endif

@@ -1,4 +1,4 @@
-// Reading a document whole and writing one back without ever leaving it half-written.
+// Reading a document whole, and what the commands ask about paths and files.
 #ifndef VEILQUILL_DOCUMENT_FILE_H
 #define VEILQUILL_DOCUMENT_FILE_H
 
@@ -22,6 +22,10 @@ enum class FileStatus {
     kChanged,     // no longer the file its preview saw
     kWriteFailed, // the new content could not be put in place; the old one is untouched
     kStoreFailed, // the checksum record could not be written
+    kNoKey,       // no key to transform with: nothing is read or written
+    kStranded,    // the file could not be finished: its whole new content is in a vq~*.tmp
+                  // file in its folder (the file is gone, or half written when it has
+                  // several names)
 };
 
 struct FileBytes {
@@ -34,14 +38,11 @@ struct FileBytes {
 // reads it whole into a zero-filled block of its size plus `spareBytes`. Refuses files of
 // 2 GiB or more and files for which no memory is left, so that no size is ever cut.
 FileBytes ReadWholeFile(const char* path, std::size_t spareBytes);
-
-// Puts `size` bytes in place of the file at `path` (which need not exist): they are written
-// to a new file in the same folder, flushed, and moved over the old one in one step, taking
-// over its attributes. On any failure the old file stays exactly as it was and nothing else
-// is left behind.
-FileStatus WriteFileAtomically(const char* path, const unsigned char* data, std::size_t size);
+// The same for a file already open for reading, from its current position.
+FileBytes ReadOpenFile(HANDLE file, std::size_t spareBytes);
 
 // A read-only or hidden file gets the plain archive attribute, so that it can be saved.
+// Folders are left as they are.
 void NormaliseAttributes(const char* path);
 
 // Whether two paths name the same file (the same full path, or one file under two names).

@@ -4,32 +4,51 @@
 #include "cipher/encrypted_trailer.h"
 #include "cipher/key_cipher.h"
 #include "document/content_fingerprint.h"
+#include "document/file_replacement.h"
 #include "store/checksum_store.h"
 #include "util/number_text.h"
 
 namespace {
 
-// Reads the source and checks it against what the preview saw. A file that has become
-// empty since its preview has changed too.
-FileBytes ReadPreviewedFile(const SaveRequest& request, std::size_t spareBytes) {
-    FileBytes file = ReadWholeFile(request.sourcePath, spareBytes);
+// Reads the source and checks it against what the preview saw; it stays held against other
+// writers until the result is returned. A file that has become empty since its preview has
+// changed too.
+HeldFile ReadPreviewedFile(const SaveRequest& request, std::size_t spareBytes) {
+    HeldFile source = ReadHeldFile(request.sourcePath, spareBytes);
+    FileBytes& file = source.bytes;
     if (file.status == FileStatus::kEmpty)
         file.status = FileStatus::kChanged;
     if (file.status != FileStatus::kOk)
-        return file;
+        return source;
     if (file.size != request.preview.size ||
         ContentFingerprint(file.block.data(), file.size) != request.preview.fingerprint)
         file.status = FileStatus::kChanged;
-    return file;
+    return source;
+}
+
+// Puts the result in place of the target; when that is the source itself, through the
+// handle that holds it.
+FileStatus WriteResult(const SaveRequest& request, const HeldFile& source,
+                       const unsigned char* data, std::size_t size) {
+    const bool sameFile = IsSameFile(request.sourcePath, request.targetPath);
+    return ReplaceFileContent(request.targetPath, sameFile ? source.handle.get() : nullptr, data,
+                              size);
+}
+
+bool HasKey(const SaveRequest& request) {
+    return request.key != nullptr && request.keyLength != 0;
 }
 
 } // namespace
 
 FileStatus SaveEncryptedFile(const SaveRequest& request, const char* storeFolder, char* recordPath,
                              std::size_t recordPathCapacity) {
+    if (!HasKey(request))
+        return FileStatus::kNoKey;
     if (request.preview.size > kLargestDocument - kTrailerLength)
         return FileStatus::kTooLarge;
-    FileBytes file = ReadPreviewedFile(request, kTrailerLength);
+    HeldFile source = ReadPreviewedFile(request, kTrailerLength);
+    FileBytes& file = source.bytes;
     if (file.status != FileStatus::kOk)
         return file.status;
     unsigned char* data = file.block.data();
@@ -44,9 +63,10 @@ FileStatus SaveEncryptedFile(const SaveRequest& request, const char* storeFolder
     HexText8(checksum, checksumText);
     if (!WriteChecksumRecord(storeFolder, checksumText, recordPath, recordPathCapacity))
         return FileStatus::kStoreFailed;
-    const FileStatus written = WriteFileAtomically(request.targetPath, data, encryptedSize);
-    if (written != FileStatus::kOk) {
-        DeleteChecksumRecord(recordPath);
+    // The record is on disk before the file changes, so an encrypted file never lacks one.
+    const FileStatus written = WriteResult(request, source, data, encryptedSize);
+    if (written == FileStatus::kWriteFailed) {
+        DeleteChecksumRecord(recordPath, checksum);
         recordPath[0] = '\0';
     }
     return written;
@@ -54,7 +74,10 @@ FileStatus SaveEncryptedFile(const SaveRequest& request, const char* storeFolder
 
 FileStatus SaveDecryptedFile(const SaveRequest& request, const char* recordPath,
                              bool deleteRecord) {
-    FileBytes file = ReadPreviewedFile(request, 0);
+    if (!HasKey(request))
+        return FileStatus::kNoKey;
+    HeldFile source = ReadPreviewedFile(request, 0);
+    FileBytes& file = source.bytes;
     if (file.status != FileStatus::kOk)
         return file.status;
     if (file.size < kTrailerLength)
@@ -65,8 +88,8 @@ FileStatus SaveDecryptedFile(const SaveRequest& request, const char* recordPath,
     if (ContentChecksum(data, plainSize) != request.preview.checksum)
         return FileStatus::kChanged;
 
-    const FileStatus written = WriteFileAtomically(request.targetPath, data, plainSize);
+    const FileStatus written = WriteResult(request, source, data, plainSize);
     if (written == FileStatus::kOk && deleteRecord)
-        DeleteChecksumRecord(recordPath);
+        DeleteChecksumRecord(recordPath, request.preview.checksum);
     return written;
 }

@@ -1,6 +1,7 @@
 // The file work of "Save As", without any window: each save reads the previewed file once,
 // checks that it is still what the preview saw, transforms it, and writes the result once,
-// atomically, to the target (the previewed file itself or another name).
+// atomically, to the target (the previewed file itself or another name). Without a key
+// (an empty one) neither save reads or writes anything: kNoKey.
 #ifndef VEILQUILL_FILE_SAVES_H
 #define VEILQUILL_FILE_SAVES_H
 

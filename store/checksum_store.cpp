@@ -37,21 +37,25 @@ bool WriteAll(HANDLE file, const char* text, DWORD length) {
            FlushFileBuffers(file) != FALSE;
 }
 
-// Reads an entry of 1 to kRecordReadLimit bytes as a zero-terminated text.
-bool ReadRecordText(const char* path, char (&text)[kRecordReadLimit + 1]) {
+// Reads an open entry of 1 to kRecordReadLimit bytes as a zero-terminated text.
+bool ReadRecordText(HANDLE entry, char (&text)[kRecordReadLimit + 1]) {
     std::memset(text, 0, sizeof text);
-    UniqueHandle entry(CreateFileA(path, GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!entry.valid())
-        return false;
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(entry.get(), &size) == FALSE || size.QuadPart <= 0 ||
+    if (GetFileSizeEx(entry, &size) == FALSE || size.QuadPart <= 0 ||
         size.QuadPart > static_cast<LONGLONG>(kRecordReadLimit))
         return false;
     const auto length = static_cast<DWORD>(size.QuadPart);
     DWORD read = 0;
-    return ReadFile(entry.get(), text, length, &read, nullptr) != FALSE && read == length;
+    return ReadFile(entry, text, length, &read, nullptr) != FALSE && read == length;
+}
+
+// The value of an open record; false when it is not a readable record.
+bool ReadRecordValue(HANDLE entry, std::uint32_t& value) {
+    char text[kRecordReadLimit + 1];
+    if (!ReadRecordText(entry, text))
+        return false;
+    value = ParseHex(text);
+    return true;
 }
 
 bool MayBeRecord(const WIN32_FIND_DATAA& entry) {
@@ -134,13 +138,26 @@ bool FindChecksumRecord(const char* storeFolder, std::uint32_t checksum, char* r
 }
 
 bool ReadChecksumRecord(const char* recordPath, std::uint32_t& value) {
-    char text[kRecordReadLimit + 1];
-    if (recordPath == nullptr || !ReadRecordText(recordPath, text))
+    if (recordPath == nullptr)
         return false;
-    value = ParseHex(text);
-    return true;
+    UniqueHandle entry(CreateFileA(recordPath, GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return entry.valid() && ReadRecordValue(entry.get(), value);
 }
 
-bool DeleteChecksumRecord(const char* recordPath) {
-    return recordPath != nullptr && recordPath[0] != '\0' && DeleteFileA(recordPath) != FALSE;
+bool DeleteChecksumRecord(const char* recordPath, std::uint32_t checksum) {
+    if (recordPath == nullptr || recordPath[0] == '\0')
+        return false;
+    // No other writer may change or remove the record between the comparison and the delete.
+    UniqueHandle record(CreateFileA(recordPath, GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::uint32_t value = 0;
+    if (!record.valid() || !ReadRecordValue(record.get(), value) || value != checksum)
+        return false;
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return SetFileInformationByHandle(record.get(), FileDispositionInfo, &disposition,
+                                      sizeof disposition) != FALSE &&
+           record.close();
 }

@@ -35,7 +35,10 @@ bool FindChecksumRecord(const char* storeFolder, std::uint32_t checksum, char* r
 // The value of one record; false when it is not a readable record.
 bool ReadChecksumRecord(const char* recordPath, std::uint32_t& value);
 
-// Removes a record; false when it could not be removed.
-bool DeleteChecksumRecord(const char* recordPath);
+// Removes the record at `recordPath` if it still holds `checksum`: another running copy may
+// have removed it meanwhile and stored another file's checksum under the freed number. The
+// record is held against other writers from the comparison to the delete. False when it was
+// not removed.
+bool DeleteChecksumRecord(const char* recordPath, std::uint32_t checksum);
 
 #endif

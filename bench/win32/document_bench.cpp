@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "document/file_replacement.h"
 #include "document/file_saves.h"
 #include "document/preview_reads.h"
 #include "store/checksum_store.h"
@@ -153,8 +154,8 @@ int main(int argc, char** argv) {
         {
             const FileBytes bytes = ReadWholeFile(original.c_str(), 0);
             writeStep.Take(Seconds([&] {
-                allGood &= WriteFileAtomically(copy.c_str(), bytes.block.data(), bytes.size) ==
-                           FileStatus::kOk;
+                allGood &= ReplaceFileContent(copy.c_str(), nullptr, bytes.block.data(),
+                                              bytes.size) == FileStatus::kOk;
             }));
         }
         openPlain.Take(Seconds([&] { allGood &= !ReadDocumentForDisplay(doc.c_str()).encrypted; }));

@@ -215,6 +215,59 @@ TEST_F(DocumentUi, OnlyTheThreeButtonsLeaveTheKeyDialogs) {
     EXPECT_EQ(LiteralEncrypt(longKey.substr(0, 63), plain) + kTrailer, Bytes(path));
 }
 
+// The buttons change once, after the success notice has closed. The notice has no owner, so
+// the window stays usable while it shows: "Save As" cannot be pressed before its time, and a
+// "Clear" pressed meanwhile is what the window shows afterwards, with no preview to save.
+TEST_F(DocumentUi, ClearAndSaveAsDuringTheSuccessNotice) {
+    Start();
+    const std::string path = Doc("a.txt");
+    const std::string plain = "pressed while the notice shows";
+    // Waits for the notice of the preview just asked for; `during` runs while it shows.
+    auto duringNotice = [&](const std::function<void()>& during) {
+        std::optional<Notification> notice = WaitForNotification(Pid());
+        ASSERT_TRUE(notice.has_value());
+        EXPECT_FALSE(Enabled(kSaveAs)) << "Save As on before the notice closed";
+        EXPECT_FALSE(Click(program.MainControl(kSaveAs)));
+        during();
+        ASSERT_TRUE(WaitForNotificationGone(*notice));
+        WaitForCommandEnd(notice->window);
+    };
+    auto expectCleared = [&] {
+        EXPECT_FALSE(Enabled(kSaveAs));
+        EXPECT_FALSE(Enabled(kEncrypt));
+        EXPECT_FALSE(Enabled(kDecrypt));
+        EXPECT_FALSE(Enabled(kClear));
+        EXPECT_TRUE(Enabled(kOpenFile));
+        EXPECT_EQ("", ViewText());
+    };
+    auto pressClear = [&] { ASSERT_TRUE(ClickControl(Main(), kClear)); };
+
+    WriteAndOpen(path, plain);
+    EnterKey(KeyKind::Encrypt, kKey);
+    duringNotice(pressClear);
+    expectCleared();
+    EXPECT_EQ(plain, Bytes(path));
+
+    MakeEncrypted(path, plain, kKey);
+    const std::string encrypted = Bytes(path);
+    Open(path);
+    EnterKey(KeyKind::Decrypt, kKey);
+    duringNotice(pressClear);
+    expectCleared();
+    EXPECT_EQ(encrypted, Bytes(path));
+    EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
+
+    // Left alone, the notice closes and only then "Save As" comes on.
+    Open(path);
+    EnterKey(KeyKind::Decrypt, kKey);
+    duringNotice([] {});
+    EXPECT_TRUE(Enabled(kSaveAs));
+    EXPECT_FALSE(Enabled(kDecrypt));
+    Save(path);
+    EXPECT_EQ(plain, Bytes(path));
+    EXPECT_TRUE(Records().empty());
+}
+
 // Success notices stay about 2 seconds, failure notices about 3.
 TEST_F(DocumentUi, NoticesCloseThemselvesAfterTwoAndThreeSeconds) {
     Start();

@@ -232,6 +232,24 @@ TEST_F(DocumentFilesUi, AMissingFileOnTheCommandLineIsAnOpenErrorThenOpenFileSho
     ASSERT_TRUE(WaitForWindowGone(dialog));
 }
 
+// A folder named on the command line cannot be opened, and keeps its attributes: Explorer
+// marks customised folders read-only or system.
+TEST_F(DocumentFilesUi, AFolderOnTheCommandLineKeepsItsAttributes) {
+    const std::string folder = Doc("Customised");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM |
+                                                       FILE_ATTRIBUTE_HIDDEN));
+    const DWORD before = GetFileAttributesA(folder.c_str());
+    ASSERT_NE(0u,
+              before & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN))
+        << "this file system keeps no attributes on folders";
+    ASSERT_TRUE(program.Start("\"" + folder + "\""));
+    EXPECT_EQ(kOpenError, NextNotice());
+    EXPECT_EQ(before, GetFileAttributesA(folder.c_str()));
+    EXPECT_TRUE(Enabled(kOpenFile));
+    SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL); // so the folder can go
+}
+
 // A path too long for the program's buffer is refused, never cut to another file: here the
 // cut path would name an existing file.
 TEST_F(DocumentFilesUi, APathTooLongForTheCommandLineBufferIsRefused) {

@@ -59,7 +59,10 @@ class DocumentUi : public ::testing::Test {
     void Start() { ASSERT_TRUE(program.Start()); }
 
     // Clicks the button and chooses the path in the file dialog it opens.
+    // The button may still be waiting for the end of the command before (a notice that has
+    // closed is not yet its command's end): a user waits for it too.
     void ChooseInFileDialog(int button, const char* caption, const std::string& path) {
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(button); })) << "button " << button << " off";
         ASSERT_TRUE(ClickControl(Main(), button));
         HWND dialog = WaitForFileDialog(Pid(), caption);
         ASSERT_NE(nullptr, dialog);
@@ -95,15 +98,30 @@ class DocumentUi : public ::testing::Test {
         ASSERT_TRUE(TypeKey(dialog, key));
         ASSERT_TRUE(PressKeyContinue(dialog));
         ASSERT_TRUE(WaitForWindowGone(dialog));
+        keyDialog_ = dialog;
     }
 
-    // The notification that follows, waited out; its texts joined, or "<none>".
+    // The command that showed the notice has ended: the notice and the key dialog it came
+    // from are destroyed (their modal loops have returned, which under Wine takes a while
+    // after they are hidden) and the window answers again.
+    void WaitForCommandEnd(HWND notice) {
+        ASSERT_TRUE(WaitUntil([&] {
+            return IsWindow(notice) == FALSE &&
+                   (keyDialog_ == nullptr || IsWindow(keyDialog_) == FALSE);
+        }));
+        keyDialog_ = nullptr;
+        ASSERT_TRUE(RespondsWithin(Main()));
+    }
+
+    // The notification that follows, waited out with the command that showed it; its texts
+    // joined, or "<none>".
     std::string NextNotice(DWORD timeoutMs = kWaitMs) {
         std::optional<Notification> notice = WaitForNotification(Pid(), timeoutMs);
         if (!notice)
             return "<none>";
         const std::string text = NoticeText(notice->window);
         WaitForNotificationGone(*notice);
+        WaitForCommandEnd(notice->window);
         return text;
     }
 
@@ -133,6 +151,7 @@ class DocumentUi : public ::testing::Test {
 
     ProgramUnderTest program;
     ScratchFolder docs{"vqdocs"};
+    HWND keyDialog_ = nullptr; // the last key dialog, until its command has ended
 };
 
 } // namespace vqtest

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "document/document_file.h"
+#include "document/file_replacement.h"
 #include "tests/support/files.h"
 #include "tests/support/sample_text.h"
 #include "tests/support/scratch_folder.h"
@@ -58,9 +59,9 @@ TEST(DocumentFile, ANewContentReplacesTheFileAndItsAttributesStay) {
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
     const std::string fresh = SampleText(40000);
     ASSERT_EQ(FileStatus::kOk,
-              WriteFileAtomically(path.c_str(),
-                                  reinterpret_cast<const unsigned char*>(fresh.data()),
-                                  fresh.size()));
+              ReplaceFileContent(path.c_str(), nullptr,
+                                 reinterpret_cast<const unsigned char*>(fresh.data()),
+                                 fresh.size()));
     EXPECT_EQ(fresh, ReadBytes(path).value_or("?"));
     EXPECT_NE(0u, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(folder.Path()));
@@ -69,10 +70,11 @@ TEST(DocumentFile, ANewContentReplacesTheFileAndItsAttributesStay) {
 TEST(DocumentFile, ANewNameGetsTheContentAndAnEmptyContentIsWritten) {
     ScratchFolder folder;
     ASSERT_EQ(FileStatus::kOk,
-              WriteFileAtomically(folder.File("new.txt").c_str(),
-                                  reinterpret_cast<const unsigned char*>("xyz"), 3));
+              ReplaceFileContent(folder.File("new.txt").c_str(), nullptr,
+                                 reinterpret_cast<const unsigned char*>("xyz"), 3));
     EXPECT_EQ("xyz", ReadBytes(folder.File("new.txt")).value_or("?"));
-    ASSERT_EQ(FileStatus::kOk, WriteFileAtomically(folder.File("new.txt").c_str(), nullptr, 0));
+    ASSERT_EQ(FileStatus::kOk,
+              ReplaceFileContent(folder.File("new.txt").c_str(), nullptr, nullptr, 0));
     EXPECT_EQ("", ReadBytes(folder.File("new.txt")).value_or("?"));
     EXPECT_EQ(std::vector<std::string>{"new.txt"}, Entries(folder.Path()));
 }
@@ -87,7 +89,8 @@ TEST(DocumentFile, AFailedWriteLeavesTheFileAsItWas) {
     // Held open by another user who does not share its deletion: it cannot be replaced.
     UniqueHandle held = HoldOpen(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_NE(INVALID_HANDLE_VALUE, held.get());
-    EXPECT_EQ(FileStatus::kWriteFailed, WriteFileAtomically(path.c_str(), fresh, sizeof fresh));
+    EXPECT_EQ(FileStatus::kWriteFailed,
+              ReplaceFileContent(path.c_str(), nullptr, fresh, sizeof fresh));
     held.reset();
     EXPECT_EQ("original", ReadBytes(path).value_or("?"));
     EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(folder.Path()));
@@ -95,12 +98,12 @@ TEST(DocumentFile, AFailedWriteLeavesTheFileAsItWas) {
     // A folder in the way.
     ASSERT_TRUE(CreateDirectoryA(folder.File("dir").c_str(), nullptr));
     EXPECT_EQ(FileStatus::kWriteFailed,
-              WriteFileAtomically(folder.File("dir").c_str(), fresh, sizeof fresh));
+              ReplaceFileContent(folder.File("dir").c_str(), nullptr, fresh, sizeof fresh));
     EXPECT_TRUE(Entries(folder.File("dir")).empty());
 
     // A folder that does not exist.
-    EXPECT_EQ(FileStatus::kWriteFailed,
-              WriteFileAtomically(folder.File("none\\doc.txt").c_str(), fresh, sizeof fresh));
+    EXPECT_EQ(FileStatus::kWriteFailed, ReplaceFileContent(folder.File("none\\doc.txt").c_str(),
+                                                           nullptr, fresh, sizeof fresh));
     EXPECT_EQ((std::vector<std::string>{"dir", "doc.txt"}), SortedEntries(folder.Path()));
 }
 

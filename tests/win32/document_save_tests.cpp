@@ -229,6 +229,71 @@ TEST_F(DocumentSave, ADecryptedSaveNeedsTheVerifiedChecksum) {
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
 }
 
+// Another running copy decrypted a file with the same record meanwhile and stored a
+// different file's record under the freed number: the save goes through and leaves that
+// record, whose file could never be decrypted without it.
+TEST_F(DocumentSave, ARecordReusedSinceThePreviewIsNotDeleted) {
+    const std::string encrypted = EncryptedDocument("enc.txt", "secret words");
+    const PreviewSnapshot preview = DecryptPreviewOf(encrypted);
+    const std::string record = FoundRecord(preview.checksum);
+    ASSERT_EQ(store_.File("0.dat"), record);
+    ASSERT_TRUE(DeleteFileA(record.c_str()));
+    char reused[MAX_PATH] = {};
+    ASSERT_TRUE(WriteChecksumRecord(Store().c_str(), "00ABCDEF", reused, sizeof reused));
+    ASSERT_EQ(record, std::string(reused));
+    EXPECT_EQ(FileStatus::kOk, SaveDecrypted(encrypted, encrypted, preview, record, true));
+    EXPECT_EQ("secret words", ReadBytes(encrypted).value_or("?"));
+    EXPECT_EQ("00ABCDEF", ReadBytes(record).value_or("?"));
+}
+
+// The save holds the file it read until the new content is in place: a file that another
+// program has open for writing is refused and left as it was, with no record.
+TEST_F(DocumentSave, AFileOpenForWritingElsewhereIsRefused) {
+    const std::string path = Doc("doc.txt");
+    ASSERT_TRUE(WriteBytes(path, "somebody is writing this"));
+    const PreviewSnapshot preview = EncryptPreviewOf(path);
+    {
+        UniqueHandle writer(CreateFileA(path.c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(writer.valid());
+        EXPECT_EQ(FileStatus::kOpenFailed, SaveEncrypted(path, path, preview));
+    }
+    EXPECT_EQ("somebody is writing this", ReadBytes(path).value_or("?"));
+    EXPECT_TRUE(Records().empty());
+    EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(docs_.Path()));
+}
+
+// A file with two names saved onto itself is written through the handle that holds it: both
+// names see the encrypted file.
+TEST_F(DocumentSave, AHardLinkedFileIsEncryptedUnderEveryName) {
+    const std::string plain = "one file, two names";
+    ASSERT_TRUE(WriteBytes(Doc("doc.txt"), plain));
+    ASSERT_TRUE(CreateHardLinkA(Doc("other.txt").c_str(), Doc("doc.txt").c_str(), nullptr));
+    const std::string path = EncryptedDocument("doc.txt", plain);
+    EXPECT_EQ(LiteralEncrypt(key_, plain) + kTrailer, ReadBytes(Doc("other.txt")).value_or("?"));
+    EXPECT_EQ((std::vector<std::string>{"doc.txt", "other.txt"}), SortedEntries(docs_.Path()));
+    EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
+}
+
+// Neither save works without a key: an empty one would leave the bytes as they are and
+// pass them off as the transform.
+TEST_F(DocumentSave, BothSavesRefuseAnEmptyKey) {
+    const std::string plain = "x";
+    const std::string encrypted = EncryptedDocument("enc.txt", plain);
+    const std::string before = ReadBytes(encrypted).value_or("?");
+    const PreviewSnapshot decryptPreview = DecryptPreviewOf(encrypted);
+    const std::string record = FoundRecord(decryptPreview.checksum);
+    ASSERT_FALSE(record.empty());
+    const PreviewSnapshot encryptPreview = EncryptPreviewOf(encrypted);
+    key_.clear();
+    EXPECT_EQ(FileStatus::kNoKey,
+              SaveDecrypted(encrypted, encrypted, decryptPreview, record, true));
+    EXPECT_EQ(FileStatus::kNoKey, SaveEncrypted(encrypted, encrypted, encryptPreview));
+    EXPECT_EQ(before, ReadBytes(encrypted).value_or("?"));
+    EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
+}
+
 // Mend: "Save As" means save as. Another name gets the transformed loaded file; the loaded
 // file stays; a decrypted copy keeps the record its encrypted original needs.
 TEST_F(DocumentSave, SavingUnderAnotherNameLeavesTheLoadedFile) {

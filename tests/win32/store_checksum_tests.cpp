@@ -44,8 +44,8 @@ TEST(ChecksumStore, RecordsAreNumberedFromZeroAndFreedNumbersAreReusedLowestFirs
     ASSERT_TRUE(WriteChecksumRecord((folder + "\\").c_str(), "00000001", path, sizeof path));
     EXPECT_EQ(folder + "\\2.dat", path);
 
-    ASSERT_TRUE(DeleteChecksumRecord((folder + "\\1.dat").c_str()));
-    ASSERT_TRUE(DeleteChecksumRecord((folder + "\\0.dat").c_str()));
+    ASSERT_TRUE(DeleteChecksumRecord((folder + "\\1.dat").c_str(), 0xFFFFu));
+    ASSERT_TRUE(DeleteChecksumRecord((folder + "\\0.dat").c_str(), 0x3E8u));
     ASSERT_TRUE(WriteChecksumRecord((folder + "\\").c_str(), "00000002", path, sizeof path));
     EXPECT_EQ(folder + "\\0.dat", path);
     ASSERT_TRUE(WriteChecksumRecord((folder + "\\").c_str(), "00000003", path, sizeof path));
@@ -140,11 +140,34 @@ TEST(ChecksumStore, ALookupLeavesNoHandleOpen) {
     EXPECT_EQ(store.File("1.dat"), Find(store, 0x20u));
     EXPECT_EQ("", Find(store, 0x30u));
     // Open handles would keep the entries, or the folder, from being removed.
-    EXPECT_TRUE(DeleteChecksumRecord(store.File("0.dat").c_str()));
-    EXPECT_TRUE(DeleteChecksumRecord(store.File("1.dat").c_str()));
+    EXPECT_TRUE(DeleteChecksumRecord(store.File("0.dat").c_str(), 0x10u));
+    EXPECT_TRUE(DeleteChecksumRecord(store.File("1.dat").c_str(), 0x20u));
     EXPECT_TRUE(DeleteFileA(store.File("empty").c_str()));
     EXPECT_TRUE(RemoveDirectoryA(store.Path().c_str()));
-    EXPECT_FALSE(DeleteChecksumRecord(store.File("1.dat").c_str()));
+    EXPECT_FALSE(DeleteChecksumRecord(store.File("1.dat").c_str(), 0x20u));
+}
+
+// Another running copy may have removed a record and stored another file's checksum under
+// the freed number: a delete for the old checksum leaves that record alone. A record held
+// open by another writer is not removed either.
+TEST(ChecksumStore, ARecordIsDeletedOnlyWhileItHoldsTheChecksum) {
+    ScratchFolder store;
+    const std::string record = WriteRecord(store, "000003E8");
+    ASSERT_EQ(store.File("0.dat"), record);
+    ASSERT_TRUE(DeleteFileA(record.c_str()));
+    ASSERT_EQ(record, WriteRecord(store, "00000BAD"));
+    EXPECT_FALSE(DeleteChecksumRecord(record.c_str(), 0x3E8u));
+    EXPECT_EQ("00000BAD", ReadBytes(record).value_or("?"));
+
+    UniqueHandle writer(CreateFileA(record.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(writer.valid());
+    EXPECT_FALSE(DeleteChecksumRecord(record.c_str(), 0xBADu));
+    writer.reset();
+    EXPECT_EQ("00000BAD", ReadBytes(record).value_or("?"));
+    EXPECT_TRUE(DeleteChecksumRecord(record.c_str(), 0xBADu));
+    EXPECT_TRUE(Entries(store.Path()).empty());
 }
 
 TEST(ChecksumStore, TwoWritersNeverTakeTheSameNumber) {
