@@ -5,6 +5,7 @@
 # looks for its help, one level above its own folder:
 #
 #   Veilquill/Program/Veilquill.exe
+#   Veilquill/Program/SendTo.exe
 #   Veilquill/Help/Veilquill.chm
 #   Veilquill/ReadMe.txt
 #
@@ -39,7 +40,7 @@ add_custom_command(
   VERBATIM)
 add_custom_target(vq_help ALL DEPENDS ${VQ_HELP_CHM})
 
-# ---- The zip --------------------------------------------------------------------------------
+# ---- The folder the zip ships ------------------------------------------------------------------
 
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
   set(VQ_ZIP_ARCH win64)
@@ -49,8 +50,6 @@ else()
   set(VQ_ARCH_TEXT "32-bit")
 endif()
 set(VQ_VERSION ${PROJECT_VERSION})
-set(VQ_ZIP_NAME Veilquill-${VQ_VERSION}-${VQ_ZIP_ARCH}.zip)
-set(VQ_ZIP ${CMAKE_BINARY_DIR}/${VQ_ZIP_NAME})
 
 # Windows users read the note with Notepad: CRLF line ends.
 set(VQ_README ${CMAKE_BINARY_DIR}/package_files/ReadMe.txt)
@@ -58,24 +57,39 @@ configure_file(${VQ_HELP_SOURCE_DIR}/ReadMe.txt.in ${VQ_README} @ONLY NEWLINE_ST
 
 set(VQ_STAGE_DIR ${CMAKE_BINARY_DIR}/package_stage)
 set(VQ_STAGE ${VQ_STAGE_DIR}/Veilquill)
-# The shipped program carries no symbols.
+set(VQ_STAGE_STAMP ${CMAKE_BINARY_DIR}/package_stage.stamp)
+# The shipped programs carry no symbols.
 if(CMAKE_STRIP)
-  set(vq_strip_command ${CMAKE_STRIP} --strip-all ${VQ_STAGE}/Program/Veilquill.exe)
+  set(vq_strip_command ${CMAKE_STRIP} --strip-all ${VQ_STAGE}/Program/Veilquill.exe
+                       ${VQ_STAGE}/Program/SendTo.exe)
 else()
   set(vq_strip_command ${CMAKE_COMMAND} -E true)
 endif()
 add_custom_command(
-  OUTPUT ${VQ_ZIP}
+  OUTPUT ${VQ_STAGE_STAMP}
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${VQ_STAGE_DIR}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VQ_STAGE}/Program ${VQ_STAGE}/Help
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Veilquill> ${VQ_STAGE}/Program/Veilquill.exe
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:SendTo> ${VQ_STAGE}/Program/SendTo.exe
   COMMAND ${vq_strip_command}
   COMMAND ${CMAKE_COMMAND} -E copy ${VQ_HELP_CHM} ${VQ_STAGE}/Help/Veilquill.chm
   COMMAND ${CMAKE_COMMAND} -E copy ${VQ_README} ${VQ_STAGE}/ReadMe.txt
+  COMMAND ${CMAKE_COMMAND} -E touch ${VQ_STAGE_STAMP}
+  DEPENDS Veilquill SendTo ${VQ_HELP_CHM} ${VQ_README}
+  COMMENT "Laying out the Veilquill folder that the zip ships"
+  VERBATIM)
+add_custom_target(vq_stage DEPENDS ${VQ_STAGE_STAMP})
+
+# ---- The zip --------------------------------------------------------------------------------
+
+set(VQ_ZIP_NAME Veilquill-${VQ_VERSION}-${VQ_ZIP_ARCH}.zip)
+set(VQ_ZIP ${CMAKE_BINARY_DIR}/${VQ_ZIP_NAME})
+add_custom_command(
+  OUTPUT ${VQ_ZIP}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${VQ_ZIP}
   COMMAND ${CMAKE_COMMAND} -E chdir ${VQ_STAGE_DIR} ${CMAKE_COMMAND} -E tar cf ${VQ_ZIP}
           --format=zip Veilquill
-  DEPENDS Veilquill ${VQ_HELP_CHM} ${VQ_README}
+  DEPENDS vq_stage ${VQ_STAGE_STAMP}
   COMMENT "Packing ${VQ_ZIP_NAME}"
   VERBATIM)
 add_custom_target(vq_zip ALL DEPENDS ${VQ_ZIP})
