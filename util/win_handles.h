@@ -47,9 +47,6 @@ inline void FreeTaskMemory(void* memory) noexcept {
 inline void FreeGlobalMemory(HGLOBAL memory) noexcept {
     GlobalFree(memory);
 }
-inline void CloseRegistryKey(HKEY key) noexcept {
-    RegCloseKey(key);
-}
 inline void ReleaseSrwLock(SRWLOCK* lock) noexcept {
     ReleaseSRWLockExclusive(lock);
 }
@@ -113,7 +110,6 @@ using UniqueIcon = Unique<NullIsInvalid<HICON, handle_traits::DestroyIconHandle>
 using UniqueMenu = Unique<NullIsInvalid<HMENU, handle_traits::DestroyMenuHandle>>;
 using UniqueWindow = Unique<NullIsInvalid<HWND, handle_traits::DestroyWindowHandle>>;
 using UniqueTaskMemory = Unique<NullIsInvalid<void*, handle_traits::FreeTaskMemory>>;
-using UniqueRegistryKey = Unique<NullIsInvalid<HKEY, handle_traits::CloseRegistryKey>>;
 using UniqueGlobal = Unique<NullIsInvalid<HGLOBAL, handle_traits::FreeGlobalMemory>>;
 using OleInitialization = Unique<handle_traits::OleInitialization>;
 using ComInitialization = Unique<handle_traits::ComInitialization>;
