@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <ole2.h>
+#include <shellapi.h>
 
 #include "util/unique_resource.h"
 
@@ -43,6 +44,9 @@ inline void DestroyWindowHandle(HWND window) noexcept {
 }
 inline void FreeTaskMemory(void* memory) noexcept {
     CoTaskMemFree(memory);
+}
+inline void FinishDrop(HDROP drop) noexcept {
+    DragFinish(drop);
 }
 inline void FreeGlobalMemory(HGLOBAL memory) noexcept {
     GlobalFree(memory);
@@ -110,6 +114,8 @@ using UniqueIcon = Unique<NullIsInvalid<HICON, handle_traits::DestroyIconHandle>
 using UniqueMenu = Unique<NullIsInvalid<HMENU, handle_traits::DestroyMenuHandle>>;
 using UniqueWindow = Unique<NullIsInvalid<HWND, handle_traits::DestroyWindowHandle>>;
 using UniqueTaskMemory = Unique<NullIsInvalid<void*, handle_traits::FreeTaskMemory>>;
+// A drop handed over with WM_DROPFILES, finished with DragFinish.
+using UniqueDrop = Unique<NullIsInvalid<HDROP, handle_traits::FinishDrop>>;
 using UniqueGlobal = Unique<NullIsInvalid<HGLOBAL, handle_traits::FreeGlobalMemory>>;
 using OleInitialization = Unique<handle_traits::OleInitialization>;
 using ComInitialization = Unique<handle_traits::ComInitialization>;
