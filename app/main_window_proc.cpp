@@ -24,6 +24,8 @@ void OnCreate(MainWindow& main, HWND window) {
     parts.encryptedIcon.reset(
         static_cast<HICON>(LoadImageA(parts.instance, MAKEINTRESOURCEA(IDI_ENCRYPTED_ICON),
                                       IMAGE_ICON, kPaneIconSize, kPaneIconSize, LR_DEFAULTCOLOR)));
+    // Files and folders dropped from Explorer arrive as WM_DROPFILES.
+    DragAcceptFiles(window, TRUE);
 }
 
 void OnDestroy(MainWindow& main) {
@@ -137,6 +139,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_COMMAND:
         OnCommand(*main, wParam, lParam);
+        return 0;
+    case WM_DROPFILES:
+        try {
+            DropCommand(*main, reinterpret_cast<HDROP>(wParam));
+        } catch (const std::bad_alloc&) {
+            // No memory for the dropped path: the drop is let go.
+        }
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);

@@ -7,9 +7,6 @@
 #include "ui/control_states.h"
 #include "ui/status_bar.h"
 
-namespace {
-
-// The document view takes the results list's place, empty, with empty panes, for a load.
 void ShowEmptyDocumentView(const WindowParts& parts) {
     ShowWindow(parts.resultsList, SW_HIDE);
     ShowWindow(parts.documentView, SW_SHOWNORMAL);
@@ -17,8 +14,6 @@ void ShowEmptyDocumentView(const WindowParts& parts) {
     SetDlgItemTextA(parts.window, IDC_DOCUMENT_VIEW, "");
     ClearAllPanes(parts.statusBar);
 }
-
-} // namespace
 
 void OpenFileCommand(MainWindow& main) {
     ShowEmptyDocumentView(main.parts);

@@ -15,6 +15,10 @@ constexpr std::size_t kNamedPathCapacity = 128;
 // the file with the Open dialog. An empty path, or one of kNamedPathCapacity characters or
 // more, is refused with the open-error notice.
 void LoadDocument(const WindowParts& window, Document& document, const char* path);
+// Loads a file dropped on the window exactly as if it had been chosen in the Open dialog: a
+// path the dialog could not hold (kDialogPathCapacity characters or more) is refused the same
+// way.
+void LoadDroppedDocument(const WindowParts& window, Document& document, const char* path);
 
 // "Encrypt" and "Decrypt": ask for a key and show the transformed file as a preview.
 void EncryptCommand(const WindowParts& window, Document& document);

@@ -29,10 +29,12 @@ void RepaintAfterDialog(const WindowParts& window) {
     UpdateWindow(window.window);
 }
 
-// Puts the path of the file to load into the document's dialog path.
-Choice ChooseFile(const WindowParts& window, Document& document, const char* path) {
+// Puts the path of the file to load into the document's dialog path. A path handed over is
+// refused when it has `capacity` characters or more.
+Choice ChooseFile(const WindowParts& window, Document& document, const char* path,
+                  std::size_t capacity) {
     if (path != nullptr) {
-        if (path[0] == '\0' || std::strlen(path) >= kNamedPathCapacity ||
+        if (path[0] == '\0' || std::strlen(path) >= capacity ||
             !CopyWholeText(document.dialog.path, sizeof document.dialog.path, path))
             return Choice::kRefused;
         return Choice::kChosen;
@@ -96,12 +98,10 @@ void LoadChosenFile(const WindowParts& window, Document& document) {
     ShowLoadedDocument(window, document, shown);
 }
 
-} // namespace
-
-void LoadDocument(const WindowParts& window, Document& document, const char* path) {
+void Load(const WindowParts& window, Document& document, const char* path, std::size_t capacity) {
     document.mode = DocumentMode::kLoaded;
     document.key.Clear();
-    switch (ChooseFile(window, document, path)) {
+    switch (ChooseFile(window, document, path, capacity)) {
     case Choice::kChosen:
         LoadChosenFile(window, document);
         break;
@@ -113,4 +113,14 @@ void LoadDocument(const WindowParts& window, Document& document, const char* pat
         ShowNotification(window.instance, Notice::OpenError);
         break;
     }
+}
+
+} // namespace
+
+void LoadDocument(const WindowParts& window, Document& document, const char* path) {
+    Load(window, document, path, kNamedPathCapacity);
+}
+
+void LoadDroppedDocument(const WindowParts& window, Document& document, const char* path) {
+    Load(window, document, path, kDialogPathCapacity);
 }

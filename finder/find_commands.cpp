@@ -39,21 +39,29 @@ void StartScan(FinderState& finder, const std::string& folder) {
     ShowScanRun(finder, run);
 }
 
+// A scan still running (possible after "Clear") is stopped first: every scan's counts and rows
+// are its own. The empty list takes the view's place.
+void PrepareScan(FinderState& finder) {
+    EndRunningScan(finder, false);
+    ShowEmptyResultsList(finder.window);
+    ClearAllPanes(finder.window.statusBar);
+}
+
 } // namespace
 
 void FindEncryptedCommand(FinderState& finder) {
-    const WindowParts& window = finder.window;
-    // A scan still running (possible after "Clear") is stopped first: every scan's counts and
-    // rows are its own.
-    EndRunningScan(finder, false);
-    ShowEmptyResultsList(window);
-    ClearAllPanes(window.statusBar);
-    const std::optional<std::string> folder = BrowseForScanFolder(window.window);
+    PrepareScan(finder);
+    const std::optional<std::string> folder = BrowseForScanFolder(finder.window.window);
     if (!folder) {
-        ApplyButtonEvent(window.window, ButtonEvent::BrowseCancelled);
+        ApplyButtonEvent(finder.window.window, ButtonEvent::BrowseCancelled);
         return;
     }
     StartScan(finder, *folder);
+}
+
+void ScanFolderCommand(FinderState& finder, const std::string& folder) {
+    PrepareScan(finder);
+    StartScan(finder, folder);
 }
 
 void StopFindCommand(FinderState& finder) {

@@ -8,6 +8,7 @@ Writes into OUTPUT_FOLDER:
     about_banner.bmp  375 x 100, 24 bits   banner of the About box
     success.bmp       100 x 100, 24 bits   picture of the success notices
     failure.bmp       100 x 100, 24 bits   picture of the failure, open-error and wait notices
+    installer_side.bmp  164 x 314, 24 bits  picture of the installer's first and last pages
     program.ico       48 x 48 at 24 bits   the program's icon: a text page with a padlock
     encrypted.ico     48, 32, 16 at 8 bits; 48 at 32, 32 at 24, 16 at 32 bits
                                            the closed padlock that marks an encrypted file
@@ -629,6 +630,21 @@ def about_banner():
     return img
 
 
+def installer_side():
+    """The tall picture at the left of the installer's welcome and finish pages."""
+    w, h = 164, 314
+    img = banner_background(w, h)
+    draw_veil(img, -60, w, 230, 16, 6, 0.8)
+    draw_emblem(img, w / 2.0, 92, 40)
+    width = text_width(TITLE_FONT, "Veilquill", 19.0, 4.2, TITLE_SPACING)
+    x = (w - width) / 2.0
+    draw_title(img, x, 176, 19.0, 4.2)
+    draw_gold_rule(img, x, x + width + 20, 190.5)
+    draw_caps(img, "TEXT FILE", x + 1, 206, 6.5, 1.3, MIST)
+    draw_caps(img, "ENCRYPTION", x + 1, 218, 6.5, 1.3, MIST)
+    return img
+
+
 def notice_picture(tint_light, tint, badge_top, badge_bottom, sign):
     """A 100 x 100 tile with a round glossy badge; sign(w, h, cx, cy, r) gives its white mark."""
     w, h = 100, 100
@@ -891,6 +907,7 @@ def main(argv):
     write(folder, "about_banner.bmp", bmp_bytes(about_banner()))
     write(folder, "success.bmp", bmp_bytes(success_picture()))
     write(folder, "failure.bmp", bmp_bytes(failure_picture()))
+    write(folder, "installer_side.bmp", bmp_bytes(installer_side()))
     write(folder, "program.ico", ico_bytes([(program_icon(48), 24)]))
     lock48, lock32, lock16 = encrypted_icon(48), encrypted_icon(32), encrypted_icon(16)
     images = [(lock48, 8), (lock32, 8), (lock16, 8), (lock48, 32), (lock32, 24), (lock16, 32)]

@@ -10,7 +10,7 @@ packages=(
   mingw-w64-tools binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 fonts-wine
   xvfb x11-apps x11-utils imagemagick
-  fp-utils zip unzip python3 procps
+  fp-utils nsis zip unzip python3 procps
 )
 
 missing=()

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <ole2.h>
+#include <shellapi.h>
 
 #include "util/unique_resource.h"
 
@@ -44,11 +45,19 @@ inline void DestroyWindowHandle(HWND window) noexcept {
 inline void FreeTaskMemory(void* memory) noexcept {
     CoTaskMemFree(memory);
 }
+inline void FinishDrop(HDROP drop) noexcept {
+    DragFinish(drop);
+}
 inline void FreeGlobalMemory(HGLOBAL memory) noexcept {
     GlobalFree(memory);
 }
 inline void ReleaseSrwLock(SRWLOCK* lock) noexcept {
     ReleaseSRWLockExclusive(lock);
+}
+
+// A COM interface pointer holds one reference, given back with Release.
+template <typename Interface> void ReleaseComObject(Interface* object) noexcept {
+    object->Release();
 }
 
 // OleInitialize succeeded on this thread; closing it uninitialises. The value is only a mark.
@@ -86,6 +95,14 @@ inline void DeleteDcHandle(HDC dc) noexcept {
     DeleteDC(dc);
 }
 
+// CoInitializeEx succeeded on this thread; closing it uninitialises. The value is only a mark.
+struct ComInitialization {
+    using Type = bool;
+    static constexpr Type Invalid() noexcept { return false; }
+    static bool IsValid(Type held) noexcept { return held; }
+    static void Close(Type) noexcept { CoUninitialize(); }
+};
+
 } // namespace handle_traits
 
 using UniqueHandle = Unique<handle_traits::Kernel>;
@@ -97,8 +114,13 @@ using UniqueIcon = Unique<NullIsInvalid<HICON, handle_traits::DestroyIconHandle>
 using UniqueMenu = Unique<NullIsInvalid<HMENU, handle_traits::DestroyMenuHandle>>;
 using UniqueWindow = Unique<NullIsInvalid<HWND, handle_traits::DestroyWindowHandle>>;
 using UniqueTaskMemory = Unique<NullIsInvalid<void*, handle_traits::FreeTaskMemory>>;
+// A drop handed over with WM_DROPFILES, finished with DragFinish.
+using UniqueDrop = Unique<NullIsInvalid<HDROP, handle_traits::FinishDrop>>;
 using UniqueGlobal = Unique<NullIsInvalid<HGLOBAL, handle_traits::FreeGlobalMemory>>;
 using OleInitialization = Unique<handle_traits::OleInitialization>;
+using ComInitialization = Unique<handle_traits::ComInitialization>;
+template <typename Interface>
+using UniqueCom = Unique<NullIsInvalid<Interface*, handle_traits::ReleaseComObject<Interface>>>;
 using SrwExclusiveLock = Unique<NullIsInvalid<SRWLOCK*, handle_traits::ReleaseSrwLock>>;
 // GetDC's device context of a window (nullptr: the screen), given back with ReleaseDC.
 using UniqueWindowDc = Unique<handle_traits::FromSource<HWND, HDC, handle_traits::ReleaseWindowDc>>;
@@ -121,6 +143,12 @@ inline UniqueWindowDc GetWindowDc(HWND window) noexcept {
 // Selects `object` into `dc` until the result is destroyed.
 inline UniqueSelection SelectInto(HDC dc, HGDIOBJ object) noexcept {
     return UniqueSelection({dc, SelectObject(dc, object)});
+}
+
+// A single-threaded COM apartment on the calling thread for as long as the result lives.
+inline ComInitialization InitializeCom() noexcept {
+    return ComInitialization(
+        SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)));
 }
 
 // Holds `lock` exclusively until the result is destroyed.

@@ -214,6 +214,15 @@ bool IsNotification(HWND window);
 HWND WaitForAboutBox(DWORD pid, DWORD timeoutMs = kWaitMs);
 
 // ---------------------------------------------------------------------------------------------
+// Drag and drop
+
+// Drops files or folders on a window as Explorer does: a DROPFILES block with the paths (ANSI,
+// each ended by a zero, the list by one more) placed inside the program, its address posted
+// as WM_DROPFILES. The program reads the block when it gets to the message and finishes the
+// drop itself; keep the returned block until then (invalid when it could not be placed).
+RemoteMemory PostDrop(HWND window, const std::vector<std::string>& paths);
+
+// ---------------------------------------------------------------------------------------------
 // Pop-up menus
 
 // Posts WM_CONTEXTMENU to the window (as a right-click on it would), with `from` as the

@@ -1,6 +1,8 @@
 // Finding, reading and pressing windows of another process.
 #include "driver/ui_driver.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -260,6 +262,21 @@ bool PressDialogButton(HWND dialog, int id) {
 bool RespondsWithin(HWND window, DWORD timeoutMs) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+RemoteMemory PostDrop(HWND window, const std::vector<std::string>& paths) {
+    std::string names;
+    for (const std::string& path : paths)
+        names += path + '\0';
+    names += '\0';
+    DROPFILES header{};
+    header.pFiles = sizeof header; // the names follow the header
+    RemoteMemory block(window, sizeof header + names.size());
+    if (!block.Write(&header, sizeof header) ||
+        !block.Write(names.data(), names.size(), sizeof header) ||
+        !PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(block.Address()), 0))
+        return RemoteMemory(window, 0);
+    return block;
 }
 
 } // namespace vqtest

@@ -1,0 +1,58 @@
+// Files and folders dropped on the main window from Explorer.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/view_commands.h"
+#include "document/document_commands.h"
+#include "finder/finder_commands.h"
+#include "resources/resource_ids.h"
+#include "util/win_handles.h"
+
+namespace {
+
+// DragQueryFile's index that asks for the number of dropped items.
+constexpr UINT kCountItems = 0xFFFFFFFF;
+
+// The first dropped item's whole path, never cut; empty when there is none. The drop is
+// finished (DragFinish) whatever happens.
+std::string TakeFirstDroppedPath(HDROP drop) {
+    const UniqueDrop finished(drop);
+    if (DragQueryFileA(drop, kCountItems, nullptr, 0) == 0)
+        return std::string();
+    const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+    std::string path(length + 1, '\0');
+    if (length == 0 || DragQueryFileA(drop, 0, &path[0], length + 1) != length)
+        return std::string();
+    path.resize(length);
+    return path;
+}
+
+// A user could press the button now: it is shown and enabled.
+bool CanPress(HWND mainWindow, int id) {
+    HWND button = GetDlgItem(mainWindow, id);
+    return IsWindowVisible(button) && IsWindowEnabled(button);
+}
+
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace
+
+void DropCommand(MainWindow& main, HDROP drop) {
+    const std::string path = TakeFirstDroppedPath(drop);
+    HWND window = main.parts.window;
+    // A modal dialog owns the window while it is disabled: nothing may start beneath it.
+    if (path.empty() || !IsWindowEnabled(window))
+        return;
+    if (IsFolder(path)) {
+        if (CanPress(window, IDC_BTN_FIND_ENCRYPTED))
+            ScanFolderCommand(main.finder, path + '\\');
+    } else if (CanPress(window, IDC_BTN_OPEN_FILE)) {
+        ShowEmptyDocumentView(main.parts);
+        LoadDroppedDocument(main.parts, main.document, path.c_str());
+    }
+}

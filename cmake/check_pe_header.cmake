@@ -1,0 +1,58 @@
+# Checks that a Windows program is the kind of PE file it should be: a GUI program for the given
+# processor, PE32 for i386 and PE32+ for amd64. Fails the build otherwise.
+#
+#   cmake -DFILE=<program> -DMACHINE=i386|amd64 -P check_pe_header.cmake
+
+if(NOT DEFINED FILE OR NOT DEFINED MACHINE)
+  message(FATAL_ERROR "usage: cmake -DFILE=<program> -DMACHINE=i386|amd64 -P ${CMAKE_CURRENT_LIST_FILE}")
+endif()
+if(MACHINE STREQUAL "i386")
+  set(want_machine 014c)
+  set(want_magic 010b) # PE32
+  set(kind "PE32 (i386)")
+elseif(MACHINE STREQUAL "amd64")
+  set(want_machine 8664)
+  set(want_magic 020b) # PE32+
+  set(kind "PE32+ (amd64)")
+else()
+  message(FATAL_ERROR "unknown machine '${MACHINE}'")
+endif()
+
+file(READ "${FILE}" head LIMIT 4096 HEX)
+# A little-endian number of `count` bytes at `offset`, as lower-case hex digits.
+function(le_hex out offset count)
+  set(value "")
+  foreach(i RANGE 1 ${count})
+    math(EXPR at "(${offset} + ${count} - ${i}) * 2")
+    string(SUBSTRING "${head}" ${at} 2 byte)
+    string(APPEND value "${byte}")
+  endforeach()
+  set(${out} ${value} PARENT_SCOPE)
+endfunction()
+
+string(LENGTH "${head}" digits)
+string(SUBSTRING "${head}" 0 4 mz)
+if(digits LESS 512 OR NOT mz STREQUAL "4d5a")
+  message(FATAL_ERROR "${FILE}: not a Windows program (no MZ header)")
+endif()
+le_hex(lfanew_hex 60 4)
+math(EXPR pe "0x${lfanew_hex}")
+math(EXPR last "(${pe} + 24 + 70) * 2")
+if(last GREATER digits)
+  message(FATAL_ERROR "${FILE}: PE header lies outside the first 4 KiB")
+endif()
+math(EXPR at "${pe} * 2")
+string(SUBSTRING "${head}" ${at} 8 signature)
+le_hex(machine "${pe} + 4" 2)
+le_hex(magic "${pe} + 24" 2)
+le_hex(subsystem "${pe} + 24 + 68" 2)
+if(NOT signature STREQUAL "50450000")
+  message(FATAL_ERROR "${FILE}: no PE signature")
+endif()
+if(NOT machine STREQUAL want_machine OR NOT magic STREQUAL want_magic)
+  message(FATAL_ERROR "${FILE}: machine ${machine}, optional header ${magic}; wanted ${kind}")
+endif()
+if(NOT subsystem STREQUAL "0002")
+  message(FATAL_ERROR "${FILE}: subsystem ${subsystem}, wanted a GUI program (0002)")
+endif()
+message(STATUS "${FILE}: ${kind} GUI program")

@@ -1,0 +1,21 @@
+// Process entry of SendTo.exe, Veilquill's companion: it keeps Veilquill in the user's Send To
+// menu. It shows nothing (no window, message or console) and reports nothing but its exit code:
+// 0 when it did what was asked, 1 when it did not.
+#include <windows.h>
+
+#include "sendto/send_to_entry.h"
+#include "util/win_handles.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // No system message box for a drive that is not ready or a file that cannot be opened.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
+    const SendToRequest request = ParseSendToRequest(GetCommandLineA());
+    bool done = false;
+    try {
+        const ComInitialization com = InitializeCom();
+        done = com && CarryOutSendToRequest(request);
+    } catch (...) {
+        done = false;
+    }
+    return done ? 0 : 1;
+}

@@ -1,0 +1,167 @@
+#include "sendto/send_to_entry.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <optional>
+#include <string>
+
+#include "sendto/shell_link.h"
+#include "util/win_handles.h"
+
+namespace {
+
+constexpr char kShortcutName[] = "Veilquill.lnk";
+constexpr char kProgramName[] = "Veilquill.exe";
+constexpr char kMarkFolderName[] = "Veilquill";
+constexpr char kMarkName[] = "SendToEntryMade.txt";
+constexpr char kShortcutDescription[] = "Open the file in Veilquill";
+// The mark's text, for a user who comes across the file.
+constexpr char kMarkText[] =
+    "Veilquill has put its entry into your Send To menu once. If you delete the entry, it is\r\n"
+    "not put back when Veilquill starts. Delete this file to have it put back at the next "
+    "start.\r\n";
+
+struct Places {
+    std::string programFolder; // no trailing backslash
+    std::string program;       // Veilquill.exe beside this program
+    std::string shortcut;      // Veilquill.lnk in the Send To folder
+    std::string markFolder;
+    std::string mark;
+};
+
+std::string JoinPath(const std::string& folder, const char* name) {
+    if (!folder.empty() && folder.back() == '\\')
+        return folder + name;
+    return folder + "\\" + name;
+}
+
+std::optional<std::string> ShellFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ||
+        path[0] == '\0')
+        return std::nullopt;
+    return std::string(path);
+}
+
+std::optional<Places> FindPlaces() {
+    char self[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::nullopt;
+    const std::string selfPath(self, length);
+    const std::size_t cut = selfPath.rfind('\\');
+    const std::optional<std::string> sendTo = ShellFolder(CSIDL_SENDTO);
+    const std::optional<std::string> appData = ShellFolder(CSIDL_APPDATA);
+    if (cut == std::string::npos || !sendTo || !appData)
+        return std::nullopt;
+    Places places;
+    places.programFolder = selfPath.substr(0, cut);
+    places.program = JoinPath(places.programFolder, kProgramName);
+    places.shortcut = JoinPath(*sendTo, kShortcutName);
+    places.markFolder = JoinPath(*appData, kMarkFolderName);
+    places.mark = JoinPath(places.markFolder, kMarkName);
+    for (const std::string* path : {&places.program, &places.shortcut, &places.mark}) {
+        if (path->size() >= MAX_PATH)
+            return std::nullopt;
+    }
+    return places;
+}
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<BY_HANDLE_FILE_INFORMATION> FileIdentity(const std::string& path) {
+    UniqueHandle file(CreateFileA(path.c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file || !GetFileInformationByHandle(file.get(), &information))
+        return std::nullopt;
+    return information;
+}
+
+// The same file, also when one path is written in short names or another case.
+bool SameFile(const std::string& a, const std::string& b) {
+    if (lstrcmpiA(a.c_str(), b.c_str()) == 0)
+        return true;
+    const auto first = FileIdentity(a);
+    const auto second = FileIdentity(b);
+    return first && second && first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
+           first->nFileIndexHigh == second->nFileIndexHigh &&
+           first->nFileIndexLow == second->nFileIndexLow;
+}
+
+ShortcutFound InspectShortcut(const Places& places) {
+    if (GetFileAttributesA(places.shortcut.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return ShortcutFound::Missing;
+    const std::optional<std::string> target = ShortcutTarget(places.shortcut);
+    if (!target)
+        return ShortcutFound::Unreadable;
+    if (!IsFile(*target))
+        return ShortcutFound::ToMissingProgram;
+    return SameFile(*target, places.program) ? ShortcutFound::ToThisProgram
+                                             : ShortcutFound::ToAnotherProgram;
+}
+
+bool CarryOutShortcutStep(ShortcutStep step, const Places& places) {
+    const ShortcutContent content{places.program, places.programFolder, kShortcutDescription};
+    switch (step) {
+    case ShortcutStep::Keep:
+        return true;
+    case ShortcutStep::Make:
+        return IsFile(places.program) && WriteShortcut(places.shortcut, content);
+    case ShortcutStep::PointHere:
+        return IsFile(places.program) && RepointShortcut(places.shortcut, content);
+    case ShortcutStep::Delete:
+        return DeleteFileA(places.shortcut.c_str()) != FALSE;
+    }
+    return false;
+}
+
+bool SetMark(const Places& places) {
+    if (IsFile(places.mark))
+        return true;
+    if (!CreateDirectoryA(places.markFolder.c_str(), nullptr) &&
+        GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;
+    UniqueHandle file(CreateFileA(places.mark.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    DWORD written = 0;
+    return WriteFile(file.get(), kMarkText, sizeof kMarkText - 1, &written, nullptr) != FALSE;
+}
+
+bool ClearMark(const Places& places) {
+    if (IsFile(places.mark) && !DeleteFileA(places.mark.c_str()))
+        return false;
+    RemoveDirectoryA(places.markFolder.c_str()); // only when nothing else is in it
+    return true;
+}
+
+bool CarryOutMarkStep(MarkStep step, const Places& places) {
+    switch (step) {
+    case MarkStep::Keep:
+        return true;
+    case MarkStep::Set:
+        return SetMark(places);
+    case MarkStep::Clear:
+        return ClearMark(places);
+    }
+    return false;
+}
+
+} // namespace
+
+bool CarryOutSendToRequest(SendToRequest request) {
+    if (request == SendToRequest::None)
+        return true;
+    const std::optional<Places> places = FindPlaces();
+    if (!places)
+        return false;
+    const SendToPlan plan = PlanSendTo(request, InspectShortcut(*places), IsFile(places->mark));
+    return CarryOutShortcutStep(plan.shortcut, *places) && CarryOutMarkStep(plan.mark, *places);
+}

@@ -1,0 +1,344 @@
+// The companion SendTo.exe and the 64-bit installer under Wine, in a session of their own: they
+// change the user's Send To folder, Start menu and registry. (The 32-bit installer cannot run
+// here; the build checks its header.)
+#include <gtest/gtest.h>
+
+#include <iostream>
+
+#include <shlobj.h>
+
+#include "driver/ui_driver.h"
+#include "util/win_handles.h"
+
+using namespace vqtest;
+
+namespace {
+
+const std::string kUninstallKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veilquill";
+const std::string kRecord = "000003E8"; // a key-check record: one checksum as 8 hex digits
+constexpr DWORD kInstallMs = 60000;
+
+std::string ShellFolder(int csidl, const std::string& name) {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return JoinPath(path, name);
+}
+std::string SendToShortcut() {
+    return ShellFolder(CSIDL_SENDTO, "Veilquill.lnk");
+}
+std::string SendToMark() {
+    return ShellFolder(CSIDL_APPDATA, "Veilquill\\SendToEntryMade.txt");
+}
+std::string Installed(const std::string& name) {
+    return ShellFolder(CSIDL_LOCAL_APPDATA, "Programs\\Veilquill\\" + name);
+}
+std::string InstalledProgram() {
+    return Installed("Program\\Veilquill.exe");
+}
+std::string EnvironmentPath(const char* name) {
+    return UnixToWindowsPath(EnvironmentValue(name));
+}
+
+// As a user who never ran Veilquill: no Send To entry and no mark.
+void ForgetSendToEntry() {
+    DeleteFileA(SendToShortcut().c_str());
+    DeleteFileA(SendToMark().c_str());
+    RemoveDirectoryA(ShellFolder(CSIDL_APPDATA, "Veilquill").c_str());
+}
+
+// The program a shortcut points at (IShellLinkA::GetPath), empty when there is none.
+std::string ShortcutTarget(const std::string& shortcut) {
+    const ComInitialization com = InitializeCom();
+    UniqueCom<IShellLinkA> link;
+    UniqueCom<IPersistFile> file;
+    wchar_t widePath[MAX_PATH] = {};
+    char target[MAX_PATH] = {};
+    if (!com || !FileExists(shortcut) ||
+        FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(link.put()))) ||
+        FAILED(
+            link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.put()))) ||
+        !MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, widePath, MAX_PATH) ||
+        FAILED(file.get()->Load(widePath, STGM_READ)) ||
+        link.get()->GetPath(target, MAX_PATH, nullptr, 0) != S_OK)
+        return std::string();
+    return target;
+}
+
+// Paths as Windows compares them.
+::testing::AssertionResult SamePath(const std::string& expected, const std::string& actual) {
+    if (lstrcmpiA(expected.c_str(), actual.c_str()) == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "'" << actual << "', wanted '" << expected << "'";
+}
+
+// A value under HKEY_CURRENT_USER\<kUninstallKey>: text, or a number as its decimal text.
+std::string UninstallValue(const char* name) {
+    char value[1024] = {};
+    DWORD size = sizeof value;
+    DWORD type = 0;
+    if (RegGetValueA(HKEY_CURRENT_USER, kUninstallKey.c_str(), name,
+                     RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, value, &size) != ERROR_SUCCESS)
+        return std::string();
+    if (type == REG_DWORD)
+        return std::to_string(*reinterpret_cast<const DWORD*>(value));
+    return value;
+}
+
+// Runs a program with this command line to its end; its exit code (99: it did not end).
+DWORD RunToEnd(const std::string& program, const std::string& commandLine,
+               DWORD timeoutMs = kInstallMs) {
+    ChildProcess process;
+    if (!process.Start(program, commandLine) || !process.WaitForExit(timeoutMs))
+        return 99;
+    return process.ExitCode().value_or(99);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The companion, run as Veilquill runs it (the bare command line "qj") and as the installer
+// and the uninstaller run it (the quoted path, then the word).
+
+class SendToCompanion : public ::testing::Test {
+  protected:
+    void SetUp() override { ForgetSendToEntry(); }
+    void TearDown() override { ForgetSendToEntry(); }
+
+    // A copy of Veilquill with its companion in a folder of its own.
+    std::string PlaceCopy(const std::string& name) {
+        const std::string folder = root.File(name);
+        EXPECT_TRUE(MakeFolders(folder));
+        EXPECT_TRUE(CopyFileTo(ProgramPath(), JoinPath(folder, "Veilquill.exe")));
+        EXPECT_TRUE(CopyFileTo(EnvironmentPath("VQ_SENDTO"), JoinPath(folder, "SendTo.exe")));
+        return folder;
+    }
+
+    void Run(const std::string& folder, const std::string& word) {
+        const std::string companion = JoinPath(folder, "SendTo.exe");
+        const auto start = Clock::now();
+        EXPECT_EQ(0u, RunToEnd(companion, word == "qj" ? word : QuotedCommandLine(companion, word)))
+            << word;
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        std::cout << "SendTo.exe " << word << ": " << ms << " ms under Wine\n";
+    }
+
+    static std::string ProgramIn(const std::string& folder) {
+        return JoinPath(folder, "Veilquill.exe");
+    }
+
+    ScratchFolder root{"sendto"};
+};
+
+TEST_F(SendToCompanion, MakesTheEntryOnceRespectsItsDeletionAndRepairsAMovedOne) {
+    const std::string first = PlaceCopy("first");
+    const std::string other = PlaceCopy("other");
+    Run(first, "qj");
+    EXPECT_TRUE(SamePath(ProgramIn(first), ShortcutTarget(SendToShortcut())));
+    EXPECT_TRUE(FileExists(SendToMark())) << "the mark lies in the application-data folder";
+    Run(other, "qj");
+    EXPECT_TRUE(SamePath(ProgramIn(first), ShortcutTarget(SendToShortcut())))
+        << "another copy leaves a working entry alone";
+
+    const std::string moved = root.File("moved");
+    ASSERT_TRUE(MoveFileA(first.c_str(), moved.c_str()));
+    Run(moved, "qj");
+    EXPECT_TRUE(SamePath(ProgramIn(moved), ShortcutTarget(SendToShortcut())));
+
+    ASSERT_TRUE(DeleteFileA(SendToShortcut().c_str()));
+    Run(moved, "qj");
+    Run(other, "");
+    Run(other, "install"); // no request it knows
+    EXPECT_FALSE(FileExists(SendToShortcut())) << "the user's deletion is respected";
+}
+
+// "add" (the installer's ticked option) makes the entry point here even after a deletion,
+// "decline" takes this copy's entry back and keeps start-up from making it, "remove" (the
+// uninstaller) takes back only this copy's entry, after which a start makes it afresh.
+TEST_F(SendToCompanion, InstallerAndUninstallerRequestsTouchOnlyTheirOwnEntry) {
+    const std::string mine = PlaceCopy("mine");
+    const std::string other = PlaceCopy("other");
+    Run(other, "qj");
+    Run(mine, "remove");
+    EXPECT_TRUE(SamePath(ProgramIn(other), ShortcutTarget(SendToShortcut())));
+    Run(mine, "add");
+    EXPECT_TRUE(SamePath(ProgramIn(mine), ShortcutTarget(SendToShortcut())));
+
+    Run(mine, "decline");
+    Run(mine, "qj");
+    EXPECT_FALSE(FileExists(SendToShortcut()));
+
+    Run(mine, "add");
+    Run(mine, "remove");
+    EXPECT_FALSE(FileExists(SendToShortcut()));
+    EXPECT_FALSE(FileExists(SendToMark())) << "an uninstalled copy leaves no mark behind";
+    Run(mine, "qj");
+    EXPECT_TRUE(SamePath(ProgramIn(mine), ShortcutTarget(SendToShortcut())));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The installer
+
+// The uninstaller copies itself elsewhere and returns at once; the copy does the work and
+// lastly removes the folders it left empty: with a record, Program\Data is all that stays.
+bool WaitUntilUninstalled(bool recordKept) {
+    const auto left = recordKept ? std::vector<std::string>{"Program"} : std::vector<std::string>{};
+    return WaitUntil(
+        [&] {
+            return UninstallValue("DisplayName").empty() &&
+                   !FileExists(Installed("Uninstall.exe")) && SortedEntries(Installed("")) == left;
+        },
+        kInstallMs);
+}
+
+// Closes a program by its main window and waits for its process to end: the installer and the
+// uninstaller wait while any Veilquill window is left.
+bool CloseProgram(HWND mainWindow) {
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, WindowProcessId(mainWindow)));
+    return process && PostMessageA(mainWindow, WM_CLOSE, 0, 0) &&
+           WaitForSingleObject(process.get(), kWaitMs) == WAIT_OBJECT_0;
+}
+
+// The first visible window for which `match` holds: a top-level window of any process when
+// `parent` is null, else a window below it at any depth.
+HWND WaitForWindowWhere(HWND parent, const std::function<bool(HWND)>& match) {
+    struct Search {
+        const std::function<bool(HWND)>& match;
+        HWND found;
+    } search{match, nullptr};
+    const WNDENUMPROC visit = [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (IsWindowVisible(window) && s->match(window))
+            s->found = window;
+        return s->found == nullptr;
+    };
+    WaitUntil([&] {
+        if (parent == nullptr)
+            EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
+        else
+            EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    return search.found;
+}
+HWND WaitForText(HWND wizard, const std::string& text) {
+    return WaitForWindowWhere(wizard, [&](HWND child) { return WindowText(child) == text; });
+}
+
+void Screenshot(const std::string& name, HWND window) {
+    Pause(400); // let the page finish painting
+    std::cout << "screenshot: " << SaveScreenshot(name, window) << "\n";
+}
+
+class Installer : public ::testing::Test {
+  protected:
+    void SetUp() override { Forget(); }
+    void TearDown() override { Forget(); }
+
+    static void Forget() {
+        const std::string quiet = UninstallValue("QuietUninstallString");
+        if (!quiet.empty()) {
+            RunToEnd(Installed("Uninstall.exe"), quiet);
+            WaitUntilUninstalled(FolderExists(Installed("Program\\Data")));
+        }
+        RemoveTree(Installed(""));
+        ForgetSendToEntry();
+    }
+
+    static void ExpectInstalled() {
+        for (const char* name : {"Program\\Veilquill.exe", "Program\\SendTo.exe",
+                                 "Help\\Veilquill.chm", "ReadMe.txt", "Uninstall.exe"})
+            EXPECT_TRUE(FileExists(Installed(name))) << name;
+        EXPECT_TRUE(SamePath(InstalledProgram(), ShortcutTarget(SendToShortcut())))
+            << "the Send To option is on by default";
+    }
+
+    const std::string setup = EnvironmentPath("VQ_SETUP");
+};
+
+TEST_F(Installer, SilentInstallUpdateAndUninstallKeepTheKeyCheckRecords) {
+    ASSERT_EQ(0u, RunToEnd(setup, QuotedCommandLine(setup, "/S")));
+    ExpectInstalled();
+    EXPECT_TRUE(
+        SamePath(InstalledProgram(), ShortcutTarget(ShellFolder(CSIDL_PROGRAMS, "Veilquill.lnk"))));
+    const std::string uninstaller = "\"" + Installed("Uninstall.exe") + "\"";
+    EXPECT_EQ("Veilquill", UninstallValue("DisplayName"));
+    EXPECT_EQ("1.0.1", UninstallValue("DisplayVersion"));
+    EXPECT_EQ("Veilquill", UninstallValue("Publisher"));
+    EXPECT_TRUE(SamePath(InstalledProgram() + ",0", UninstallValue("DisplayIcon")));
+    EXPECT_TRUE(SamePath(uninstaller, UninstallValue("UninstallString")));
+    EXPECT_TRUE(SamePath(uninstaller + " /S", UninstallValue("QuietUninstallString")));
+    EXPECT_GT(std::stoul("0" + UninstallValue("EstimatedSize")), 100u) << "KiB";
+    EXPECT_EQ("1", UninstallValue("NoModify"));
+    EXPECT_EQ("1", UninstallValue("NoRepair"));
+
+    ChildProcess program;
+    ASSERT_TRUE(program.Start(InstalledProgram(), QuotedCommandLine(InstalledProgram(), "")));
+    HWND window = WaitForTopWindow(program.Pid(), "DLGCLASS", "Veilquill", kStartMs);
+    ASSERT_NE(nullptr, window) << "the installed program starts and shows its window";
+    ASSERT_TRUE(CloseProgram(window));
+
+    const std::string record = Installed("Program\\Data\\0.dat");
+    ASSERT_TRUE(MakeFolders(Installed("Program\\Data")) && WriteBytes(record, kRecord));
+    ASSERT_EQ(0u, RunToEnd(setup, QuotedCommandLine(setup, "/S")));
+    ExpectInstalled();
+    EXPECT_EQ(kRecord, ReadBytes(record).value_or("")) << "an update keeps the records";
+
+    RunToEnd(Installed("Uninstall.exe"), UninstallValue("QuietUninstallString"));
+    ASSERT_TRUE(WaitUntilUninstalled(true));
+    EXPECT_EQ((std::vector<std::string>{"Data"}), SortedEntries(Installed("Program")));
+    EXPECT_EQ((std::vector<std::string>{"0.dat"}), SortedEntries(Installed("Program\\Data")));
+    EXPECT_EQ(kRecord, ReadBytes(record).value_or(""));
+    EXPECT_FALSE(FileExists(ShellFolder(CSIDL_PROGRAMS, "Veilquill.lnk")));
+    EXPECT_FALSE(FileExists(SendToShortcut()));
+}
+
+// Every page as a user clicks through them with the defaults, then the uninstaller's pages with
+// a record to keep; a screenshot of each lands with the others.
+TEST_F(Installer, PagesOfAnInstallAndAnUninstall) {
+    ChildProcess installer;
+    ASSERT_TRUE(installer.Start(setup, QuotedCommandLine(setup, "")));
+    HWND wizard = WaitForTopWindow(installer.Pid(), "#32770", "Veilquill 1.0.1 Setup", kStartMs);
+    ASSERT_NE(nullptr, wizard);
+    const char* const pages[][2] = {{"Install Veilquill 1.0.1", "installer_1_welcome"},
+                                    {"Install:", "installer_2_components"},
+                                    {"Folder", "installer_3_folder"},
+                                    {"Run Veilquill", "installer_4_finish"}};
+    for (const auto& page : pages) {
+        ASSERT_NE(nullptr, WaitForText(wizard, page[0])) << page[1];
+        Screenshot(page[1], wizard);
+        ASSERT_TRUE(ClickControl(wizard, IDOK)) << page[1]; // Next, Install, Finish
+    }
+    ASSERT_TRUE(installer.WaitForExit(kInstallMs));
+    ExpectInstalled();
+    HWND started = WaitForWindowWhere(nullptr, [](HWND window) {
+        return WindowClass(window) == "DLGCLASS" && WindowText(window) == "Veilquill";
+    });
+    ASSERT_NE(nullptr, started) << "\"Run Veilquill\" is ticked and starts the program";
+    ASSERT_TRUE(CloseProgram(started));
+
+    ASSERT_TRUE(MakeFolders(Installed("Program\\Data")));
+    ASSERT_TRUE(WriteBytes(Installed("Program\\Data\\0.dat"), kRecord));
+    RunToEnd(Installed("Uninstall.exe"), QuotedCommandLine(Installed("Uninstall.exe"), ""));
+    HWND remover = WaitForWindowWhere(nullptr, [](HWND window) {
+        return WindowClass(window) == "#32770" &&
+               WindowText(window).rfind("Remove Veilquill", 0) == 0;
+    });
+    ASSERT_NE(nullptr, remover);
+    ASSERT_NE(nullptr, WaitForText(remover, "Folder"));
+    Screenshot("uninstaller_1_confirm", remover);
+    ASSERT_TRUE(ClickControl(remover, IDOK));
+    HWND kept =
+        WaitForMessageBox(WindowProcessId(remover), nullptr, "records were kept", kInstallMs);
+    ASSERT_NE(nullptr, kept);
+    EXPECT_NE(std::string::npos, MessageBoxText(kept).find(Installed("Program\\Data")))
+        << "says where: " << MessageBoxText(kept);
+    Screenshot("uninstaller_2_records_kept", kept);
+    ASSERT_TRUE(AnswerMessageBox(kept, IDOK));
+    ASSERT_NE(nullptr, WaitForText(remover, "Veilquill is removed"));
+    Screenshot("uninstaller_3_finish", remover);
+    ASSERT_TRUE(ClickControl(remover, IDOK));
+    ASSERT_TRUE(WaitUntilUninstalled(true));
+}
+
+} // namespace
