@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/view_commands.h"
+#include "document/document.h"
 #include "document/document_commands.h"
 #include "finder/finder_commands.h"
 #include "resources/resource_ids.h"
@@ -48,10 +49,15 @@ void DropCommand(MainWindow& main, HDROP drop) {
     // A modal dialog owns the window while it is disabled: nothing may start beneath it.
     if (path.empty() || !IsWindowEnabled(window))
         return;
+    // Like the buttons it stands for, a drop may change the document while a preview's notice
+    // still shows, and that preview must then leave the buttons alone.
     if (IsFolder(path)) {
-        if (CanPress(window, IDC_BTN_FIND_ENCRYPTED))
+        if (CanPress(window, IDC_BTN_FIND_ENCRYPTED)) {
+            BeginDocumentCommand(main.document);
             ScanFolderCommand(main.finder, path + '\\');
+        }
     } else if (CanPress(window, IDC_BTN_OPEN_FILE)) {
+        BeginDocumentCommand(main.document);
         ShowEmptyDocumentView(main.parts);
         LoadDroppedDocument(main.parts, main.document, path.c_str());
     }
