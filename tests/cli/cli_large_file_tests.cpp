@@ -1,0 +1,81 @@
+// A file over 4 GiB, made sparse so that it costs little disk: veilquill-cli streams it in
+// bounded memory, with a trailer and a record that are right for every byte.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/cli/cli_test_support.h"
+#include "tests/support/literal_cipher.h"
+
+namespace vqtest {
+namespace {
+
+// What the literal cipher makes of `plain` at `position` of a file: the cipher at a position
+// depends only on the byte and the position modulo 256.
+unsigned char EncryptedByteAt(const std::string& key, std::uint64_t position, unsigned char plain) {
+    std::string run(static_cast<std::size_t>(position % 256) + 1, '\0');
+    run.back() = static_cast<char>(plain);
+    return static_cast<unsigned char>(LiteralEncrypt(key, run).back());
+}
+
+unsigned char ByteAt(int fd, std::uint64_t position) {
+    unsigned char byte = 0;
+    EXPECT_EQ(pread(fd, &byte, 1, static_cast<off_t>(position)), 1);
+    return byte;
+}
+
+TEST(CliLargeFile, ASparseFileOverFourGiBIsEncryptedWholeAndChecked) {
+    const std::uint64_t size = (std::uint64_t{1} << 32) + 4096 + 3;
+    // The encrypted file is no longer sparse; room for it and a little more.
+    TempFolder folder(MemoryFolderWithRoom(size + (std::uint64_t{2} << 30)));
+    const std::string path = folder / "large.bin";
+    const std::uint64_t marks[] = {0, 255, (std::uint64_t{1} << 32) - 1, std::uint64_t{1} << 32,
+                                   size - 1};
+    {
+        const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
+        for (std::uint64_t mark : marks) {
+            const unsigned char byte = static_cast<unsigned char>(0x41 + mark % 7);
+            ASSERT_EQ(pwrite(fd, &byte, 1, static_cast<off_t>(mark)), 1);
+        }
+        close(fd);
+    }
+    std::uint32_t checksum = 0;
+    for (std::uint64_t mark : marks)
+        checksum += 0x41 + mark % 7;
+
+    const std::string key = "four gigabytes";
+    CliCall call;
+    call.args = {"encrypt", "--key-stdin", "--data", folder / "Data", path};
+    call.input = key;
+    CliRun run = RunCli(call, folder.Path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    struct stat info = {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(static_cast<std::uint64_t>(info.st_size), size + 2);
+    char record[9];
+    std::snprintf(record, sizeof record, "%08X", checksum);
+    EXPECT_EQ(ReadBytes(folder / "Data/0.dat"), record);
+
+    const int fd = open(path.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(ByteAt(fd, size), 0xDE);
+    EXPECT_EQ(ByteAt(fd, size + 1), 0xAD);
+    for (std::uint64_t mark : marks)
+        EXPECT_EQ(ByteAt(fd, mark), EncryptedByteAt(key, mark, 0x41 + mark % 7)) << mark;
+    for (std::uint64_t zero : {std::uint64_t{1}, std::uint64_t{1} << 31, size - 2})
+        EXPECT_EQ(ByteAt(fd, zero), EncryptedByteAt(key, zero, 0)) << zero;
+    close(fd);
+
+    // The whole file decrypts to the checksum of its record.
+    call.args = {"check", "--key-stdin", "--data", folder / "Data", path};
+    run = RunCli(call, folder.Path());
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+}
+
+} // namespace
+} // namespace vqtest
