@@ -5,6 +5,7 @@
 # looks for its help, one level above its own folder:
 #
 #   Veilquill/Program/Veilquill.exe
+#   Veilquill/Program/veilquill-cli.exe   (the command-line program, sharing Program/Data)
 #   Veilquill/Help/Veilquill.chm
 #   Veilquill/ReadMe.txt
 #
@@ -21,7 +22,8 @@ endif()
 set(VQ_HELP_SOURCE_DIR ${CMAKE_SOURCE_DIR}/resources/help)
 set(VQ_HELP_FILES
     Veilquill.hhp toc.hhc index.hhk style.css index.html installing.html opening.html
-    encrypting.html decrypting.html keycheck.html finding.html limits.html strength.html)
+    encrypting.html decrypting.html keycheck.html finding.html limits.html strength.html
+    commandline.html)
 list(TRANSFORM VQ_HELP_FILES PREPEND ${VQ_HELP_SOURCE_DIR}/ OUTPUT_VARIABLE vq_help_inputs)
 
 # chmcmd writes the .chm beside its project, so it compiles a copy in the build tree.
@@ -58,9 +60,10 @@ configure_file(${VQ_HELP_SOURCE_DIR}/ReadMe.txt.in ${VQ_README} @ONLY NEWLINE_ST
 
 set(VQ_STAGE_DIR ${CMAKE_BINARY_DIR}/package_stage)
 set(VQ_STAGE ${VQ_STAGE_DIR}/Veilquill)
-# The shipped program carries no symbols.
+# The shipped programs carry no symbols.
 if(CMAKE_STRIP)
-  set(vq_strip_command ${CMAKE_STRIP} --strip-all ${VQ_STAGE}/Program/Veilquill.exe)
+  set(vq_strip_command ${CMAKE_STRIP} --strip-all ${VQ_STAGE}/Program/Veilquill.exe
+                       ${VQ_STAGE}/Program/veilquill-cli.exe)
 else()
   set(vq_strip_command ${CMAKE_COMMAND} -E true)
 endif()
@@ -69,13 +72,15 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${VQ_STAGE_DIR}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VQ_STAGE}/Program ${VQ_STAGE}/Help
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Veilquill> ${VQ_STAGE}/Program/Veilquill.exe
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:veilquill-cli>
+          ${VQ_STAGE}/Program/veilquill-cli.exe
   COMMAND ${vq_strip_command}
   COMMAND ${CMAKE_COMMAND} -E copy ${VQ_HELP_CHM} ${VQ_STAGE}/Help/Veilquill.chm
   COMMAND ${CMAKE_COMMAND} -E copy ${VQ_README} ${VQ_STAGE}/ReadMe.txt
   COMMAND ${CMAKE_COMMAND} -E rm -f ${VQ_ZIP}
   COMMAND ${CMAKE_COMMAND} -E chdir ${VQ_STAGE_DIR} ${CMAKE_COMMAND} -E tar cf ${VQ_ZIP}
           --format=zip Veilquill
-  DEPENDS Veilquill ${VQ_HELP_CHM} ${VQ_README}
+  DEPENDS Veilquill veilquill-cli ${VQ_HELP_CHM} ${VQ_README}
   COMMENT "Packing ${VQ_ZIP_NAME}"
   VERBATIM)
 add_custom_target(vq_zip ALL DEPENDS ${VQ_ZIP})

@@ -51,8 +51,16 @@ TEST(CliLargeFile, ASparseFileOverFourGiBIsEncryptedWholeAndChecked) {
     CliCall call;
     call.args = {"encrypt", "--key-stdin", "--data", folder / "Data", path};
     call.input = key;
+    // The peak resident memory of the run, in KiB, where GNU time is there to tell it.
+    const bool measured = access("/usr/bin/time", X_OK) == 0;
+    if (measured)
+        call.prefix = {"/usr/bin/time", "-f", "%M", "-o", folder / "peak"};
     CliRun run = RunCli(call, folder.Path());
     ASSERT_EQ(run.exitCode, 0) << run.err;
+    call.prefix.clear();
+    if (measured) {
+        EXPECT_LT(std::stoul(ReadBytes(folder / "peak")), 32u * 1024) << "KiB at the peak";
+    }
 
     struct stat info = {};
     ASSERT_EQ(stat(path.c_str(), &info), 0);
