@@ -6,6 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
 #include "tests/cli/cli_test_support.h"
 #include "tests/support/literal_cipher.h"
 
@@ -83,6 +88,52 @@ TEST(CliLargeFile, ASparseFileOverFourGiBIsEncryptedWholeAndChecked) {
     call.args = {"check", "--key-stdin", "--data", folder / "Data", path};
     run = RunCli(call, folder.Path());
     EXPECT_EQ(run.exitCode, 0) << run.err;
+}
+
+TEST(CliLargeFile, AWriterThatComesWhileTheFileIsEncryptedLeavesItAsItWas) {
+    // Large enough that the program is still at work when the writer comes.
+    TempFolder folder(MemoryFolderWithRoom(std::uint64_t{1} << 30));
+    const std::string path = folder / "busy.bin";
+    const std::string plain = SampleBytes(1024 * 1024, 5);
+    {
+        const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        for (int i = 0; i < 192; ++i)
+            ASSERT_EQ(write(fd, plain.data(), plain.size()), static_cast<ssize_t>(plain.size()));
+        close(fd);
+    }
+    WriteBytes(folder / "key", "busy");
+
+    CliRun run;
+    std::thread cli([&] {
+        CliCall call;
+        call.args = {"encrypt", "--key-file", folder / "key", "--data", folder / "Data", path};
+        run = RunCli(call, folder.Path());
+    });
+    // The writer comes once the program holds the file (its lease shows in /proc/locks), and
+    // stays until the program has ended.
+    struct stat info = {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    const std::string inode = ":" + std::to_string(info.st_ino) + " ";
+    for (int wait = 0; wait < 500; ++wait) {
+        std::ifstream file("/proc/locks");
+        const std::string locks((std::istreambuf_iterator<char>(file)),
+                                std::istreambuf_iterator<char>());
+        if (locks.find("LEASE") != std::string::npos && locks.find(inode) != std::string::npos)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const int writer = open(path.c_str(), O_WRONLY); // waits until the program lets go
+    cli.join();
+    ASSERT_GE(writer, 0);
+    close(writer);
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err,
+              "encrypt: " + path + ": changed by another program meanwhile; file left as it was\n");
+    EXPECT_TRUE(ReadBytes(path).compare(0, plain.size(), plain) == 0) << "the file was changed";
+    EXPECT_EQ(FolderNames(folder.Path()), (std::vector<std::string>{"Data", "busy.bin", "key"}));
+    EXPECT_TRUE(FolderNames(folder / "Data").empty());
 }
 
 } // namespace
