@@ -477,8 +477,7 @@ class Win32RecordFolder : public RecordFolder {
             MarkForDeletion(record.get(), true); // nothing half-written stays
             return CreateOutcome::kFailed;
         }
-        return CloseHandle(record.release()) != FALSE ? CreateOutcome::kCreated
-                                                      : CreateOutcome::kFailed;
+        return record.close() ? CreateOutcome::kCreated : CreateOutcome::kFailed;
     }
 
     std::unique_ptr<RecordEntry> Open(const std::string& name) override {

@@ -16,10 +16,10 @@ const std::string kKey = "correct horse";
 
 class CliCommands : public ::testing::Test {
   protected:
-    void SetUp() override { mkdir((folder_ / "home").c_str(), 0755); }
+    void SetUp() override { mkdir((folder_.File("home")).c_str(), 0755); }
 
-    std::string Path(const std::string& name) const { return folder_ / name; }
-    std::string Data() const { return folder_ / "Data"; }
+    std::string Path(const std::string& name) const { return folder_.File(name); }
+    std::string Data() const { return folder_.File("Data"); }
 
     // Runs the program in the test's folder, with the records in its Data folder unless the
     // arguments name one.
@@ -28,7 +28,7 @@ class CliCommands : public ::testing::Test {
         call.args = std::move(args);
         call.input = input;
         call.workingFolder = folder_.Path();
-        return RunCli(call, folder_ / "home");
+        return RunCli(call, folder_.File("home"));
     }
 
     CliRun RunWithKey(const std::string& command, std::vector<std::string> files,
@@ -38,7 +38,7 @@ class CliCommands : public ::testing::Test {
         return Run(args, key + "\n");
     }
 
-    TempFolder folder_;
+    ScratchFolder folder_;
 };
 
 TEST_F(CliCommands, EncryptWritesTheLiteralCipherAndARecordThenDecryptRestoresTheFile) {
@@ -211,7 +211,7 @@ TEST_F(CliCommands, AFileOnlyRootCanReadIsRefusedToOtherUsers) {
     call.prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
     call.args = {"encrypt", "--key-file", "key", "--data", Data(), "secret.txt"};
     call.workingFolder = folder_.Path();
-    const CliRun run = RunCli(call, folder_ / "home");
+    const CliRun run = RunCli(call, folder_.File("home"));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "encrypt: secret.txt: permission denied; file left as it was\n");
     EXPECT_EQ(ReadBytes(Path("secret.txt")), "root only");

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "tests/cli/cli_test_support.h"
+#include "tests/support/literal_cipher.h"
 
 extern char** environ;
 
@@ -109,20 +110,18 @@ class CliKill : public ::testing::Test {
         }
         WriteBytes(PlainCopy(), plain);
         plainDigest_ = DigestFile(PlainCopy());
-        char record[9];
-        std::snprintf(record, sizeof record, "%08X", checksum);
-        record_ = record;
-        WriteBytes(folder_ / "key", kKey);
+        record_ = UpperHex8(checksum);
+        WriteBytes(folder_.File("key"), kKey);
         mkdir(Files().c_str(), 0755);
     }
 
-    std::string PlainCopy() const { return folder_ / "plain.copy"; }
-    std::string EncryptedCopy() const { return folder_ / "encrypted.copy"; }
-    std::string Files() const { return folder_ / "files"; }
+    std::string PlainCopy() const { return folder_.File("plain.copy"); }
+    std::string EncryptedCopy() const { return folder_.File("encrypted.copy"); }
+    std::string Files() const { return folder_.File("files"); }
     std::string Target() const { return Files() + "/big.txt"; }
     std::string Data() const { return Files() + "/Data"; }
     std::vector<std::string> Args(const char* command) const {
-        return {command, "--key-file", folder_ / "key", "--data", Data(), Target()};
+        return {command, "--key-file", folder_.File("key"), "--data", Data(), Target()};
     }
 
     // Puts the folder back: a copy of the file given, and the one record (when there is one).
@@ -160,7 +159,7 @@ class CliKill : public ::testing::Test {
 
     // In memory where there is room: a kill ends the process, not the system, so what the
     // file system keeps is the same, and no test waits for the disk.
-    TempFolder folder_{MemoryFolderWithRoom(std::uint64_t{6} * kFileSize)};
+    ScratchFolder folder_{MemoryFolderWithRoom(std::uint64_t{6} * kFileSize)};
     std::uint64_t plainDigest_ = 0;
     std::uint64_t encryptedDigest_ = 0;
     std::string record_;

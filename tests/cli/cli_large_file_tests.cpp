@@ -17,14 +17,6 @@
 namespace vqtest {
 namespace {
 
-// What the literal cipher makes of `plain` at `position` of a file: the cipher at a position
-// depends only on the byte and the position modulo 256.
-unsigned char EncryptedByteAt(const std::string& key, std::uint64_t position, unsigned char plain) {
-    std::string run(static_cast<std::size_t>(position % 256) + 1, '\0');
-    run.back() = static_cast<char>(plain);
-    return static_cast<unsigned char>(LiteralEncrypt(key, run).back());
-}
-
 unsigned char ByteAt(int fd, std::uint64_t position) {
     unsigned char byte = 0;
     EXPECT_EQ(pread(fd, &byte, 1, static_cast<off_t>(position)), 1);
@@ -34,8 +26,8 @@ unsigned char ByteAt(int fd, std::uint64_t position) {
 TEST(CliLargeFile, ASparseFileOverFourGiBIsEncryptedWholeAndChecked) {
     const std::uint64_t size = (std::uint64_t{1} << 32) + 4096 + 3;
     // The encrypted file is no longer sparse; room for it and a little more.
-    TempFolder folder(MemoryFolderWithRoom(size + (std::uint64_t{2} << 30)));
-    const std::string path = folder / "large.bin";
+    ScratchFolder folder(MemoryFolderWithRoom(size + (std::uint64_t{2} << 30)));
+    const std::string path = folder.File("large.bin");
     const std::uint64_t marks[] = {0, 255, (std::uint64_t{1} << 32) - 1, std::uint64_t{1} << 32,
                                    size - 1};
     {
@@ -54,46 +46,46 @@ TEST(CliLargeFile, ASparseFileOverFourGiBIsEncryptedWholeAndChecked) {
 
     const std::string key = "four gigabytes";
     CliCall call;
-    call.args = {"encrypt", "--key-stdin", "--data", folder / "Data", path};
+    call.args = {"encrypt", "--key-stdin", "--data", folder.File("Data"), path};
     call.input = key;
     // The peak resident memory of the run, in KiB, where GNU time is there to tell it.
     const bool measured = access("/usr/bin/time", X_OK) == 0;
     if (measured)
-        call.prefix = {"/usr/bin/time", "-f", "%M", "-o", folder / "peak"};
+        call.prefix = {"/usr/bin/time", "-f", "%M", "-o", folder.File("peak")};
     CliRun run = RunCli(call, folder.Path());
     ASSERT_EQ(run.exitCode, 0) << run.err;
     call.prefix.clear();
     if (measured) {
-        EXPECT_LT(std::stoul(ReadBytes(folder / "peak")), 32u * 1024) << "KiB at the peak";
+        EXPECT_LT(std::stoul(ReadBytes(folder.File("peak"))), 32u * 1024) << "KiB at the peak";
     }
 
     struct stat info = {};
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(static_cast<std::uint64_t>(info.st_size), size + 2);
-    char record[9];
-    std::snprintf(record, sizeof record, "%08X", checksum);
-    EXPECT_EQ(ReadBytes(folder / "Data/0.dat"), record);
+    EXPECT_EQ(ReadBytes(folder.File("Data/0.dat")), UpperHex8(checksum));
 
     const int fd = open(path.c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
     EXPECT_EQ(ByteAt(fd, size), 0xDE);
     EXPECT_EQ(ByteAt(fd, size + 1), 0xAD);
     for (std::uint64_t mark : marks)
-        EXPECT_EQ(ByteAt(fd, mark), EncryptedByteAt(key, mark, 0x41 + mark % 7)) << mark;
+        EXPECT_EQ(ByteAt(fd, mark),
+                  CipherByteAt(key, static_cast<unsigned char>(0x41 + mark % 7), mark))
+            << mark;
     for (std::uint64_t zero : {std::uint64_t{1}, std::uint64_t{1} << 31, size - 2})
-        EXPECT_EQ(ByteAt(fd, zero), EncryptedByteAt(key, zero, 0)) << zero;
+        EXPECT_EQ(ByteAt(fd, zero), CipherByteAt(key, 0, zero)) << zero;
     close(fd);
 
     // The whole file decrypts to the checksum of its record.
-    call.args = {"check", "--key-stdin", "--data", folder / "Data", path};
+    call.args = {"check", "--key-stdin", "--data", folder.File("Data"), path};
     run = RunCli(call, folder.Path());
     EXPECT_EQ(run.exitCode, 0) << run.err;
 }
 
 TEST(CliLargeFile, AWriterThatComesWhileTheFileIsEncryptedLeavesItAsItWas) {
     // Large enough that the program is still at work when the writer comes.
-    TempFolder folder(MemoryFolderWithRoom(std::uint64_t{1} << 30));
-    const std::string path = folder / "busy.bin";
+    ScratchFolder folder(MemoryFolderWithRoom(std::uint64_t{1} << 30));
+    const std::string path = folder.File("busy.bin");
     const std::string plain = SampleBytes(1024 * 1024, 5);
     {
         const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
@@ -102,12 +94,13 @@ TEST(CliLargeFile, AWriterThatComesWhileTheFileIsEncryptedLeavesItAsItWas) {
             ASSERT_EQ(write(fd, plain.data(), plain.size()), static_cast<ssize_t>(plain.size()));
         close(fd);
     }
-    WriteBytes(folder / "key", "busy");
+    WriteBytes(folder.File("key"), "busy");
 
     CliRun run;
     std::thread cli([&] {
         CliCall call;
-        call.args = {"encrypt", "--key-file", folder / "key", "--data", folder / "Data", path};
+        call.args = {"encrypt", "--key-file",        folder.File("key"),
+                     "--data",  folder.File("Data"), path};
         run = RunCli(call, folder.Path());
     });
     // The writer comes once the program holds the file (its lease shows in /proc/locks), and
@@ -133,7 +126,7 @@ TEST(CliLargeFile, AWriterThatComesWhileTheFileIsEncryptedLeavesItAsItWas) {
               "encrypt: " + path + ": changed by another program meanwhile; file left as it was\n");
     EXPECT_TRUE(ReadBytes(path).compare(0, plain.size(), plain) == 0) << "the file was changed";
     EXPECT_EQ(FolderNames(folder.Path()), (std::vector<std::string>{"Data", "busy.bin", "key"}));
-    EXPECT_TRUE(FolderNames(folder / "Data").empty());
+    EXPECT_TRUE(FolderNames(folder.File("Data")).empty());
 }
 
 } // namespace

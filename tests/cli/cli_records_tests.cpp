@@ -20,10 +20,10 @@ class CliRecords : public ::testing::Test {
   protected:
     void SetUp() override {
         mkdir(Home().c_str(), 0755);
-        WriteBytes(folder_ / "a.txt", "alpha");
+        WriteBytes(folder_.File("a.txt"), "alpha");
     }
 
-    std::string Home() const { return folder_ / "home"; }
+    std::string Home() const { return folder_.File("home"); }
 
     CliRun Run(std::vector<std::string> args,
                std::map<std::string, std::optional<std::string>> env = {}) {
@@ -35,7 +35,7 @@ class CliRecords : public ::testing::Test {
         return RunCli(call, Home());
     }
 
-    TempFolder folder_;
+    ScratchFolder folder_;
 };
 
 TEST_F(CliRecords, TheFolderComesFromDataThenTheEnvironmentThenTheXdgDefault) {
@@ -48,7 +48,7 @@ TEST_F(CliRecords, TheFolderComesFromDataThenTheEnvironmentThenTheXdgDefault) {
     stat(fallback.c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
 
-    const std::string xdg = folder_ / "xdg";
+    const std::string xdg = folder_.File("xdg");
     run = Run({"check", "--key-stdin", "-v", "a.txt"}, {{"XDG_DATA_HOME", xdg}});
     EXPECT_EQ(run.exitCode, 1); // the record is not in that folder
     EXPECT_NE(run.err.find("records folder: " + xdg + "/veilquill/Data\n"), std::string::npos);
@@ -57,11 +57,11 @@ TEST_F(CliRecords, TheFolderComesFromDataThenTheEnvironmentThenTheXdgDefault) {
     // A relative XDG_DATA_HOME is not used.
     EXPECT_EQ(Run({"check", "--key-stdin", "a.txt"}, {{"XDG_DATA_HOME", "relative"}}).exitCode, 0);
 
-    const std::string moved = folder_ / "moved";
+    const std::string moved = folder_.File("moved");
     ASSERT_EQ(std::rename(fallback.c_str(), moved.c_str()), 0);
     EXPECT_EQ(Run({"check", "--key-stdin", "a.txt"}, {{"VEILQUILL_DATA", moved}}).exitCode, 0);
     EXPECT_EQ(Run({"check", "--key-stdin", "a.txt", "--data", moved},
-                  {{"VEILQUILL_DATA", folder_ / "elsewhere"}})
+                  {{"VEILQUILL_DATA", folder_.File("elsewhere")}})
                   .exitCode,
               0);
     EXPECT_EQ(Run({"decrypt", "--key-stdin", "a.txt", "--data", moved}).exitCode, 0);
@@ -69,7 +69,7 @@ TEST_F(CliRecords, TheFolderComesFromDataThenTheEnvironmentThenTheXdgDefault) {
 }
 
 TEST_F(CliRecords, NumbersAreTheLowestFreeAndJunkIsPassedOver) {
-    const std::string data = folder_ / "Data";
+    const std::string data = folder_.File("Data");
     mkdir(data.c_str(), 0700);
     mkdir((data + "/0.dat").c_str(), 0700);            // a folder where a record could be
     WriteBytes(data + "/1.dat", "");                   // an empty entry
@@ -80,13 +80,13 @@ TEST_F(CliRecords, NumbersAreTheLowestFreeAndJunkIsPassedOver) {
     CliRun run = Run({"encrypt", "--key-stdin", "--data", data, "a.txt"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(ReadBytes(data + "/3.dat"), ExpectedRecord("alpha"));
-    WriteBytes(folder_ / "b.txt", "beta");
+    WriteBytes(folder_.File("b.txt"), "beta");
     ASSERT_EQ(Run({"encrypt", "--key-stdin", "--data", data, "b.txt"}).exitCode, 0);
     EXPECT_EQ(ReadBytes(data + "/4.dat"), ExpectedRecord("beta"));
 
     run = Run({"decrypt", "--key-stdin", "--data", data, "a.txt"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(ReadBytes(folder_ / "a.txt"), "alpha");
+    EXPECT_EQ(ReadBytes(folder_.File("a.txt")), "alpha");
     EXPECT_EQ(FolderNames(data),
               (std::vector<std::string>{".hidden", "0.dat", "1.dat", "2.dat", "4.dat", "notes"}));
     // The freed number is taken again first.
@@ -95,24 +95,24 @@ TEST_F(CliRecords, NumbersAreTheLowestFreeAndJunkIsPassedOver) {
 }
 
 TEST(RecordStoreDelete, ARecordThatNoLongerHoldsTheChecksumStays) {
-    TempFolder folder;
-    std::unique_ptr<RecordFolder> records = OpenRecordFolder(folder / "Data");
+    ScratchFolder folder;
+    std::unique_ptr<RecordFolder> records = OpenRecordFolder(folder.File("Data"));
     RecordStore store(*records);
     const std::optional<std::string> first = store.Write(0x1234);
     ASSERT_EQ(first, std::optional<std::string>("0.dat"));
     EXPECT_EQ(store.Find(0x1234), first);
 
     // Another program deleted it and reused the number for another file's record.
-    WriteBytes(folder / "Data/0.dat", "00009999");
+    WriteBytes(folder.File("Data/0.dat"), "00009999");
     EXPECT_FALSE(store.DeleteIfHolds("0.dat", 0x1234));
-    EXPECT_EQ(ReadBytes(folder / "Data/0.dat"), "00009999");
+    EXPECT_EQ(ReadBytes(folder.File("Data/0.dat")), "00009999");
     EXPECT_TRUE(store.DeleteIfHolds("0.dat", 0x9999));
-    EXPECT_TRUE(FolderNames(folder / "Data").empty());
+    EXPECT_TRUE(FolderNames(folder.File("Data")).empty());
 }
 
 TEST(RecordStoreDelete, ARecordReplacedAfterItWasReadIsKeptUnderItsName) {
-    TempFolder folder;
-    std::unique_ptr<RecordFolder> records = OpenRecordFolder(folder / "Data");
+    ScratchFolder folder;
+    std::unique_ptr<RecordFolder> records = OpenRecordFolder(folder.File("Data"));
     RecordStore store(*records);
     ASSERT_TRUE(store.Write(0xAAAA));
     std::unique_ptr<RecordEntry> entry = records->Open("0.dat");
@@ -121,11 +121,12 @@ TEST(RecordStoreDelete, ARecordReplacedAfterItWasReadIsKeptUnderItsName) {
     ASSERT_TRUE(entry->Read(bytes, 64));
 
     // Between the read and the delete the name comes to lead to another record.
-    WriteBytes(folder / "stranger", "0000BBBB");
-    ASSERT_EQ(std::rename((folder / "stranger").c_str(), (folder / "Data/0.dat").c_str()), 0);
+    WriteBytes(folder.File("stranger"), "0000BBBB");
+    ASSERT_EQ(std::rename((folder.File("stranger")).c_str(), (folder.File("Data/0.dat")).c_str()),
+              0);
     EXPECT_FALSE(entry->Delete());
-    EXPECT_EQ(FolderNames(folder / "Data"), std::vector<std::string>{"0.dat"});
-    EXPECT_EQ(ReadBytes(folder / "Data/0.dat"), "0000BBBB");
+    EXPECT_EQ(FolderNames(folder.File("Data")), std::vector<std::string>{"0.dat"});
+    EXPECT_EQ(ReadBytes(folder.File("Data/0.dat")), "0000BBBB");
 }
 
 } // namespace

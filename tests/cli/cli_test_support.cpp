@@ -21,7 +21,7 @@ extern char** environ;
 
 namespace vqtest {
 
-TempFolder::TempFolder(const std::string& base) {
+ScratchFolder::ScratchFolder(const std::string& base) {
     std::string pattern =
         !base.empty() ? base : (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
     pattern += "/vq-cli-test.XXXXXX";
@@ -30,7 +30,7 @@ TempFolder::TempFolder(const std::string& base) {
     path_ = pattern;
 }
 
-TempFolder::~TempFolder() {
+ScratchFolder::~ScratchFolder() {
     const std::string command =
         "chmod -R u+rwx '" + path_ + "' 2>/dev/null; rm -rf '" + path_ + "'";
     if (std::system(command.c_str()) != 0)
@@ -84,8 +84,8 @@ const char* CliPath() {
 }
 
 CliRun RunCli(const CliCall& call, const std::string& home) {
-    TempFolder io;
-    WriteBytes(io / "in", call.input);
+    ScratchFolder io;
+    WriteBytes(io.File("in"), call.input);
 
     std::map<std::string, std::string> env;
     for (char** entry = environ; *entry != nullptr; ++entry) {
@@ -121,10 +121,10 @@ CliRun RunCli(const CliCall& call, const std::string& home) {
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, (io / "in").c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, (io / "out").c_str(),
+    posix_spawn_file_actions_addopen(&actions, 0, (io.File("in")).c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, (io.File("out")).c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, (io / "err").c_str(),
+    posix_spawn_file_actions_addopen(&actions, 2, (io.File("err")).c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (!call.workingFolder.empty())
         posix_spawn_file_actions_addchdir_np(&actions, call.workingFolder.c_str());
@@ -138,8 +138,8 @@ CliRun RunCli(const CliCall& call, const std::string& home) {
 
     CliRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = ReadBytes(io / "out");
-    run.err = ReadBytes(io / "err");
+    run.out = ReadBytes(io.File("out"));
+    run.err = ReadBytes(io.File("err"));
     return run;
 }
 
@@ -152,13 +152,11 @@ std::string SampleBytes(std::size_t length, std::uint32_t seed) {
 }
 
 std::string ExpectedEncryptedFile(const std::string& key, const std::string& plain) {
-    return LiteralEncrypt(key, plain) + "\xDE\xAD";
+    return LiteralEncrypt(key, plain) + kTrailer;
 }
 
 std::string ExpectedRecord(const std::string& plain) {
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(LiteralChecksum(plain)));
-    return text;
+    return UpperHex8(LiteralChecksum(plain));
 }
 
 } // namespace vqtest

@@ -10,17 +10,18 @@
 
 namespace vqtest {
 
-// A fresh folder under the system's temporary folder, removed with all it holds.
-class TempFolder {
+// A fresh folder under the system's temporary folder, removed with all it holds (the Linux
+// side of the Windows tests' ScratchFolder).
+class ScratchFolder {
   public:
     // Under `base`, or under TMPDIR (else /tmp) when it is empty.
-    explicit TempFolder(const std::string& base = "");
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
+    explicit ScratchFolder(const std::string& base = "");
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
 
   private:
     std::string path_;
