@@ -4,6 +4,7 @@
 
 #include "cipher/encrypted_trailer.h"
 #include "core/cipher_stream.h"
+#include "core/piece_writer.h"
 
 namespace {
 
@@ -43,32 +44,38 @@ FileFailure ReadTrailerState(SourceFile& source, bool& encrypted) {
 
 // Runs the first `length` bytes of the source through the cipher in pieces, summing the
 // plain text's checksum on the way (before an encryption, after a decryption), and hands each
-// transformed piece to `sink` when there is one.
+// transformed piece to `sink` when there is one. Two pieces take turns: one is written while
+// the other is read and transformed.
 FileFailure StreamThrough(SourceFile& source, std::uint64_t length, const SecretKey& key,
                           CipherDirection direction, NewContent* sink, RunningChecksum& checksum,
                           JobProgress* progress) {
-    PieceBuffer piece;
+    PieceBuffer pieces[2];
     CipherStream cipher(key, direction);
-    for (std::uint64_t offset = 0; offset < length;) {
+    std::unique_ptr<PieceWriter> writer;
+    if (sink != nullptr)
+        writer = std::make_unique<PieceWriter>(*sink);
+    int turn = 0;
+    for (std::uint64_t offset = 0; offset < length; turn ^= 1) {
+        unsigned char* piece = pieces[turn].data();
         const auto count =
             static_cast<std::size_t>(std::min<std::uint64_t>(kJobPieceSize, length - offset));
-        FileFailure failure = source.ReadAt(offset, piece.data(), count);
+        FileFailure failure = source.ReadAt(offset, piece, count);
         if (failure != FileFailure::kNone)
             return failure;
         if (direction == CipherDirection::kForward) {
-            checksum.Add(piece.data(), count);
-            cipher.Apply(piece.data(), count);
+            checksum.Add(piece, count);
+            cipher.Apply(piece, count);
         } else {
-            cipher.Apply(piece.data(), count);
-            checksum.Add(piece.data(), count);
+            cipher.Apply(piece, count);
+            checksum.Add(piece, count);
         }
-        if (sink != nullptr && (failure = sink->Write(piece.data(), count)) != FileFailure::kNone)
+        if (writer && (failure = writer->Hand(piece, count)) != FileFailure::kNone)
             return failure;
         offset += count;
         if (progress != nullptr)
             progress->Advance(count);
     }
-    return FileFailure::kNone;
+    return writer ? writer->Finish() : FileFailure::kNone;
 }
 
 // Opens an encrypted source for a job with `key`; kNotEncrypted (as a result) when it is not.
