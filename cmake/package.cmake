@@ -6,6 +6,7 @@
 #
 #   Veilquill/Program/Veilquill.exe
 #   Veilquill/Program/SendTo.exe
+#   Veilquill/Program/veilquill-cli.exe   (the command-line program, sharing Program/Data)
 #   Veilquill/Help/Veilquill.chm
 #   Veilquill/ReadMe.txt
 #
@@ -28,7 +29,8 @@ endif()
 set(VQ_HELP_SOURCE_DIR ${CMAKE_SOURCE_DIR}/resources/help)
 set(VQ_HELP_FILES
     Veilquill.hhp toc.hhc index.hhk style.css index.html installing.html opening.html
-    encrypting.html decrypting.html keycheck.html finding.html limits.html strength.html)
+    encrypting.html decrypting.html keycheck.html finding.html limits.html strength.html
+    commandline.html)
 list(TRANSFORM VQ_HELP_FILES PREPEND ${VQ_HELP_SOURCE_DIR}/ OUTPUT_VARIABLE vq_help_inputs)
 
 # chmcmd writes the .chm beside its project, so it compiles a copy in the build tree.
@@ -73,7 +75,7 @@ set(VQ_STAGE_STAMP ${CMAKE_BINARY_DIR}/package_stage.stamp)
 # The shipped programs carry no symbols.
 if(CMAKE_STRIP)
   set(vq_strip_command ${CMAKE_STRIP} --strip-all ${VQ_STAGE}/Program/Veilquill.exe
-                       ${VQ_STAGE}/Program/SendTo.exe)
+                       ${VQ_STAGE}/Program/SendTo.exe ${VQ_STAGE}/Program/veilquill-cli.exe)
 else()
   set(vq_strip_command ${CMAKE_COMMAND} -E true)
 endif()
@@ -83,11 +85,13 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VQ_STAGE}/Program ${VQ_STAGE}/Help
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Veilquill> ${VQ_STAGE}/Program/Veilquill.exe
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:SendTo> ${VQ_STAGE}/Program/SendTo.exe
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:veilquill-cli>
+          ${VQ_STAGE}/Program/veilquill-cli.exe
   COMMAND ${vq_strip_command}
   COMMAND ${CMAKE_COMMAND} -E copy ${VQ_HELP_CHM} ${VQ_STAGE}/Help/Veilquill.chm
   COMMAND ${CMAKE_COMMAND} -E copy ${VQ_README} ${VQ_STAGE}/ReadMe.txt
   COMMAND ${CMAKE_COMMAND} -E touch ${VQ_STAGE_STAMP}
-  DEPENDS Veilquill SendTo ${VQ_HELP_CHM} ${VQ_README}
+  DEPENDS Veilquill SendTo veilquill-cli ${VQ_HELP_CHM} ${VQ_README}
   COMMENT "Laying out the Veilquill folder that the zip and the installer ship"
   VERBATIM)
 add_custom_target(vq_stage DEPENDS ${VQ_STAGE_STAMP})

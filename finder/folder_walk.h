@@ -1,4 +1,5 @@
-// The depth-first walk of a folder tree that looks for encrypted files.
+// The depth-first walk of a folder tree that looks for encrypted files: the scan's rules of
+// the portable core over this system's folders, reporting to the window's ScanRun.
 #ifndef VEILQUILL_FOLDER_WALK_H
 #define VEILQUILL_FOLDER_WALK_H
 

@@ -1,4 +1,5 @@
-// Whether a file on disk ends in the encrypted trailer, found by reading its last two bytes.
+// Whether a file on disk ends in the encrypted trailer, found by reading its last two bytes
+// (the scan's own test, from the portable core).
 #ifndef VEILQUILL_TRAILER_CHECK_H
 #define VEILQUILL_TRAILER_CHECK_H
 

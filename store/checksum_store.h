@@ -4,17 +4,16 @@
 // value of some record, and the record goes once the decrypted file is safely on disk.
 //
 // Every routine takes the store folder (with its trailing backslash), so the store can be
-// used on any folder; ChecksumStoreFolder gives the program's own.
+// used on any folder; ChecksumStoreFolder gives the program's own. The rules of the records
+// (names, contents, numbering, what a lookup passes over) are the portable core's, shared
+// with the command-line program; these routines give them the window's paths.
 #ifndef VEILQUILL_CHECKSUM_STORE_H
 #define VEILQUILL_CHECKSUM_STORE_H
 
 #include <cstddef>
 #include <cstdint>
 
-// Record files hold exactly this many digits; entries longer than kRecordReadLimit bytes are
-// not records.
-constexpr std::size_t kRecordTextLength = 8;
-constexpr std::size_t kRecordReadLimit = 64;
+#include "core/record_rules.h"
 
 // "<program folder>\Data\". False (empty `out`) when it does not fit.
 bool ChecksumStoreFolder(char* out, std::size_t capacity);

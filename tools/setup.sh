@@ -11,6 +11,7 @@ packages=(
   wine wine64 fonts-wine
   xvfb x11-apps x11-utils imagemagick
   fp-utils nsis zip unzip python3 procps
+  libcli11-dev time
 )
 
 missing=()

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# veilquill-cli against cp on the same 1 GiB file on the same disk, in one run: the time of
+# an encryption and a decryption in place next to a plain copy (and a copy flushed to disk,
+# since the program flushes what it writes), and the peak resident memory of each, as GNU
+# time reports it. Prints the figures and the ratios; the median of three runs of each.
+#
+#   bench/run_cli_bench.sh [BUILD_DIR] [FOLDER]
+#
+# BUILD_DIR holds cli/veilquill-cli (default build/native); FOLDER is where the file goes
+# (default a fresh folder under build/). Not part of the test run.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/native}
+cli=$build/cli/veilquill-cli
+[ -x "$cli" ] || { echo "no $cli: run tools/build.sh native first" >&2; exit 1; }
+[ -x /usr/bin/time ] || { echo "needs GNU time (Debian package time)" >&2; exit 1; }
+work=$(mktemp -d "${2:-$root/build}/vq-cli-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+size_mib=1024
+runs=3
+echo "Making a ${size_mib} MiB file in $work ..."
+head -c $((size_mib * 1024 * 1024)) /dev/urandom >file.bin
+printf 'a bench key\n' >key
+cp file.bin warm.bin && rm warm.bin # the same page cache for everyone
+
+# Runs a command under GNU time; prints "seconds kib".
+measure() {
+    /usr/bin/time -f '%e %M' -o timing "$@" >/dev/null
+    cat timing
+}
+median() { sort -n | sed -n "$(((runs + 1) / 2))p"; }
+
+declare -A seconds kib
+record() { # name, then the command
+    local name=$1
+    shift
+    local results=()
+    for ((i = 0; i < runs; i++)); do
+        results+=("$(measure "$@")")
+        [ "$name" = encrypt ] && "$cli" decrypt --key-file key --data Data -q file.bin
+        [ "$name" = decrypt ] && "$cli" encrypt --key-file key --data Data -q file.bin
+        rm -f copy.bin
+    done
+    seconds[$name]=$(printf '%s\n' "${results[@]}" | cut -d' ' -f1 | median)
+    kib[$name]=$(printf '%s\n' "${results[@]}" | cut -d' ' -f2 | sort -n | tail -n 1)
+}
+
+record cp cp file.bin copy.bin
+record cp_sync sh -c 'cp file.bin copy.bin && sync copy.bin'
+record encrypt "$cli" encrypt --key-file key --data Data -q file.bin
+"$cli" encrypt --key-file key --data Data -q file.bin
+record decrypt "$cli" decrypt --key-file key --data Data -q file.bin
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
+echo
+printf '%-34s %9s %14s\n' "${size_mib} MiB, median of $runs" "seconds" "peak RSS (MiB)"
+for name in cp cp_sync encrypt decrypt; do
+    label=$name
+    case $name in
+    cp) label="cp" ;;
+    cp_sync) label="cp, then sync of the copy" ;;
+    encrypt) label="veilquill-cli encrypt" ;;
+    decrypt) label="veilquill-cli decrypt" ;;
+    esac
+    printf '%-34s %9s %14s\n' "$label" "${seconds[$name]}" "$(awk -v k="${kib[$name]}" 'BEGIN { printf "%.1f", k / 1024 }')"
+done
+echo
+echo "encrypt / cp:            $(ratio "${seconds[encrypt]}" "${seconds[cp]}")   (target: at most 2)"
+echo "decrypt / cp:            $(ratio "${seconds[decrypt]}" "${seconds[cp]}")"
+echo "encrypt / cp with sync:  $(ratio "${seconds[encrypt]}" "${seconds[cp_sync]}")"
+echo "decrypt / cp with sync:  $(ratio "${seconds[decrypt]}" "${seconds[cp_sync]}")"
+echo "peak RSS of veilquill-cli: $(awk -v a="${kib[encrypt]}" -v b="${kib[decrypt]}" 'BEGIN { m = a > b ? a : b; printf "%.1f", m / 1024 }') MiB (target: under 32)"

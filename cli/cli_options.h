@@ -1,0 +1,29 @@
+// What the command line asked for, as the parser leaves it.
+#ifndef VEILQUILL_CLI_OPTIONS_H
+#define VEILQUILL_CLI_OPTIONS_H
+
+#include <string>
+#include <vector>
+
+struct KeyOptions {
+    std::string keyFile; // read the key from the first line of this file
+    bool keyStdin = false;
+};
+
+struct CommandOptions {
+    KeyOptions key;
+    std::string dataFolder; // --data; empty means VEILQUILL_DATA or the default
+    std::string output;     // decrypt -o
+    bool noVerify = false;  // decrypt --no-verify
+    bool verbose = false;
+    bool quiet = false;
+    bool nulSeparated = false; // find -0
+    std::vector<std::string> paths;
+};
+
+// Exit codes.
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1; // some file failed
+constexpr int kExitUsage = 2;
+
+#endif

@@ -1,0 +1,124 @@
+// veilquill-cli: Veilquill's files and key-check records from a terminal.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <string>
+
+#include "cli/cli_options.h"
+#include "cli/file_commands.h"
+#include "cli/find_command.h"
+#include "cli/messages.h"
+
+namespace {
+
+constexpr char kProgramName[] = "veilquill-cli";
+
+constexpr char kDescription[] =
+    "Encrypts and decrypts Veilquill files in place, with the same files and key-check records "
+    "as the Veilquill window. The key is never given on the command line: it is asked on the "
+    "terminal, or read with --key-file or --key-stdin.";
+
+constexpr char kFooter[] =
+    "Exit status: 0 when every file succeeded, 1 when any failed, 2 for a usage error.\n"
+    "Records folder: --data DIR, else VEILQUILL_DATA, else "
+#ifdef _WIN32
+    "the Data folder beside this program (shared with Veilquill.exe).";
+#else
+    "$XDG_DATA_HOME/veilquill/Data (~/.local/share/veilquill/Data).";
+#endif
+
+void AddKeyOptions(CLI::App& command, CommandOptions& options) {
+    CLI::Option* file = command.add_option("--key-file", options.key.keyFile,
+                                           "read the key from the first line of FILE");
+    file->type_name("FILE");
+    CLI::Option* input =
+        command.add_flag("--key-stdin", options.key.keyStdin, "read the key from standard input");
+    file->excludes(input);
+}
+
+void AddRecordOptions(CLI::App& command, CommandOptions& options) {
+    command.add_option("--data", options.dataFolder, "the folder of key-check records")
+        ->type_name("DIR");
+    command.add_flag("-v,--verbose", options.verbose, "say which records folder is used");
+    command.add_flag("-q,--quiet", options.quiet, "print only errors");
+}
+
+void AddFiles(CLI::App& command, CommandOptions& options) {
+    command.add_option("FILE", options.paths, "the files")->required();
+}
+
+// Checks what the parser cannot: decrypt's output options go together.
+bool CheckDecryptOptions(const CommandOptions& options) {
+    if (options.noVerify && options.output.empty()) {
+        Warn("decrypt: --no-verify needs -o OUT: a file is never decrypted in place with a key "
+             "that no record verifies");
+        return false;
+    }
+    if (!options.output.empty() && options.paths.size() != 1) {
+        Warn("decrypt: -o OUT takes exactly one FILE");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CommandOptions options;
+    CLI::App app(kDescription, kProgramName);
+    app.set_version_flag("--version", std::string(kProgramName) + " " + VQ_VERSION_TEXT);
+    app.require_subcommand(1);
+    app.footer(kFooter);
+
+    CLI::App* encrypt = app.add_subcommand(
+        "encrypt", "encrypt files in place and write a key-check record for each");
+    AddKeyOptions(*encrypt, options);
+    AddRecordOptions(*encrypt, options);
+    AddFiles(*encrypt, options);
+
+    CLI::App* decrypt = app.add_subcommand(
+        "decrypt", "verify the key against the records, decrypt in place, delete the record");
+    AddKeyOptions(*decrypt, options);
+    AddRecordOptions(*decrypt, options);
+    decrypt
+        ->add_option("-o,--output", options.output,
+                     "write the result to the new file OUT instead, keeping FILE and its "
+                     "record")
+        ->type_name("OUT");
+    decrypt->add_flag("--no-verify", options.noVerify,
+                      "with -o: decrypt even when no record verifies the key (an unverified "
+                      "key may produce garbage)");
+    AddFiles(*decrypt, options);
+
+    CLI::App* check =
+        app.add_subcommand("check", "say whether the key verifies for each file; writes nothing");
+    AddKeyOptions(*check, options);
+    AddRecordOptions(*check, options);
+    AddFiles(*check, options);
+
+    CLI::App* status = app.add_subcommand("status", "say whether files are encrypted, and size");
+    AddFiles(*status, options);
+
+    CLI::App* find = app.add_subcommand(
+        "find", "list the encrypted files below folders, as the window's Find Encrypted does");
+    find->add_flag("-0", options.nulSeparated, "end each path with a zero byte (for xargs -0)");
+    find->add_flag("-q,--quiet", options.quiet, "leave out the counts on standard error");
+    find->add_option("DIR", options.paths, "the folders")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        app.exit(error);
+        return error.get_exit_code() == 0 ? kExitSuccess : kExitUsage;
+    }
+
+    if (encrypt->parsed())
+        return RunEncrypt(options);
+    if (decrypt->parsed())
+        return CheckDecryptOptions(options) ? RunDecrypt(options) : kExitUsage;
+    if (check->parsed())
+        return RunCheck(options);
+    if (status->parsed())
+        return RunStatus(options);
+    return RunFind(options);
+}

@@ -1,0 +1,99 @@
+#include "cli/messages.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr char kLeftAsItWas[] = "; file left as it was";
+
+// Failures that stop a job before it could change anything that exists.
+bool NothingToLeave(const JobResult& result) {
+    if (result.outcome != JobOutcome::kFileFailed)
+        return false;
+    switch (result.file) {
+    case FileFailure::kMissing:
+    case FileFailure::kIsFolder:
+    case FileFailure::kNotFile:
+    case FileFailure::kExists:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void Warn(const std::string& line) {
+    std::fflush(stdout); // keep the two streams in order on a terminal
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+std::string FileFailureText(FileFailure failure) {
+    switch (failure) {
+    case FileFailure::kNone:
+        return "no failure";
+    case FileFailure::kMissing:
+        return "no such file";
+    case FileFailure::kIsFolder:
+        return "is a folder";
+    case FileFailure::kNotFile:
+        return "not a regular file";
+    case FileFailure::kNoAccess:
+        return "permission denied";
+    case FileFailure::kInUse:
+        return "open for writing in another program";
+    case FileFailure::kChanged:
+        return "changed by another program meanwhile";
+    case FileFailure::kReadFailed:
+        return "cannot be read";
+    case FileFailure::kNoSpace:
+        return "the disk is full";
+    case FileFailure::kWriteFailed:
+        return "cannot be written";
+    case FileFailure::kExists:
+        return "already exists";
+    }
+    return "failed";
+}
+
+std::string JobFailureText(const JobResult& result, RecordFolder& folder, const std::string& output,
+                           bool changesFiles) {
+    std::string text;
+    switch (result.outcome) {
+    case JobOutcome::kDone:
+        return {};
+    case JobOutcome::kNoKey:
+        text = "no key";
+        break;
+    case JobOutcome::kEmpty:
+        text = "the file is empty; there is nothing to encrypt";
+        break;
+    case JobOutcome::kAlreadyEncrypted:
+        text = "already encrypted";
+        break;
+    case JobOutcome::kNotEncrypted:
+        text = "not encrypted";
+        break;
+    case JobOutcome::kNoRecord:
+        text = "the key does not match any record";
+        if (!folder.Exists())
+            text += " (there is no records folder " + folder.Path() + ")";
+        break;
+    case JobOutcome::kStoreFailed:
+        text = "the key-check record cannot be written in " + folder.Path();
+        break;
+    case JobOutcome::kFileFailed:
+        text = FileFailureText(result.file);
+        if (result.file == FileFailure::kExists && !output.empty())
+            text = output + " " + text;
+        break;
+    }
+    if (changesFiles && !NothingToLeave(result))
+        text += kLeftAsItWas;
+    return text;
+}
+
+std::string SummaryText(std::size_t files, std::size_t failed, const char* doneWord) {
+    return std::to_string(files) + " files: " + std::to_string(files - failed) + " " + doneWord +
+           ", " + std::to_string(failed) + " failed";
+}

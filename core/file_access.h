@@ -1,0 +1,63 @@
+// What the file jobs need of the platform's files: a source held against other writers from
+// its first read to the swap, and new content that becomes visible only whole.
+#ifndef VEILQUILL_FILE_ACCESS_H
+#define VEILQUILL_FILE_ACCESS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+enum class FileFailure {
+    kNone,
+    kMissing,    // no such file
+    kIsFolder,   // a folder where a file was named
+    kNotFile,    // a device, a pipe or anything else that is not a file
+    kNoAccess,   // not allowed to read it, or (for a file to be replaced) to write it
+    kInUse,      // another program has it open for writing
+    kChanged,    // another program wrote to it or replaced it while the job ran
+    kReadFailed, // opened, but its bytes could not all be read
+    kNoSpace,    // the disk is full
+    kWriteFailed,
+    kExists, // an output that must be new already exists
+};
+
+// New content for a file, written to a temporary file in the file's own folder. Nothing of
+// it is visible under the file's name until Commit; destroyed without a commit, it leaves
+// nothing behind.
+class NewContent {
+  public:
+    virtual ~NewContent() = default;
+    virtual FileFailure Write(const unsigned char* data, std::size_t length) = 0;
+    // Flushes the content to disk, then puts it in place in one step.
+    virtual FileFailure Commit() = 0;
+};
+
+// An existing file opened for a job.
+class SourceFile {
+  public:
+    virtual ~SourceFile() = default;
+    virtual std::uint64_t Size() const = 0;
+    // Reads exactly `length` bytes at `offset`.
+    virtual FileFailure ReadAt(std::uint64_t offset, unsigned char* data, std::size_t length) = 0;
+    // New content to take this file's place (the real file, when the name is a link) keeping
+    // its identity and permissions; Commit fails with kChanged when another program has
+    // written to the file since it was opened. Only for a source opened to be replaced.
+    virtual FileFailure BeginReplacement(std::unique_ptr<NewContent>& out) = 0;
+};
+
+enum class OpenPurpose { kRead, kReplace };
+
+class FileAccess {
+  public:
+    virtual ~FileAccess() = default;
+    // Opens an existing file. For kReplace it must be writable, and it is held against
+    // other writers until the source is destroyed.
+    virtual FileFailure OpenSource(const std::string& path, OpenPurpose purpose,
+                                   std::unique_ptr<SourceFile>& out) = 0;
+    // New content for a file that must not exist yet; its Commit fails with kExists when
+    // the name has been taken meanwhile.
+    virtual FileFailure BeginNewFile(const std::string& path, std::unique_ptr<NewContent>& out) = 0;
+};
+
+#endif

@@ -1,0 +1,212 @@
+#include "core/file_jobs.h"
+
+#include <algorithm>
+
+#include "cipher/encrypted_trailer.h"
+#include "core/cipher_stream.h"
+#include "core/piece_writer.h"
+
+namespace {
+
+JobResult Failed(FileFailure failure) {
+    return JobResult{JobOutcome::kFileFailed, failure, {}};
+}
+
+JobResult Outcome(JobOutcome outcome) {
+    return JobResult{outcome, FileFailure::kNone, {}};
+}
+
+// A piece buffer that may hold plain text: wiped before it is freed.
+class PieceBuffer {
+  public:
+    PieceBuffer() : data_(new unsigned char[kJobPieceSize]) {}
+    ~PieceBuffer() { WipeBytes(data_.get(), kJobPieceSize); }
+    PieceBuffer(const PieceBuffer&) = delete;
+    PieceBuffer& operator=(const PieceBuffer&) = delete;
+    unsigned char* data() const { return data_.get(); }
+
+  private:
+    std::unique_ptr<unsigned char[]> data_;
+};
+
+// Whether the source ends in the trailer; kReadFailed when its end cannot be read.
+FileFailure ReadTrailerState(SourceFile& source, bool& encrypted) {
+    encrypted = false;
+    const std::uint64_t size = source.Size();
+    if (size < kTrailerLength)
+        return FileFailure::kNone;
+    unsigned char lastTwo[kTrailerLength] = {};
+    const FileFailure read = source.ReadAt(size - kTrailerLength, lastTwo, kTrailerLength);
+    if (read == FileFailure::kNone)
+        encrypted = IsTrailer(lastTwo);
+    return read;
+}
+
+// Runs the first `length` bytes of the source through the cipher in pieces, summing the
+// plain text's checksum on the way (before an encryption, after a decryption), and hands each
+// transformed piece to `sink` when there is one. Two pieces take turns: one is written while
+// the other is read and transformed.
+FileFailure StreamThrough(SourceFile& source, std::uint64_t length, const SecretKey& key,
+                          CipherDirection direction, NewContent* sink, RunningChecksum& checksum,
+                          JobProgress* progress) {
+    PieceBuffer pieces[2];
+    CipherStream cipher(key, direction);
+    std::unique_ptr<PieceWriter> writer;
+    if (sink != nullptr)
+        writer = std::make_unique<PieceWriter>(*sink);
+    int turn = 0;
+    for (std::uint64_t offset = 0; offset < length; turn ^= 1) {
+        unsigned char* piece = pieces[turn].data();
+        const auto count =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kJobPieceSize, length - offset));
+        FileFailure failure = source.ReadAt(offset, piece, count);
+        if (failure != FileFailure::kNone)
+            return failure;
+        if (direction == CipherDirection::kForward) {
+            checksum.Add(piece, count);
+            cipher.Apply(piece, count);
+        } else {
+            cipher.Apply(piece, count);
+            checksum.Add(piece, count);
+        }
+        if (writer && (failure = writer->Hand(piece, count)) != FileFailure::kNone)
+            return failure;
+        offset += count;
+        if (progress != nullptr)
+            progress->Advance(count);
+    }
+    return writer ? writer->Finish() : FileFailure::kNone;
+}
+
+// Opens an encrypted source for a job with `key`; kNotEncrypted (as a result) when it is not.
+JobResult OpenEncrypted(FileAccess& files, const std::string& path, const SecretKey& key,
+                        OpenPurpose purpose, std::unique_ptr<SourceFile>& source) {
+    if (key.empty())
+        return Outcome(JobOutcome::kNoKey);
+    FileFailure failure = files.OpenSource(path, purpose, source);
+    if (failure != FileFailure::kNone)
+        return Failed(failure);
+    bool encrypted = false;
+    if ((failure = ReadTrailerState(*source, encrypted)) != FileFailure::kNone)
+        return Failed(failure);
+    return encrypted ? Outcome(JobOutcome::kDone) : Outcome(JobOutcome::kNotEncrypted);
+}
+
+// Decrypts the source into `sink` (or nowhere) and looks for the record that verifies it.
+JobResult DecryptAndVerify(SourceFile& source, const SecretKey& key, NewContent* sink,
+                           RecordStore* store, JobProgress* progress) {
+    RunningChecksum checksum;
+    const FileFailure failure = StreamThrough(source, PlainSizeOf(source.Size()), key,
+                                              CipherDirection::kInverse, sink, checksum, progress);
+    if (failure != FileFailure::kNone)
+        return Failed(failure);
+    JobResult result{JobOutcome::kDone, FileFailure::kNone, {}, checksum.Value()};
+    if (store == nullptr)
+        return result;
+    std::optional<std::string> record = store->Find(checksum.Value());
+    if (!record)
+        result.outcome = JobOutcome::kNoRecord;
+    else
+        result.record = *record;
+    return result;
+}
+
+// Decrypts the source into `content` and puts it in place once a record verifies the key
+// (or at once, without a store).
+JobResult DecryptInto(SourceFile& source, const SecretKey& key, NewContent& content,
+                      RecordStore* store, JobProgress* progress) {
+    JobResult verified = DecryptAndVerify(source, key, &content, store, progress);
+    if (verified.outcome != JobOutcome::kDone)
+        return verified;
+    const FileFailure committed = content.Commit();
+    return committed == FileFailure::kNone ? verified : Failed(committed);
+}
+
+} // namespace
+
+FileFailure ReadFileState(FileAccess& files, const std::string& path, FileState& state) {
+    std::unique_ptr<SourceFile> source;
+    FileFailure failure = files.OpenSource(path, OpenPurpose::kRead, source);
+    if (failure != FileFailure::kNone)
+        return failure;
+    state.size = source->Size();
+    return ReadTrailerState(*source, state.encrypted);
+}
+
+JobResult EncryptInPlace(FileAccess& files, const std::string& path, const SecretKey& key,
+                         RecordStore& store, JobProgress* progress) {
+    if (key.empty())
+        return Outcome(JobOutcome::kNoKey);
+    std::unique_ptr<SourceFile> source;
+    FileFailure failure = files.OpenSource(path, OpenPurpose::kReplace, source);
+    if (failure != FileFailure::kNone)
+        return Failed(failure);
+    if (source->Size() == 0)
+        return Outcome(JobOutcome::kEmpty);
+    bool encrypted = false;
+    if ((failure = ReadTrailerState(*source, encrypted)) != FileFailure::kNone)
+        return Failed(failure);
+    if (encrypted)
+        return Outcome(JobOutcome::kAlreadyEncrypted);
+
+    std::unique_ptr<NewContent> content;
+    if ((failure = source->BeginReplacement(content)) != FileFailure::kNone)
+        return Failed(failure);
+    RunningChecksum checksum;
+    failure = StreamThrough(*source, source->Size(), key, CipherDirection::kForward, content.get(),
+                            checksum, progress);
+    const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
+    if (failure == FileFailure::kNone)
+        failure = content->Write(trailer, kTrailerLength);
+    if (failure != FileFailure::kNone)
+        return Failed(failure);
+
+    std::optional<std::string> record = store.Write(checksum.Value());
+    if (!record)
+        return Outcome(JobOutcome::kStoreFailed);
+    if ((failure = content->Commit()) != FileFailure::kNone) {
+        store.DeleteIfHolds(*record, checksum.Value());
+        return Failed(failure);
+    }
+    return JobResult{JobOutcome::kDone, FileFailure::kNone, *record, checksum.Value()};
+}
+
+JobResult DecryptInPlace(FileAccess& files, const std::string& path, const SecretKey& key,
+                         RecordStore& store, JobProgress* progress) {
+    std::unique_ptr<SourceFile> source;
+    JobResult opened = OpenEncrypted(files, path, key, OpenPurpose::kReplace, source);
+    if (opened.outcome != JobOutcome::kDone)
+        return opened;
+    std::unique_ptr<NewContent> content;
+    const FileFailure failure = source->BeginReplacement(content);
+    if (failure != FileFailure::kNone)
+        return Failed(failure);
+    JobResult decrypted = DecryptInto(*source, key, *content, &store, progress);
+    // The file is decrypted on disk; a record that another program has reused meanwhile
+    // belongs to another file now and stays.
+    if (decrypted.outcome == JobOutcome::kDone)
+        store.DeleteIfHolds(decrypted.record, decrypted.checksum);
+    return decrypted;
+}
+
+JobResult CheckKey(FileAccess& files, const std::string& path, const SecretKey& key,
+                   RecordStore& store, JobProgress* progress) {
+    std::unique_ptr<SourceFile> source;
+    JobResult opened = OpenEncrypted(files, path, key, OpenPurpose::kRead, source);
+    if (opened.outcome != JobOutcome::kDone)
+        return opened;
+    return DecryptAndVerify(*source, key, nullptr, &store, progress);
+}
+
+JobResult DecryptToNewFile(FileAccess& files, const std::string& path, const std::string& output,
+                           const SecretKey& key, RecordStore* store, JobProgress* progress) {
+    std::unique_ptr<SourceFile> source;
+    JobResult opened = OpenEncrypted(files, path, key, OpenPurpose::kRead, source);
+    if (opened.outcome != JobOutcome::kDone)
+        return opened;
+    std::unique_ptr<NewContent> content;
+    const FileFailure failure = files.BeginNewFile(output, content);
+    if (failure != FileFailure::kNone)
+        return Failed(failure);
+    return DecryptInto(*source, key, *content, store, progress);
+}

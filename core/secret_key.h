@@ -1,0 +1,70 @@
+// A cipher key held in memory only as long as it is needed, and wiped when it goes.
+#ifndef VEILQUILL_SECRET_KEY_H
+#define VEILQUILL_SECRET_KEY_H
+
+#include <cstddef>
+
+#include "cipher/key_cipher.h"
+
+// Overwrites `length` bytes in a way the compiler may not leave out.
+void WipeBytes(void* data, std::size_t length);
+
+// Why a typed or read key cannot be used. Keys are refused whole, never cut.
+enum class KeyProblem {
+    kNone,
+    kEmpty,
+    kTooLong,  // more than kMaxKeyLength bytes
+    kZeroByte, // the window's key box cannot hold a zero byte, so no file could be opened there
+};
+
+// The rules a key must meet: 1 to kMaxKeyLength bytes, none of them zero.
+KeyProblem CheckKeyBytes(const unsigned char* bytes, std::size_t length);
+
+// One line read from a terminal, a file or standard input that holds a key, without its line
+// end; wiped when it goes. A line longer than the capacity is kept only as "too long".
+class SecretLine {
+  public:
+    static constexpr std::size_t kCapacity = 256;
+
+    SecretLine() = default;
+    ~SecretLine() { Clear(); }
+    SecretLine(const SecretLine&) = delete;
+    SecretLine& operator=(const SecretLine&) = delete;
+
+    void Append(unsigned char byte);
+    // Drops a carriage return left at the end by a CR LF line end.
+    void DropCarriageReturn();
+    void Clear();
+
+    const unsigned char* data() const { return bytes_; }
+    std::size_t size() const { return length_; }
+    bool overlong() const { return overlong_; }
+
+  private:
+    unsigned char bytes_[kCapacity] = {};
+    std::size_t length_ = 0;
+    bool overlong_ = false;
+};
+
+class SecretKey {
+  public:
+    SecretKey() = default;
+    ~SecretKey() { Clear(); }
+    SecretKey(const SecretKey&) = delete;
+    SecretKey& operator=(const SecretKey&) = delete;
+
+    // Takes the key when it meets the rules; otherwise keeps nothing and says why.
+    KeyProblem Assign(const unsigned char* bytes, std::size_t length);
+    KeyProblem Assign(const SecretLine& line);
+    void Clear();
+
+    const unsigned char* data() const { return bytes_; }
+    std::size_t size() const { return length_; }
+    bool empty() const { return length_ == 0; }
+
+  private:
+    unsigned char bytes_[kMaxKeyLength + 1] = {};
+    std::size_t length_ = 0;
+};
+
+#endif

@@ -1,0 +1,35 @@
+// This system's side of the core: its files, folders and terminal. One implementation per
+// system: posix_platform.cpp (Linux) and win32_platform.cpp (Windows).
+#ifndef VEILQUILL_PLATFORM_H
+#define VEILQUILL_PLATFORM_H
+
+#include <memory>
+#include <string>
+
+#include "core/file_access.h"
+#include "core/record_store.h"
+#include "core/secret_key.h"
+#include "core/tree_walk.h"
+
+// The system's files and folders. They hold no state of their own.
+FileAccess& SystemFiles();
+ScanFolders& SystemScanFolders();
+
+// The records folder at `path`, which need not exist yet.
+std::unique_ptr<RecordFolder> OpenRecordFolder(const std::string& path);
+
+// Where records live when no folder is named: the Data folder beside the program on Windows
+// (shared with the window), $XDG_DATA_HOME/veilquill/Data on Linux. Empty when unknown.
+std::string DefaultRecordsFolder();
+
+// The value of an environment variable; empty when it is not set.
+std::string EnvironmentValue(const char* name);
+
+bool StandardErrorIsTerminal();
+
+enum class TerminalRead { kRead, kNoTerminal, kFailed };
+
+// Shows `prompt` on the terminal and reads one line without showing what is typed.
+TerminalRead ReadSecretLine(const char* prompt, SecretLine& line);
+
+#endif

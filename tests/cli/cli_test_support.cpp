@@ -1,0 +1,162 @@
+#include "tests/cli/cli_test_support.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+#include "tests/support/literal_cipher.h"
+
+extern char** environ;
+
+namespace vqtest {
+
+ScratchFolder::ScratchFolder(const std::string& base) {
+    std::string pattern =
+        !base.empty() ? base : (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
+    pattern += "/vq-cli-test.XXXXXX";
+    if (mkdtemp(&pattern[0]) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+    const std::string command =
+        "chmod -R u+rwx '" + path_ + "' 2>/dev/null; rm -rf '" + path_ + "'";
+    if (std::system(command.c_str()) != 0)
+        std::fprintf(stderr, "could not remove %s\n", path_.c_str());
+}
+
+std::string MemoryFolderWithRoom(std::uint64_t bytes) {
+    struct statvfs info = {};
+    if (statvfs("/dev/shm", &info) != 0 ||
+        static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize < bytes)
+        return {};
+    return "/dev/shm";
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!file)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file)
+        return {};
+    std::string bytes(static_cast<std::size_t>(file.tellg()), '\0');
+    file.seekg(0);
+    file.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+bool Exists(const std::string& path) {
+    struct stat info = {};
+    return lstat(path.c_str(), &info) == 0;
+}
+
+std::vector<std::string> FolderNames(const std::string& path) {
+    std::vector<std::string> names;
+    if (DIR* folder = opendir(path.c_str())) {
+        while (const dirent* entry = readdir(folder))
+            if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
+                names.push_back(entry->d_name);
+        closedir(folder);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+const char* CliPath() {
+    return VQ_CLI_PATH;
+}
+
+CliRun RunCli(const CliCall& call, const std::string& home) {
+    ScratchFolder io;
+    WriteBytes(io.File("in"), call.input);
+
+    std::map<std::string, std::string> env;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        const std::size_t equals = text.find('=');
+        if (equals != std::string::npos)
+            env[text.substr(0, equals)] = text.substr(equals + 1);
+    }
+    env.erase("XDG_DATA_HOME");
+    env.erase("VEILQUILL_DATA");
+    env["HOME"] = home;
+    for (const auto& [name, value] : call.env) {
+        if (value)
+            env[name] = *value;
+        else
+            env.erase(name);
+    }
+    std::vector<std::string> envText;
+    for (const auto& [name, value] : env)
+        envText.push_back(name + "=" + value);
+
+    std::vector<std::string> argText = call.prefix;
+    argText.push_back(CliPath());
+    argText.insert(argText.end(), call.args.begin(), call.args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : argText)
+        argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& entry : envText)
+        envp.push_back(&entry[0]);
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, (io.File("in")).c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, (io.File("out")).c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, (io.File("err")).c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (!call.workingFolder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, call.workingFolder.c_str());
+    pid_t child = 0;
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        throw std::runtime_error("cannot start the program under test");
+    int status = 0;
+    waitpid(child, &status, 0);
+
+    CliRun run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = ReadBytes(io.File("out"));
+    run.err = ReadBytes(io.File("err"));
+    return run;
+}
+
+std::string SampleBytes(std::size_t length, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    std::string bytes(length, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+std::string ExpectedEncryptedFile(const std::string& key, const std::string& plain) {
+    return LiteralEncrypt(key, plain) + kTrailer;
+}
+
+std::string ExpectedRecord(const std::string& plain) {
+    return UpperHex8(LiteralChecksum(plain));
+}
+
+} // namespace vqtest

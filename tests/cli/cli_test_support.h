@@ -1,0 +1,72 @@
+// Running the built veilquill-cli in temporary folders, and the files it works on.
+#ifndef VEILQUILL_CLI_TEST_SUPPORT_H
+#define VEILQUILL_CLI_TEST_SUPPORT_H
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vqtest {
+
+// A fresh folder under the system's temporary folder, removed with all it holds (the Linux
+// side of the Windows tests' ScratchFolder).
+class ScratchFolder {
+  public:
+    // Under `base`, or under TMPDIR (else /tmp) when it is empty.
+    explicit ScratchFolder(const std::string& base = "");
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+// A folder in memory (/dev/shm) when it has `bytes` free, so that a test of a large file
+// does not wait for the disk; otherwise empty (the default temporary folder).
+std::string MemoryFolderWithRoom(std::uint64_t bytes);
+
+void WriteBytes(const std::string& path, const std::string& bytes);
+std::string ReadBytes(const std::string& path);
+bool Exists(const std::string& path);
+// The names in a folder, sorted; "." and ".." left out.
+std::vector<std::string> FolderNames(const std::string& path);
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+struct CliCall {
+    std::vector<std::string> args;
+    std::string input;                                     // standard input
+    std::map<std::string, std::optional<std::string>> env; // set, or unset with nullopt
+    std::string workingFolder;
+    std::vector<std::string> prefix; // a command that runs the program (setpriv ...)
+};
+
+// Runs veilquill-cli in `call.workingFolder` with HOME in `home` unless the call sets it,
+// XDG_DATA_HOME and VEILQUILL_DATA unset unless the call sets them.
+CliRun RunCli(const CliCall& call, const std::string& home);
+
+// The path of the program under test.
+const char* CliPath();
+
+// Bytes of every value, in a pattern that does not repeat within 256 bytes.
+std::string SampleBytes(std::size_t length, std::uint32_t seed);
+
+// The literal cipher's file: the plain bytes encrypted and the trailer appended.
+std::string ExpectedEncryptedFile(const std::string& key, const std::string& plain);
+
+// The record a plain text gets: its checksum as 8 upper-case hexadecimal digits.
+std::string ExpectedRecord(const std::string& plain);
+
+} // namespace vqtest
+
+#endif
