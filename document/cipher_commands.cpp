@@ -50,7 +50,7 @@ bool EncryptPreview(const WindowParts& window, Document& document) {
         ReadForPreview(window, document, ReadEncryptPreview, kProgressEncrypting, false);
     if (preview.file.status != FileStatus::kOk)
         return false;
-    ShowDocumentText(window, preview.file.block.text());
+    ShowDocumentText(window, preview.file.block.text(), document.size);
     document.mode = DocumentMode::kEncryptPreview;
     ShowEncryptedState(window, true);
     ShowFileNameAndSize(window, document);
@@ -73,7 +73,7 @@ bool DecryptPreview(const WindowParts& window, Document& document) {
         return false;
     const bool verified = LookUpRecord(document, preview.snapshot.checksum);
     document.mode = DocumentMode::kDecryptPreview;
-    ShowDocumentText(window, preview.file.block.text());
+    ShowDocumentText(window, preview.file.block.text(), document.size);
     ShowFileNameAndSize(window, document);
     // The buttons change once the notice has closed, in DecryptCommand.
     ShowEncryptedState(window, !verified); // unverified, the file on disk is still encrypted

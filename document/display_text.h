@@ -1,10 +1,31 @@
-// The document view shows a file as one text: a zero byte would end it early, so every zero
-// byte is shown as a space. Only the copy on screen changes; the file keeps its bytes.
+// What the document view shows of a file. The view shows the file as one text: a zero byte
+// would end it early, so every zero byte is shown as a space. Only the copy on screen changes;
+// the file keeps its bytes. A long text is cut for the view, which says so on a last line.
 #ifndef VEILQUILL_DISPLAY_TEXT_H
 #define VEILQUILL_DISPLAY_TEXT_H
 
 #include <cstddef>
+#include <cstdint>
 
 void ConvertForDisplay(unsigned char* data, std::size_t length);
+
+// The most bytes of a file the view is handed. The edit control lays out every character it
+// holds before it draws, and cipher text (every byte value, few line ends) is slow to lay out:
+// under Wine (bench/win32/view_bench) 8 KiB of it take about 150 ms of processor time and
+// 12 KiB about 230 ms, so 8 KiB is the most that is shown within a quarter of a second. One
+// screen of the view holds about 1,400 bytes of it, so 8 KiB are its first six screens. The
+// view is only a preview: loading, previews and saves always work on the whole file.
+constexpr std::size_t kViewTextBound = 8192;
+
+// Room for a text cut to the bound, its last line and its terminator.
+constexpr std::size_t kCutViewTextCapacity = kViewTextBound + 160;
+
+// The text the view is handed for a display text (zero-terminated, without zero bytes before
+// its end) of a file of `fileSize` bytes: the text itself when it holds at most
+// kViewTextBound bytes; otherwise its first kViewTextBound bytes and, on a line of its own,
+// "[The view shows the first 8,192 of 4,194,304 bytes. Encrypt, Decrypt and Save As work on
+// the whole file.]", written into `room`.
+const char* TextForView(const char* text, std::uint32_t fileSize,
+                        char (&room)[kCutViewTextCapacity]);
 
 #endif

@@ -1,5 +1,6 @@
 #include "document/document_status.h"
 
+#include "document/display_text.h"
 #include "ui/status_bar.h"
 #include "ui/status_texts.h"
 #include "util/number_text.h"
@@ -66,8 +67,10 @@ void ShowTransformProgress(const WindowParts& window, const char* text) {
     UpdateWindow(window.statusBar);
 }
 
-void ShowDocumentText(const WindowParts& window, const char* text) {
-    SendMessageA(window.documentView, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+void ShowDocumentText(const WindowParts& window, const char* text, std::uint32_t fileSize) {
+    char room[kCutViewTextCapacity];
+    SendMessageA(window.documentView, WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(TextForView(text, fileSize, room)));
 }
 
 void ShowTooLargeNotice(HWND mainWindow, const char* path) {

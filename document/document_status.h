@@ -27,8 +27,9 @@ void ShowReadingProgress(const WindowParts& window);
 // A preview's progress text in pane 0 and the other panes cleared, drawn at once.
 void ShowTransformProgress(const WindowParts& window, const char* text);
 
-// Hands a zero-terminated text to the document view.
-void ShowDocumentText(const WindowParts& window, const char* text);
+// Hands the display text of a file of `fileSize` bytes to the document view, cut to the view's
+// bound when it is longer.
+void ShowDocumentText(const WindowParts& window, const char* text, std::uint32_t fileSize);
 
 // Tells the user that a file cannot be held whole in memory (2 GiB or more, or no memory).
 void ShowTooLargeNotice(HWND mainWindow, const char* path);

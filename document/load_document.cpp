@@ -72,7 +72,7 @@ void ShowLoadedDocument(const WindowParts& window, Document& document,
     // Handing a large text to the view takes visible time.
     if (NeedsProgressText(document.size))
         ShowReadingProgress(window);
-    ShowDocumentText(window, shown.file.block.text());
+    ShowDocumentText(window, shown.file.block.text(), document.size);
     ApplyButtonEvent(window.window, shown.encrypted ? ButtonEvent::LoadSucceededEncrypted
                                                     : ButtonEvent::LoadSucceededPlain);
     ShowEncryptedState(window, shown.encrypted);

@@ -22,6 +22,7 @@
 #include "store/checksum_store.h"
 #include "util/win_handles.h"
 #include "bench/win32/bench_clock.h"
+#include "bench/win32/display_window.h"
 
 namespace {
 
@@ -69,43 +70,6 @@ struct Step {
     const char* name;
     double best = 1e30;
     void Take(double seconds) { best = std::min(best, seconds); }
-};
-
-// The edit control of the document view, in a window of its own.
-class DisplayWindow {
-  public:
-    DisplayWindow() {
-        frame_.reset(CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                     600, 420, nullptr, nullptr, GetModuleHandleA(nullptr),
-                                     nullptr));
-        edit_ = CreateWindowExA(
-            0, "EDIT", "",
-            WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | ES_LEFT | ES_MULTILINE | ES_OEMCONVERT,
-            10, 10, 570, 360, frame_.get(), nullptr, GetModuleHandleA(nullptr), nullptr);
-        LOGFONTA font{};
-        font.lfHeight = 12;
-        font.lfWeight = 200;
-        font.lfCharSet = OEM_CHARSET;
-        lstrcpynA(font.lfFaceName, "Terminal", LF_FACESIZE);
-        font_.reset(CreateFontIndirectA(&font));
-        SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-    }
-    ~DisplayWindow() {
-        // The window goes before the font it draws with.
-        frame_.reset();
-    }
-    DisplayWindow(const DisplayWindow&) = delete;
-    DisplayWindow& operator=(const DisplayWindow&) = delete;
-
-    void Show(const char* text) {
-        SendMessageA(edit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-        UpdateWindow(edit_);
-    }
-
-  private:
-    UniqueFont font_;
-    UniqueWindow frame_;
-    HWND edit_ = nullptr; // a child of frame_, destroyed with it
 };
 
 void Report(const char* name, double seconds, double baseline) {

@@ -39,5 +39,25 @@ TEST(DocumentText, TheFingerprintTellsChangesTheChecksumMisses) {
     EXPECT_EQ(original, FingerprintOf(bytes));
 }
 
+// The view is handed a long text cut to its bound, with a last line of its own that says so in
+// the program's number form; a text up to the bound is handed over as it is.
+TEST(DocumentText, OnlyATextLongerThanTheBoundIsCutForTheView) {
+    char room[kCutViewTextCapacity];
+    const std::string atBound(kViewTextBound, 'x');
+    EXPECT_EQ(atBound.c_str(), TextForView(atBound.c_str(), 4194304, room));
+    const std::string empty;
+    EXPECT_EQ(empty.c_str(), TextForView(empty.c_str(), 0, room));
+
+    std::string longer = atBound + "yz";
+    longer[0] = 'a';
+    const char* shown = TextForView(longer.c_str(), 4294967295u, room);
+    EXPECT_EQ(room, shown);
+    EXPECT_EQ(std::string(longer, 0, kViewTextBound) +
+                  "\r\n[The view shows the first 8,192 of 4,294,967,295 bytes. Encrypt, "
+                  "Decrypt and Save As work on the whole file.]",
+              std::string(shown));
+    EXPECT_EQ("a", std::string(shown, 1));
+}
+
 } // namespace
 } // namespace vqtest

@@ -33,6 +33,14 @@ inline std::string FoundText(std::size_t count) {
     return "  Found " + std::to_string(count) + " encrypted file(s)";
 }
 
+// The most bytes of a file the document view shows, and the last line it adds when it shows
+// only that many ("8,192", "4,194,304").
+constexpr std::size_t kViewBound = 8192;
+inline std::string CutViewNote(const std::string& shown, const std::string& fileSize) {
+    return "\r\n[The view shows the first " + shown + " of " + fileSize +
+           " bytes. Encrypt, Decrypt and Save As work on the whole file.]";
+}
+
 // A pane that shows nothing: no text, or the blank " ".
 inline bool IsBlankPane(const std::string& text) {
     return text.empty() || text == " ";

@@ -187,9 +187,60 @@ TEST_F(DocumentFilesUi, ProgressTextsAreShownAbove150000BytesOnly) {
         EXPECT_EQ(kEncryptedText, Pane(1));
         EXPECT_TRUE(PaneHasIcon(Bar(), 2));
         EXPECT_EQ("  File Name:  enc" + std::to_string(size) + ".txt", Pane(0));
-        EXPECT_EQ(Shown(cipher).size(), ViewText().size());
+        const std::string wronglyDecrypted = LiteralDecrypt("wrong", cipher);
+        EXPECT_EQ(Shown(wronglyDecrypted.substr(0, kViewBound)) +
+                      CutViewNote("8,192", size == 150000 ? "150,000" : "150,001"),
+                  ViewText());
         ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
     }
+}
+
+// The view shows at most its bound of a file, and then says so on a last line; the file
+// itself is read, previewed and saved whole. Bytes up to the bound are shown whole, the
+// trailer of an encrypted file not counted.
+TEST_F(DocumentFilesUi, AFileOverTheViewsBoundShowsItsStartWithANoteAndIsSavedWhole) {
+    Start();
+    const std::string path = Doc("long.txt");
+    const std::string plain = SampleText(1048579);
+    const std::string cipher = LiteralEncrypt(kKey, plain);
+    WriteAndOpen(path, plain);
+    EXPECT_EQ(Shown(plain.substr(0, kViewBound)) + CutViewNote("8,192", "1,048,579"), ViewText());
+    EXPECT_EQ("  File Size:  1,048,579  bytes", Pane(3));
+
+    EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
+    EXPECT_EQ(Shown(cipher.substr(0, kViewBound)) + CutViewNote("8,192", "1,048,579"), ViewText());
+    Save(path);
+    ASSERT_EQ(cipher + kTrailer, Bytes(path)) << "saved whole";
+
+    ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
+    Open(path);
+    EXPECT_EQ(Shown(cipher.substr(0, kViewBound)) + CutViewNote("8,192", "1,048,581"), ViewText());
+    EXPECT_EQ(kSuccessDecrypted, Transform(KeyKind::Decrypt, kKey));
+    EXPECT_EQ(Shown(plain.substr(0, kViewBound)) + CutViewNote("8,192", "1,048,581"), ViewText());
+    Save(path);
+    ASSERT_EQ(plain, Bytes(path)) << "saved whole";
+    EXPECT_TRUE(Records().empty());
+}
+
+TEST_F(DocumentFilesUi, AFileUpToTheViewsBoundIsShownWhole) {
+    Start();
+    const std::string plain = SampleText(kViewBound);
+    WriteAndOpen(Doc("fits.txt"), plain);
+    EXPECT_EQ(Shown(plain), ViewText());
+    EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
+    EXPECT_EQ(Shown(LiteralEncrypt(kKey, plain)), ViewText());
+    Save(Doc("fits.txt"));
+    ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
+
+    // The trailer is not shown, so an encrypted file two bytes over the bound fits too.
+    Open(Doc("fits.txt"));
+    EXPECT_EQ(Shown(LiteralEncrypt(kKey, plain)), ViewText());
+    ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
+
+    // One byte more is cut.
+    const std::string longer = SampleText(kViewBound + 1);
+    WriteAndOpen(Doc("over.txt"), longer);
+    EXPECT_EQ(Shown(longer.substr(0, kViewBound)) + CutViewNote("8,192", "8,193"), ViewText());
 }
 
 TEST_F(DocumentFilesUi, AReadOnlyFileLosesItsReadOnlyAttributeAndCanBeSaved) {
