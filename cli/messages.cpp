@@ -52,6 +52,8 @@ std::string FileFailureText(FileFailure failure) {
         return "cannot be written";
     case FileFailure::kExists:
         return "already exists";
+    case FileFailure::kStopped:
+        return "stopped";
     }
     return "failed";
 }

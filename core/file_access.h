@@ -19,7 +19,8 @@ enum class FileFailure {
     kReadFailed, // opened, but its bytes could not all be read
     kNoSpace,    // the disk is full
     kWriteFailed,
-    kExists, // an output that must be new already exists
+    kExists,  // an output that must be new already exists
+    kStopped, // the job was asked to stop before it changed anything
 };
 
 // New content for a file, written to a temporary file in the file's own folder. Nothing of

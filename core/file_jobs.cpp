@@ -56,6 +56,8 @@ FileFailure StreamThrough(SourceFile& source, std::uint64_t length, const Secret
         writer = std::make_unique<PieceWriter>(*sink);
     int turn = 0;
     for (std::uint64_t offset = 0; offset < length; turn ^= 1) {
+        if (progress != nullptr && progress->StopRequested())
+            return FileFailure::kStopped;
         unsigned char* piece = pieces[turn].data();
         const auto count =
             static_cast<std::size_t>(std::min<std::uint64_t>(kJobPieceSize, length - offset));

@@ -29,11 +29,13 @@ struct JobResult {
     std::uint32_t checksum = 0; // of the plain text, once the whole file has been read
 };
 
-// Told of every piece of the file as the job goes over it.
+// Told of every piece of the file as the job goes over it. A job asked to stop ends before
+// its next piece with FileFailure::kStopped, leaving the file and the records as they were.
 class JobProgress {
   public:
     virtual ~JobProgress() = default;
     virtual void Advance(std::uint64_t bytes) = 0;
+    virtual bool StopRequested() const { return false; }
 };
 
 // The size of the pieces a job reads, transforms and writes.
