@@ -85,7 +85,7 @@ class ProgressPane {
 
 // What the work's thread is given; it lives on the stack of RunWork, which outlives the thread.
 struct WorkStart {
-    const std::function<void(JobProgress&)>& work;
+    const BackgroundWork::WorkBody& work;
     WorkProgress& progress;
     bool threw = false;
 };
@@ -93,7 +93,7 @@ struct WorkStart {
 // Runs the work, keeping every exception on this side.
 void RunGuarded(WorkStart& start) {
     try {
-        start.work(start.progress);
+        start.work.call(start.work.context, start.progress);
     } catch (...) {
         start.threw = true;
     }
@@ -215,8 +215,7 @@ void BackgroundWork::FinishBeforeSessionEnds() {
         WaitForSingleObject(thread_, INFINITE);
 }
 
-bool BackgroundWork::RunWork(const WorkDisplay& display,
-                             const std::function<void(JobProgress&)>& work) {
+bool BackgroundWork::RunWork(const WorkDisplay& display, const WorkBody& work) {
     WorkProgress progress(display.totalBytes);
     WorkStart start{work, progress};
     {

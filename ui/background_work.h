@@ -11,7 +11,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <utility>
 
@@ -60,12 +59,12 @@ class BackgroundWork {
 
     // Runs `work(JobProgress&)` and returns its result once it has ended, or `failed` when it
     // threw. Without a thread to run on, the work runs on the caller's thread.
+    // Nothing here allocates, so nothing is thrown on the caller's side either.
     template <typename Result, typename Work>
     Result Run(const WorkDisplay& display, Work&& work, Result failed) {
         std::optional<Result> result;
-        const bool ran = RunWork(display, [&](JobProgress& progress) {
-            result.emplace(std::forward<Work>(work)(progress));
-        });
+        auto body = [&](JobProgress& progress) { result.emplace(work(progress)); };
+        const bool ran = RunWork(display, WorkBody{&CallBody<decltype(body)>, &body});
         return ran && result ? std::move(*result) : std::move(failed);
     }
 
@@ -83,8 +82,18 @@ class BackgroundWork {
     // messages, so that nothing is left half done when the process goes.
     void FinishBeforeSessionEnds();
 
+    // A work as the thread takes it: a function and what it works on.
+    struct WorkBody {
+        void (*call)(void* context, JobProgress& progress);
+        void* context;
+    };
+
   private:
-    bool RunWork(const WorkDisplay& display, const std::function<void(JobProgress&)>& work);
+    template <typename Body> static void CallBody(void* body, JobProgress& progress) {
+        (*static_cast<Body*>(body))(progress);
+    }
+    // False when the work threw.
+    bool RunWork(const WorkDisplay& display, const WorkBody& work);
 
     const WindowParts& window_;
     WorkProgress* running_ = nullptr; // the running work's progress, while one runs
