@@ -8,6 +8,7 @@
 
 #include "document/document.h"
 #include "finder/finder_state.h"
+#include "ui/background_work.h"
 #include "ui/window_parts.h"
 #include "util/win_handles.h"
 
@@ -20,6 +21,8 @@ struct MainWindow {
     WindowParts parts;
     UniqueFont documentFont; // the document view's "Terminal" font
     Document document;
+    // The document's file work, run so that the window stays alive meanwhile.
+    BackgroundWork work{parts};
     FinderState finder{parts};
 };
 

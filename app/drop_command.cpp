@@ -46,8 +46,9 @@ bool IsFolder(const std::string& path) {
 void DropCommand(MainWindow& main, HDROP drop) {
     const std::string path = TakeFirstDroppedPath(drop);
     HWND window = main.parts.window;
-    // A modal dialog owns the window while it is disabled: nothing may start beneath it.
-    if (path.empty() || !IsWindowEnabled(window))
+    // A modal dialog owns the window while it is disabled: nothing may start beneath it; nor
+    // while a file work runs.
+    if (path.empty() || !IsWindowEnabled(window) || main.work.Busy())
         return;
     // Like the buttons it stands for, a drop may change the document while a preview's notice
     // still shows, and that preview must then leave the buttons alone.
@@ -59,6 +60,6 @@ void DropCommand(MainWindow& main, HDROP drop) {
     } else if (CanPress(window, IDC_BTN_OPEN_FILE)) {
         BeginDocumentCommand(main.document);
         ShowEmptyDocumentView(main.parts);
-        LoadDroppedDocument(main.parts, main.document, path.c_str());
+        LoadDroppedDocument(main.parts, main.work, main.document, path.c_str());
     }
 }

@@ -74,7 +74,7 @@ void LoadFileFromCommandLine(MainWindow& main) {
         return;
     }
     SetDlgItemTextA(main.parts.window, IDC_DOCUMENT_VIEW, "");
-    LoadDocument(main.parts, main.document, namedPath);
+    LoadDocument(main.parts, main.work, main.document, namedPath);
 }
 
 int RunMessageLoop(HWND mainWindow) {

@@ -48,28 +48,40 @@ bool ChangesDocument(int id) {
     }
 }
 
+// "Exit", the close box and the system's close: with a file work running, the work is asked
+// to stop and the window closes once it has ended.
+void CloseCommand(MainWindow& main) {
+    if (!main.work.AskToClose())
+        ExitCommand(main.parts.window);
+}
+
 void OnButtonClicked(MainWindow& main, int id) {
     const WindowParts& parts = main.parts;
-    if (ChangesDocument(id))
+    if (ChangesDocument(id)) {
+        // The buttons are disabled while a file work runs; a click that comes in anyway
+        // changes nothing.
+        if (main.work.Busy())
+            return;
         BeginDocumentCommand(main.document);
+    }
     switch (id) {
     case IDC_BTN_SAVE_AS:
-        SaveAsCommand(parts, main.document);
+        SaveAsCommand(parts, main.work, main.document);
         break;
     case IDC_BTN_CLEAR:
         ClearCommand(main);
         break;
     case IDC_BTN_EXIT:
-        ExitCommand(parts.window);
+        CloseCommand(main);
         break;
     case IDC_BTN_OPEN_FILE:
         OpenFileCommand(main);
         break;
     case IDC_BTN_ENCRYPT:
-        EncryptCommand(parts, main.document);
+        EncryptCommand(parts, main.work, main.document);
         break;
     case IDC_BTN_DECRYPT:
-        DecryptCommand(parts, main.document);
+        DecryptCommand(parts, main.work, main.document);
         break;
     case IDC_BTN_ABOUT:
         AboutCommand(parts.window, parts.instance);
@@ -81,7 +93,8 @@ void OnButtonClicked(MainWindow& main, int id) {
         FindEncryptedCommand(main.finder);
         break;
     case IDC_BTN_STOP_FIND:
-        StopFindCommand(main.finder);
+        if (!main.work.Busy())
+            StopFindCommand(main.finder);
         break;
     default:
         break;
@@ -89,7 +102,7 @@ void OnButtonClicked(MainWindow& main, int id) {
 }
 
 void OnMenuCommand(MainWindow& main, int id) {
-    if (id == IDM_RESULTS_OPEN) {
+    if (id == IDM_RESULTS_OPEN && !main.work.Busy()) {
         BeginDocumentCommand(main.document);
         OpenSelectedCommand(main);
     }
@@ -127,6 +140,17 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_DESTROY:
         OnDestroy(*main);
+        return 0;
+    case WM_CLOSE:
+        CloseCommand(*main);
+        return 0;
+    case WM_QUERYENDSESSION:
+        main->work.AskToClose();
+        return TRUE;
+    case WM_ENDSESSION:
+        // The process may end once this returns: a running work ends first.
+        if (wParam != FALSE)
+            main->work.FinishBeforeSessionEnds();
         return 0;
     case WM_CTLCOLORSTATIC:
         return ReflectStaticColour(wParam, lParam);

@@ -17,12 +17,12 @@ void ShowEmptyDocumentView(const WindowParts& parts) {
 
 void OpenFileCommand(MainWindow& main) {
     ShowEmptyDocumentView(main.parts);
-    LoadDocument(main.parts, main.document, nullptr);
+    LoadDocument(main.parts, main.work, main.document, nullptr);
 }
 
 void OpenSelectedCommand(MainWindow& main) {
     ShowEmptyDocumentView(main.parts);
-    LoadDocument(main.parts, main.document, main.finder.selectedPath.c_str());
+    LoadDocument(main.parts, main.work, main.document, main.finder.selectedPath.c_str());
 }
 
 void ClearCommand(MainWindow& main) {

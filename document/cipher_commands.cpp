@@ -28,13 +28,25 @@ void ReportPreviewFailure(const WindowParts& window, const Document& document, F
 
 // Reads the loaded file for a preview, with the progress text for a large one. On success the
 // file size and the preview's snapshot are taken; on failure the user has been told.
-using PreviewReader = PreviewText (*)(const char*, const unsigned char*, std::size_t);
-PreviewText ReadForPreview(const WindowParts& window, Document& document, PreviewReader read,
-                           const char* progressText, bool loadedEncrypted) {
-    if (NeedsProgressText(document.size))
+// When the window closes meanwhile, the read ends as kStopped and nothing is shown.
+using PreviewReader = PreviewText (*)(const char*, const unsigned char*, std::size_t, JobProgress*);
+PreviewText ReadForPreview(const WindowParts& window, BackgroundWork& work, Document& document,
+                           PreviewReader read, const char* progressText, bool loadedEncrypted) {
+    const bool large = NeedsProgressText(document.size);
+    if (large)
         ShowTransformProgress(window, progressText);
     NormaliseAttributes(document.path);
-    PreviewText preview = read(document.path, document.key.Bytes(), document.key.Length());
+    const WorkDisplay display{large ? progressText : nullptr, document.size};
+    PreviewText preview = work.Run(
+        display,
+        [&](JobProgress& progress) {
+            return read(document.path, document.key.Bytes(), document.key.Length(), &progress);
+        },
+        PreviewText{FileBytes{FileStatus::kTooLarge, {}, 0}, {}});
+    if (work.Closing())
+        preview.file.status = FileStatus::kStopped;
+    if (preview.file.status == FileStatus::kStopped)
+        return preview;
     if (preview.file.status != FileStatus::kOk) {
         ReportPreviewFailure(window, document, preview.file.status, loadedEncrypted);
         return preview;
@@ -45,9 +57,9 @@ PreviewText ReadForPreview(const WindowParts& window, Document& document, Previe
     return preview;
 }
 
-bool EncryptPreview(const WindowParts& window, Document& document) {
+bool EncryptPreview(const WindowParts& window, BackgroundWork& work, Document& document) {
     const PreviewText preview =
-        ReadForPreview(window, document, ReadEncryptPreview, kProgressEncrypting, false);
+        ReadForPreview(window, work, document, ReadEncryptPreview, kProgressEncrypting, false);
     if (preview.file.status != FileStatus::kOk)
         return false;
     ShowDocumentText(window, preview.file.block.text(), document.size);
@@ -66,9 +78,9 @@ bool LookUpRecord(Document& document, std::uint32_t checksum) {
                               sizeof document.recordPath);
 }
 
-bool DecryptPreview(const WindowParts& window, Document& document) {
+bool DecryptPreview(const WindowParts& window, BackgroundWork& work, Document& document) {
     const PreviewText preview =
-        ReadForPreview(window, document, ReadDecryptPreview, kProgressDecrypting, true);
+        ReadForPreview(window, work, document, ReadDecryptPreview, kProgressDecrypting, true);
     if (preview.file.status != FileStatus::kOk)
         return false;
     const bool verified = LookUpRecord(document, preview.snapshot.checksum);
@@ -90,13 +102,13 @@ constexpr KeyDialogSetup kDecryptKeyDialog{VQ_TEMPLATE_DECRYPT_KEY, IDC_DECRYPT_
 
 } // namespace
 
-void EncryptCommand(const WindowParts& window, Document& document) {
+void EncryptCommand(const WindowParts& window, BackgroundWork& work, Document& document) {
     const std::uint64_t started = document.generation;
     const KeyOutcome outcome =
         RunKeyDialog(window.window, window.instance, kEncryptKeyDialog, document.key,
-                     [&] { return EncryptPreview(window, document); });
-    if (document.generation != started)
-        return; // another command took over while a notice showed
+                     [&] { return EncryptPreview(window, work, document); });
+    if (document.generation != started || work.Closing())
+        return; // another command took over while a notice showed, or the window closes
     if (outcome != KeyOutcome::kPreviewShown) {
         document.key.Clear(); // no preview waits for its save
         return;
@@ -109,12 +121,12 @@ void EncryptCommand(const WindowParts& window, Document& document) {
 
 // The decrypt preview shows its notice itself, from the key dialog; the window stays usable
 // meanwhile, so the buttons change only when no other command has come in between.
-void DecryptCommand(const WindowParts& window, Document& document) {
+void DecryptCommand(const WindowParts& window, BackgroundWork& work, Document& document) {
     const std::uint64_t started = document.generation;
     const KeyOutcome outcome =
         RunKeyDialog(window.window, window.instance, kDecryptKeyDialog, document.key,
-                     [&] { return DecryptPreview(window, document); });
-    if (document.generation != started)
+                     [&] { return DecryptPreview(window, work, document); });
+    if (document.generation != started || work.Closing())
         return;
     if (outcome != KeyOutcome::kPreviewShown) {
         document.key.Clear();

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/file_jobs.h"
 #include "util/win_handles.h"
 
 // Documents are held whole in memory and their sizes are 32-bit: a file must be smaller
@@ -26,7 +27,18 @@ enum class FileStatus {
     kStranded,    // the file could not be finished: its whole new content is in a vq~*.tmp
                   // file in its folder (the file is gone, or half written when it has
                   // several names)
+    kStopped,     // asked to stop before anything was changed
 };
+
+// Whether the work has been asked to stop (never without a progress to ask).
+inline bool StopAsked(const JobProgress* progress) {
+    return progress != nullptr && progress->StopRequested();
+}
+// Tells the progress, if any, that `bytes` more have been gone over.
+inline void ReportDone(JobProgress* progress, std::uint64_t bytes) {
+    if (progress != nullptr)
+        progress->Advance(bytes);
+}
 
 struct FileBytes {
     FileStatus status = FileStatus::kOpenFailed;

@@ -50,7 +50,7 @@ void ShowEncryptedState(const WindowParts& window, bool encrypted) {
     ShowEncryptedIcon(window, encrypted);
 }
 
-bool NeedsProgressText(std::uint32_t size) {
+bool NeedsProgressText(std::uint64_t size) {
     return size > kProgressTextThreshold;
 }
 

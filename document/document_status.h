@@ -21,7 +21,7 @@ void ShowFileNameAndSize(const WindowParts& window, const Document& document);
 void ShowEncryptedState(const WindowParts& window, bool encrypted);
 
 // Whether a file of this size gets a progress text before the work on it.
-bool NeedsProgressText(std::uint32_t size);
+bool NeedsProgressText(std::uint64_t size);
 // "    Reading file..." in pane 0, drawn at once.
 void ShowReadingProgress(const WindowParts& window);
 // A preview's progress text in pane 0 and the other panes cleared, drawn at once.

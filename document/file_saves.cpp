@@ -42,9 +42,11 @@ bool HasKey(const SaveRequest& request) {
 } // namespace
 
 FileStatus SaveEncryptedFile(const SaveRequest& request, const char* storeFolder, char* recordPath,
-                             std::size_t recordPathCapacity) {
+                             std::size_t recordPathCapacity, JobProgress* progress) {
     if (!HasKey(request))
         return FileStatus::kNoKey;
+    if (StopAsked(progress))
+        return FileStatus::kStopped;
     if (request.preview.size > kLargestDocument - kTrailerLength)
         return FileStatus::kTooLarge;
     HeldFile source = ReadPreviewedFile(request, kTrailerLength);
@@ -59,6 +61,9 @@ FileStatus SaveEncryptedFile(const SaveRequest& request, const char* storeFolder
     KeyCipherForward(request.key, request.keyLength, data, file.size);
     const std::size_t encryptedSize = AppendEncryptedTrailer(data, file.size);
 
+    ReportDone(progress, file.size);
+    if (StopAsked(progress))
+        return FileStatus::kStopped;
     char checksumText[9] = {};
     HexText8(checksum, checksumText);
     if (!WriteChecksumRecord(storeFolder, checksumText, recordPath, recordPathCapacity))
@@ -72,10 +77,12 @@ FileStatus SaveEncryptedFile(const SaveRequest& request, const char* storeFolder
     return written;
 }
 
-FileStatus SaveDecryptedFile(const SaveRequest& request, const char* recordPath,
-                             bool deleteRecord) {
+FileStatus SaveDecryptedFile(const SaveRequest& request, const char* recordPath, bool deleteRecord,
+                             JobProgress* progress) {
     if (!HasKey(request))
         return FileStatus::kNoKey;
+    if (StopAsked(progress))
+        return FileStatus::kStopped;
     HeldFile source = ReadPreviewedFile(request, 0);
     FileBytes& file = source.bytes;
     if (file.status != FileStatus::kOk)
@@ -88,6 +95,9 @@ FileStatus SaveDecryptedFile(const SaveRequest& request, const char* recordPath,
     if (ContentChecksum(data, plainSize) != request.preview.checksum)
         return FileStatus::kChanged;
 
+    ReportDone(progress, file.size);
+    if (StopAsked(progress))
+        return FileStatus::kStopped;
     const FileStatus written = WriteResult(request, source, data, plainSize);
     if (written == FileStatus::kOk && deleteRecord)
         DeleteChecksumRecord(recordPath, request.preview.checksum);

@@ -8,6 +8,7 @@
 #include "ui/control_states.h"
 #include "ui/notification.h"
 #include "ui/status_bar.h"
+#include "ui/status_texts.h"
 #include "util/path_text.h"
 
 namespace {
@@ -79,7 +80,15 @@ void ShowLoadedDocument(const WindowParts& window, Document& document,
     ShowFileNameAndSize(window, document);
 }
 
-void LoadChosenFile(const WindowParts& window, Document& document) {
+// The file's size as the folder lists it, for the share of it read; 0 when unknown.
+std::uint64_t ListedSize(const char* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExA(path, GetFileExInfoStandard, &data) == FALSE)
+        return 0;
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void LoadChosenFile(const WindowParts& window, BackgroundWork& work, Document& document) {
     ApplyButtonEvent(window.window, ButtonEvent::LoadFileChosen);
     if (!FullPathOf(document.dialog.path, document.path, sizeof document.path)) {
         ReportReadFailure(window, FileStatus::kOpenFailed, document.dialog.path);
@@ -89,7 +98,17 @@ void LoadChosenFile(const WindowParts& window, Document& document) {
     BuildFileNameText(document);
     NormaliseAttributes(document.path);
 
-    const DisplayDocument shown = ReadDocumentForDisplay(document.path);
+    const std::uint64_t listedSize = ListedSize(document.path);
+    const WorkDisplay display{NeedsProgressText(listedSize) ? kProgressReading : nullptr,
+                              listedSize};
+    const DisplayDocument shown = work.Run(
+        display,
+        [&](JobProgress& progress) { return ReadDocumentForDisplay(document.path, &progress); },
+        DisplayDocument{FileBytes{FileStatus::kTooLarge, {}, 0}, false});
+    if (shown.file.status == FileStatus::kStopped || work.Closing()) {
+        document.path[0] = '\0'; // the window closes: nothing more is shown
+        return;
+    }
     if (shown.file.status != FileStatus::kOk) {
         ReportReadFailure(window, shown.file.status, document.path);
         document.path[0] = '\0';
@@ -98,12 +117,13 @@ void LoadChosenFile(const WindowParts& window, Document& document) {
     ShowLoadedDocument(window, document, shown);
 }
 
-void Load(const WindowParts& window, Document& document, const char* path, std::size_t capacity) {
+void Load(const WindowParts& window, BackgroundWork& work, Document& document, const char* path,
+          std::size_t capacity) {
     document.mode = DocumentMode::kLoaded;
     document.key.Clear();
     switch (ChooseFile(window, document, path, capacity)) {
     case Choice::kChosen:
-        LoadChosenFile(window, document);
+        LoadChosenFile(window, work, document);
         break;
     case Choice::kCancelled:
         EndLoadWithout(window);
@@ -117,10 +137,12 @@ void Load(const WindowParts& window, Document& document, const char* path, std::
 
 } // namespace
 
-void LoadDocument(const WindowParts& window, Document& document, const char* path) {
-    Load(window, document, path, kNamedPathCapacity);
+void LoadDocument(const WindowParts& window, BackgroundWork& work, Document& document,
+                  const char* path) {
+    Load(window, work, document, path, kNamedPathCapacity);
 }
 
-void LoadDroppedDocument(const WindowParts& window, Document& document, const char* path) {
-    Load(window, document, path, kDialogPathCapacity);
+void LoadDroppedDocument(const WindowParts& window, BackgroundWork& work, Document& document,
+                         const char* path) {
+    Load(window, work, document, path, kDialogPathCapacity);
 }

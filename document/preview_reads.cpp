@@ -9,10 +9,20 @@
 namespace {
 // One zero byte after the file's bytes terminates the text handed to the view.
 constexpr std::size_t kTerminator = 1;
+
+// The whole file with room for the terminator; nothing is read once a stop has been asked
+// for, and the progress hears of the whole file at once.
+FileBytes ReadForView(const char* path, JobProgress* progress) {
+    if (StopAsked(progress))
+        return FileBytes{FileStatus::kStopped, {}, 0};
+    FileBytes file = ReadWholeFile(path, kTerminator);
+    ReportDone(progress, file.size);
+    return file;
+}
 } // namespace
 
-DisplayDocument ReadDocumentForDisplay(const char* path) {
-    DisplayDocument document{ReadWholeFile(path, kTerminator), false};
+DisplayDocument ReadDocumentForDisplay(const char* path, JobProgress* progress) {
+    DisplayDocument document{ReadForView(path, progress), false};
     FileBytes& file = document.file;
     if (file.status != FileStatus::kOk)
         return document;
@@ -27,8 +37,9 @@ DisplayDocument ReadDocumentForDisplay(const char* path) {
     return document;
 }
 
-PreviewText ReadEncryptPreview(const char* path, const unsigned char* key, std::size_t keyLength) {
-    PreviewText preview{ReadWholeFile(path, kTerminator), {}};
+PreviewText ReadEncryptPreview(const char* path, const unsigned char* key, std::size_t keyLength,
+                               JobProgress* progress) {
+    PreviewText preview{ReadForView(path, progress), {}};
     FileBytes& file = preview.file;
     if (file.status != FileStatus::kOk)
         return preview;
@@ -41,8 +52,9 @@ PreviewText ReadEncryptPreview(const char* path, const unsigned char* key, std::
     return preview;
 }
 
-PreviewText ReadDecryptPreview(const char* path, const unsigned char* key, std::size_t keyLength) {
-    PreviewText preview{ReadWholeFile(path, kTerminator), {}};
+PreviewText ReadDecryptPreview(const char* path, const unsigned char* key, std::size_t keyLength,
+                               JobProgress* progress) {
+    PreviewText preview{ReadForView(path, progress), {}};
     FileBytes& file = preview.file;
     if (file.status != FileStatus::kOk)
         return preview;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/file_jobs.h"
 #include "document/document_file.h"
 
 // What a preview saw on disk, kept until its save.
@@ -21,17 +22,20 @@ struct DisplayDocument {
     FileBytes file;
     bool encrypted = false;
 };
-DisplayDocument ReadDocumentForDisplay(const char* path);
+// `progress` (may be null) is told of the bytes read and may stop the read before it begins.
+DisplayDocument ReadDocumentForDisplay(const char* path, JobProgress* progress = nullptr);
 
 // The encrypt preview: the plain file's checksum, then its cipher text ready for display.
 struct PreviewText {
     FileBytes file;
     PreviewSnapshot snapshot;
 };
-PreviewText ReadEncryptPreview(const char* path, const unsigned char* key, std::size_t keyLength);
+PreviewText ReadEncryptPreview(const char* path, const unsigned char* key, std::size_t keyLength,
+                               JobProgress* progress = nullptr);
 
 // The decrypt preview: all bytes but the trailer decrypted and summed, then ready for
 // display, the text ending before the trailer. A file shorter than the trailer is kEmpty.
-PreviewText ReadDecryptPreview(const char* path, const unsigned char* key, std::size_t keyLength);
+PreviewText ReadDecryptPreview(const char* path, const unsigned char* key, std::size_t keyLength,
+                               JobProgress* progress = nullptr);
 
 #endif

@@ -6,6 +6,7 @@
 #include "store/checksum_store.h"
 #include "ui/control_states.h"
 #include "ui/notification.h"
+#include "ui/status_texts.h"
 #include "util/path_text.h"
 
 namespace {
@@ -30,8 +31,8 @@ bool MayReplace(HWND mainWindow, const char* target) {
                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
-FileStatus SaveToTarget(const Document& document, SaveKind kind, const char* target,
-                        bool sameFile) {
+FileStatus SaveToTarget(const Document& document, SaveKind kind, const char* target, bool sameFile,
+                        JobProgress* progress) {
     SaveRequest request;
     request.sourcePath = document.path;
     request.targetPath = target;
@@ -39,13 +40,13 @@ FileStatus SaveToTarget(const Document& document, SaveKind kind, const char* tar
     request.keyLength = document.key.Length();
     request.preview = document.preview;
     if (kind == SaveKind::kDecrypted)
-        return SaveDecryptedFile(request, document.recordPath, sameFile);
+        return SaveDecryptedFile(request, document.recordPath, sameFile, progress);
 
     char storeFolder[MAX_PATH] = {};
     char newRecord[kRecordPathCapacity] = {};
     if (!ChecksumStoreFolder(storeFolder, sizeof storeFolder))
         return FileStatus::kStoreFailed;
-    return SaveEncryptedFile(request, storeFolder, newRecord, sizeof newRecord);
+    return SaveEncryptedFile(request, storeFolder, newRecord, sizeof newRecord, progress);
 }
 
 void ReportSaveFailure(const WindowParts& window, const Document& document, FileStatus status) {
@@ -82,7 +83,15 @@ void CompleteSave(const WindowParts& window, Document& document, SaveKind kind, 
     document.key.Clear(); // the preview is saved; the key is no longer needed
 }
 
-void RunSave(const WindowParts& window, Document& document, SaveKind kind) {
+// A large save shows its direction's progress text in pane 0, and afterwards pane 0 is as the
+// preview left it.
+WorkDisplay SaveDisplay(const Document& document, SaveKind kind) {
+    const char* text = kind == SaveKind::kEncrypted ? kProgressEncrypting : kProgressDecrypting;
+    return WorkDisplay{NeedsProgressText(document.preview.size) ? text : nullptr,
+                       document.preview.size};
+}
+
+void RunSave(const WindowParts& window, BackgroundWork& work, Document& document, SaveKind kind) {
     const PathAnswer answer = AskForPath(window.window, PathQuestion::kSaveAs, document.dialog);
     if (answer != PathAnswer::kChosen) {
         RestoreDialogPath(document);
@@ -97,22 +106,27 @@ void RunSave(const WindowParts& window, Document& document, SaveKind kind) {
     if (!sameFile && PathExists(target) && !MayReplace(window.window, target))
         return;
 
-    const FileStatus status = SaveToTarget(document, kind, target, sameFile);
+    const FileStatus status = work.Run(
+        SaveDisplay(document, kind),
+        [&](JobProgress& progress) {
+            return SaveToTarget(document, kind, target, sameFile, &progress);
+        },
+        FileStatus::kWriteFailed);
     if (status == FileStatus::kOk)
         CompleteSave(window, document, kind, target, sameFile);
-    else
+    else if (status != FileStatus::kStopped && !work.Closing())
         ReportSaveFailure(window, document, status);
 }
 
 } // namespace
 
-void SaveAsCommand(const WindowParts& window, Document& document) {
+void SaveAsCommand(const WindowParts& window, BackgroundWork& work, Document& document) {
     switch (document.mode) {
     case DocumentMode::kEncryptPreview:
-        RunSave(window, document, SaveKind::kEncrypted);
+        RunSave(window, work, document, SaveKind::kEncrypted);
         break;
     case DocumentMode::kDecryptPreview:
-        RunSave(window, document, SaveKind::kDecrypted);
+        RunSave(window, work, document, SaveKind::kDecrypted);
         break;
     case DocumentMode::kLoaded:
         break;

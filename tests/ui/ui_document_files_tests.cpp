@@ -260,7 +260,8 @@ TEST_F(DocumentFilesUi, AQuotedPathOnTheCommandLineIsLoadedAtStartUp) {
     const std::string path = Doc("my letter.txt");
     ASSERT_TRUE(WriteBytes(path, "hello from the command line"));
     ASSERT_TRUE(program.Start("\"" + path + "\""));
-    EXPECT_EQ("  File Name:  my letter.txt", Pane(0));
+    // The window answers while the file is read: the name shows once the load has ended.
+    EXPECT_TRUE(WaitForPaneText(Bar(), 0, "  File Name:  my letter.txt")) << Pane(0);
     EXPECT_EQ("hello from the command line", ViewText());
     EXPECT_EQ(kNotEncryptedText, Pane(1));
     EXPECT_TRUE(Enabled(kEncrypt));
@@ -394,7 +395,7 @@ TEST_F(DocumentFilesUi, SavingOverAnotherExistingFileAsksFirst) {
     box = WaitForMessageBox(Pid(), "Confirm Save As", "already exists");
     ASSERT_NE(nullptr, box);
     ASSERT_TRUE(AnswerMessageBox(box, IDYES));
-    ASSERT_TRUE(WaitUntil([&] { return !Enabled(kSaveAs); }));
+    ASSERT_TRUE(WaitUntil([&] { return SaveEnded(); }));
     EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(Doc("other.txt")));
     EXPECT_EQ(plain, Bytes(Doc("mine.txt")));
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());

@@ -130,10 +130,14 @@ class DocumentUi : public ::testing::Test {
         return NextNotice();
     }
 
-    // A save that is to succeed: "Save As" is disabled once it is done.
+    // A successful save has ended: "Save As" is off and "Open File" on (while a save runs,
+    // both are held off).
+    bool SaveEnded() const { return !Enabled(kSaveAs) && Enabled(kOpenFile); }
+
+    // A save that is to succeed.
     void Save(const std::string& path) {
         ChooseInSaveDialog(path);
-        ASSERT_TRUE(WaitUntil([&] { return !Enabled(kSaveAs); })) << "the save did not end";
+        ASSERT_TRUE(WaitUntil([&] { return SaveEnded(); })) << "the save did not end";
         ASSERT_TRUE(RespondsWithin(Main()));
     }
 

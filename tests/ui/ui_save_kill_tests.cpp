@@ -92,7 +92,8 @@ class SaveKillUi : public ::testing::Test {
     }
 
     // Milliseconds from OK in the Save As dialog until the save has ended ("Save As" is
-    // disabled); `swapMs` gets the moment the file's size changed, when it did.
+    // disabled and "Open File" enabled; while the save runs both are held off); `swapMs` gets
+    // the moment the file's size changed, when it did.
     double TimedSave(ProgramUnderTest& program, const std::string& path, double* swapMs) {
         const std::size_t sizeBefore = ReadBytes(path).value_or("").size();
         const Clock::time_point pressed = PressSave(program, path);
@@ -107,7 +108,8 @@ class SaveKillUi : public ::testing::Test {
                         *swapMs = MsSince(pressed);
                     }
                 }
-                return !IsControlEnabled(program.MainWindow(), kSaveAs);
+                return !IsControlEnabled(program.MainWindow(), kSaveAs) &&
+                       IsControlEnabled(program.MainWindow(), kOpenFile);
             },
             60000);
         EXPECT_TRUE(ended) << "the save did not end";

@@ -20,12 +20,14 @@ LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
 } // namespace
 
 std::string PaneText(HWND statusBar, int pane) {
-    const std::size_t length = LOWORD(Ask(statusBar, SB_GETTEXTLENGTHA, pane));
-    RemoteMemory text(statusBar, length + 1 > kTextChars ? length + 1 : kTextChars);
+    // The text may change between the two requests: the room has a margin and the text is
+    // read up to its end, whatever the length said.
+    const std::size_t room = LOWORD(Ask(statusBar, SB_GETTEXTLENGTHA, pane)) + kTextChars;
+    RemoteMemory text(statusBar, room);
     if (!text.Valid())
         return std::string();
     Ask(statusBar, SB_GETTEXTA, pane, text.Param());
-    return text.ReadText(0, length + 1);
+    return text.ReadText(0, room);
 }
 
 bool PaneHasIcon(HWND statusBar, int pane) {
