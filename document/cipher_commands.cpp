@@ -11,69 +11,70 @@
 #include "ui/control_states.h"
 #include "ui/notification.h"
 #include "ui/status_texts.h"
+#include "util/path_text.h"
 
 namespace {
 
 // A preview that could not read the file: the status bar shows the loaded file again, and
-// the user is told once.
+// the user is told once (not when the work was stopped).
 void ReportPreviewFailure(const WindowParts& window, const Document& document, FileStatus status,
                           bool loadedEncrypted) {
     ShowEncryptedState(window, loadedEncrypted);
     ShowFileNameAndSize(window, document);
-    if (status == FileStatus::kTooLarge)
-        ShowTooLargeNotice(window.window, document.path);
-    else
+    if (status != FileStatus::kStopped)
         ShowNotification(window.instance, Notice::Failure);
 }
 
-// Reads the loaded file for a preview, with the progress text for a large one. On success the
-// file size and the preview's snapshot are taken; on failure the user has been told.
-using PreviewReader = PreviewText (*)(const char*, const unsigned char*, std::size_t);
-PreviewText ReadForPreview(const WindowParts& window, Document& document, PreviewReader read,
-                           const char* progressText, bool loadedEncrypted) {
+// The progress text for a large file, before its preview's read.
+void BeginPreview(const WindowParts& window, const Document& document, const char* progressText) {
     if (NeedsProgressText(document.size))
         ShowTransformProgress(window, progressText);
-    NormaliseAttributes(document.path);
-    PreviewText preview = read(document.path, document.key.Bytes(), document.key.Length());
-    if (preview.file.status != FileStatus::kOk) {
-        ReportPreviewFailure(window, document, preview.file.status, loadedEncrypted);
-        return preview;
+}
+
+// Takes a preview's read into the document: the file size and the preview's snapshot. On
+// failure the user has been told.
+bool TakePreview(const WindowParts& window, Document& document, const PreviewText& preview,
+                 bool loadedEncrypted) {
+    if (preview.status != FileStatus::kOk) {
+        ReportPreviewFailure(window, document, preview.status, loadedEncrypted);
+        return false;
     }
-    document.size = preview.file.size;
+    document.size = preview.snapshot.size;
     BuildFileSizeText(document);
     document.preview = preview.snapshot;
-    return preview;
+    return true;
 }
 
 bool EncryptPreview(const WindowParts& window, Document& document) {
+    BeginPreview(window, document, kProgressEncrypting);
     const PreviewText preview =
-        ReadForPreview(window, document, ReadEncryptPreview, kProgressEncrypting, false);
-    if (preview.file.status != FileStatus::kOk)
+        ReadEncryptPreview(document.path, document.key.Bytes(), document.key.Length(), nullptr);
+    if (!TakePreview(window, document, preview, false))
         return false;
-    ShowDocumentText(window, preview.file.block.text(), document.size);
+    ShowDocumentText(window, preview.text.c_str(), document.size);
     document.mode = DocumentMode::kEncryptPreview;
     ShowEncryptedState(window, true);
     ShowFileNameAndSize(window, document);
     return true;
 }
 
-// Whether a record holds the checksum of the decrypted bytes; the document's recordPath names
-// it.
-bool LookUpRecord(Document& document, std::uint32_t checksum) {
-    char storeFolder[MAX_PATH] = {};
-    return ChecksumStoreFolder(storeFolder, sizeof storeFolder) &&
-           FindChecksumRecord(storeFolder, checksum, document.recordPath,
-                              sizeof document.recordPath);
-}
-
+// The decrypt preview looks the decrypted bytes' checksum up among the records; a verified
+// key's record is kept in the document's recordPath for the save.
 bool DecryptPreview(const WindowParts& window, Document& document) {
+    BeginPreview(window, document, kProgressDecrypting);
+    char storeFolder[MAX_PATH] = {};
+    const bool haveStore = ChecksumStoreFolder(storeFolder, sizeof storeFolder);
     const PreviewText preview =
-        ReadForPreview(window, document, ReadDecryptPreview, kProgressDecrypting, true);
-    if (preview.file.status != FileStatus::kOk)
+        ReadDecryptPreview(document.path, document.key.Bytes(), document.key.Length(),
+                           haveStore ? storeFolder : nullptr, nullptr);
+    if (!TakePreview(window, document, preview, true))
         return false;
-    const bool verified = LookUpRecord(document, preview.snapshot.checksum);
+    const bool verified = preview.verified;
+    if (!verified ||
+        !CopyWholeText(document.recordPath, sizeof document.recordPath, preview.recordPath.c_str()))
+        document.recordPath[0] = '\0';
     document.mode = DocumentMode::kDecryptPreview;
-    ShowDocumentText(window, preview.file.block.text(), document.size);
+    ShowDocumentText(window, preview.text.c_str(), document.size);
     ShowFileNameAndSize(window, document);
     // The buttons change once the notice has closed, in DecryptCommand.
     ShowEncryptedState(window, !verified); // unverified, the file on disk is still encrypted

@@ -51,13 +51,14 @@ Choice ChooseFile(const WindowParts& window, Document& document, const char* pat
     return Choice::kCancelled;
 }
 
-void ReportReadFailure(const WindowParts& window, FileStatus status, const char* path) {
+void ReportReadFailure(const WindowParts& window, FileStatus status) {
     EndLoadWithout(window);
     switch (status) {
     case FileStatus::kEmpty:
+    case FileStatus::kStopped:
         break; // an empty file has nothing to show and needs no message
-    case FileStatus::kTooLarge:
-        ShowTooLargeNotice(window.window, path);
+    case FileStatus::kNoMemory:
+        ShowNotification(window.instance, Notice::Failure);
         break;
     default:
         ShowNotification(window.instance, Notice::OpenError);
@@ -67,12 +68,12 @@ void ReportReadFailure(const WindowParts& window, FileStatus status, const char*
 
 void ShowLoadedDocument(const WindowParts& window, Document& document,
                         const DisplayDocument& shown) {
-    document.size = shown.file.size;
+    document.size = shown.size;
     BuildFileSizeText(document);
     // Handing a large text to the view takes visible time.
     if (NeedsProgressText(document.size))
         ShowReadingProgress(window);
-    ShowDocumentText(window, shown.file.block.text(), document.size);
+    ShowDocumentText(window, shown.text.c_str(), document.size);
     ApplyButtonEvent(window.window, shown.encrypted ? ButtonEvent::LoadSucceededEncrypted
                                                     : ButtonEvent::LoadSucceededPlain);
     ShowEncryptedState(window, shown.encrypted);
@@ -82,16 +83,15 @@ void ShowLoadedDocument(const WindowParts& window, Document& document,
 void LoadChosenFile(const WindowParts& window, Document& document) {
     ApplyButtonEvent(window.window, ButtonEvent::LoadFileChosen);
     if (!FullPathOf(document.dialog.path, document.path, sizeof document.path)) {
-        ReportReadFailure(window, FileStatus::kOpenFailed, document.dialog.path);
+        ReportReadFailure(window, FileStatus::kOpenFailed);
         return;
     }
     CopyWholeText(document.dialog.path, sizeof document.dialog.path, document.path);
     BuildFileNameText(document);
-    NormaliseAttributes(document.path);
 
-    const DisplayDocument shown = ReadDocumentForDisplay(document.path);
-    if (shown.file.status != FileStatus::kOk) {
-        ReportReadFailure(window, shown.file.status, document.path);
+    const DisplayDocument shown = ReadDocumentForDisplay(document.path, nullptr);
+    if (shown.status != FileStatus::kOk) {
+        ReportReadFailure(window, shown.status);
         document.path[0] = '\0';
         return;
     }
