@@ -3,7 +3,10 @@
 // be written, a file changed or held since its preview.
 #include "ui_document_support.h"
 
+#include <psapi.h>
+
 #include <atomic>
+#include <cstdio>
 #include <cstdint>
 #include <functional>
 #include <thread>
@@ -321,6 +324,16 @@ TEST_F(DocumentFilesUi, APathTooLongForTheCommandLineBufferIsRefused) {
     EXPECT_FALSE(Enabled(kEncrypt));
 }
 
+// The most memory the process has had in use so far; 0 when it cannot be told.
+std::uint64_t PeakWorkingSet(DWORD pid) {
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!process.valid() || !GetProcessMemoryInfo(process.get(), &counters, sizeof counters))
+        return 0;
+    return counters.PeakWorkingSetSize;
+}
+
 // Compares a file with the expected bytes piece by piece, never holding it whole: `expected`
 // fills a piece of `length` bytes at `offset`.
 bool FileMatches(const std::string& path, std::uint64_t size,
@@ -391,8 +404,17 @@ TEST_F(DocumentFilesUi, ASparseFileOverFourGibibytesOpensAndIsEncryptedExactly) 
     EXPECT_EQ(kSuccessEncrypted, NextNotice(300000));
     EXPECT_EQ(Shown(LiteralEncrypt(key, start)) + CutViewNote("8,192", "4,294,967,299"),
               ViewText());
+    const std::uint64_t peakBefore = PeakWorkingSet(Pid());
     ChooseInSaveDialog(path);
     ASSERT_TRUE(WaitUntil([&] { return !Enabled(kSaveAs); }, 600000)) << "the save did not end";
+    // The program held only pieces of the file, never the file.
+    const std::uint64_t peak = PeakWorkingSet(Pid());
+    std::printf("peak working set of the program: %.1f MiB after the preview, %.1f MiB after "
+                "the save\n",
+                peakBefore / (1024.0 * 1024.0), peak / (1024.0 * 1024.0));
+    if (peak != 0) {
+        EXPECT_LT(peak, std::uint64_t{64} << 20);
+    }
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
     EXPECT_EQ(UpperHex8(checksum), Bytes(DataFile("0.dat")));
 
