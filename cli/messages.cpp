@@ -6,11 +6,13 @@ namespace {
 
 constexpr char kLeftAsItWas[] = "; file left as it was";
 
-// Failures that stop a job before it could change anything that exists.
+// Failures that stop a job before it could change anything that exists, and the one that
+// leaves the file changed.
 bool NothingToLeave(const JobResult& result) {
     if (result.outcome != JobOutcome::kFileFailed)
         return false;
     switch (result.file) {
+    case FileFailure::kStranded:
     case FileFailure::kMissing:
     case FileFailure::kIsFolder:
     case FileFailure::kNotFile:
@@ -54,6 +56,8 @@ std::string FileFailureText(FileFailure failure) {
         return "already exists";
     case FileFailure::kStopped:
         return "stopped";
+    case FileFailure::kStranded:
+        return "could not be finished; its whole new content is left in a file beside it";
     }
     return "failed";
 }

@@ -19,8 +19,10 @@ enum class FileFailure {
     kReadFailed, // opened, but its bytes could not all be read
     kNoSpace,    // the disk is full
     kWriteFailed,
-    kExists,  // an output that must be new already exists
-    kStopped, // the job was asked to stop before it changed anything
+    kExists,   // an output that must be new already exists
+    kStopped,  // the job was asked to stop before it changed anything
+    kStranded, // the file could not be finished: its old content is gone or half overwritten,
+               // and its whole new content is left in a vq~*.tmp file beside it
 };
 
 // New content for a file, written to a temporary file in the file's own folder. Nothing of
@@ -30,7 +32,8 @@ class NewContent {
   public:
     virtual ~NewContent() = default;
     virtual FileFailure Write(const unsigned char* data, std::size_t length) = 0;
-    // Flushes the content to disk, then puts it in place in one step.
+    // Flushes the content to disk, then puts it in place in one step. kStranded when the
+    // step could not be finished and the content is left beside the file.
     virtual FileFailure Commit() = 0;
 };
 
@@ -47,7 +50,13 @@ class SourceFile {
     virtual FileFailure BeginReplacement(std::unique_ptr<NewContent>& out) = 0;
 };
 
-enum class OpenPurpose { kRead, kReplace };
+enum class OpenPurpose {
+    kRead,
+    kReplace,
+    // Read only, but opened only when it could be written too: for reading and writing,
+    // shared with other readers and writers, not held. The window opens its documents so.
+    kReadWritable,
+};
 
 class FileAccess {
   public:

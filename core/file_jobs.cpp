@@ -4,7 +4,7 @@
 
 #include "cipher/encrypted_trailer.h"
 #include "core/cipher_stream.h"
-#include "core/piece_writer.h"
+#include "core/piece_stream.h"
 
 namespace {
 
@@ -15,19 +15,6 @@ JobResult Failed(FileFailure failure) {
 JobResult Outcome(JobOutcome outcome) {
     return JobResult{outcome, FileFailure::kNone, {}};
 }
-
-// A piece buffer that may hold plain text: wiped before it is freed.
-class PieceBuffer {
-  public:
-    PieceBuffer() : data_(new unsigned char[kJobPieceSize]) {}
-    ~PieceBuffer() { WipeBytes(data_.get(), kJobPieceSize); }
-    PieceBuffer(const PieceBuffer&) = delete;
-    PieceBuffer& operator=(const PieceBuffer&) = delete;
-    unsigned char* data() const { return data_.get(); }
-
-  private:
-    std::unique_ptr<unsigned char[]> data_;
-};
 
 // Whether the source ends in the trailer; kReadFailed when its end cannot be read.
 FileFailure ReadTrailerState(SourceFile& source, bool& encrypted) {
@@ -40,44 +27,6 @@ FileFailure ReadTrailerState(SourceFile& source, bool& encrypted) {
     if (read == FileFailure::kNone)
         encrypted = IsTrailer(lastTwo);
     return read;
-}
-
-// Runs the first `length` bytes of the source through the cipher in pieces, summing the
-// plain text's checksum on the way (before an encryption, after a decryption), and hands each
-// transformed piece to `sink` when there is one. Two pieces take turns: one is written while
-// the other is read and transformed.
-FileFailure StreamThrough(SourceFile& source, std::uint64_t length, const SecretKey& key,
-                          CipherDirection direction, NewContent* sink, RunningChecksum& checksum,
-                          JobProgress* progress) {
-    PieceBuffer pieces[2];
-    CipherStream cipher(key, direction);
-    std::unique_ptr<PieceWriter> writer;
-    if (sink != nullptr)
-        writer = std::make_unique<PieceWriter>(*sink);
-    int turn = 0;
-    for (std::uint64_t offset = 0; offset < length; turn ^= 1) {
-        if (progress != nullptr && progress->StopRequested())
-            return FileFailure::kStopped;
-        unsigned char* piece = pieces[turn].data();
-        const auto count =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kJobPieceSize, length - offset));
-        FileFailure failure = source.ReadAt(offset, piece, count);
-        if (failure != FileFailure::kNone)
-            return failure;
-        if (direction == CipherDirection::kForward) {
-            checksum.Add(piece, count);
-            cipher.Apply(piece, count);
-        } else {
-            cipher.Apply(piece, count);
-            checksum.Add(piece, count);
-        }
-        if (writer && (failure = writer->Hand(piece, count)) != FileFailure::kNone)
-            return failure;
-        offset += count;
-        if (progress != nullptr)
-            progress->Advance(count);
-    }
-    return writer ? writer->Finish() : FileFailure::kNone;
 }
 
 // Opens an encrypted source for a job with `key`; kNotEncrypted (as a result) when it is not.
@@ -98,8 +47,9 @@ JobResult OpenEncrypted(FileAccess& files, const std::string& path, const Secret
 JobResult DecryptAndVerify(SourceFile& source, const SecretKey& key, NewContent* sink,
                            RecordStore* store, JobProgress* progress) {
     RunningChecksum checksum;
-    const FileFailure failure = StreamThrough(source, PlainSizeOf(source.Size()), key,
-                                              CipherDirection::kInverse, sink, checksum, progress);
+    const FileFailure failure =
+        StreamThrough(source, PlainSizeOf(source.Size()), key, CipherDirection::kInverse, sink,
+                      checksum, nullptr, progress);
     if (failure != FileFailure::kNone)
         return Failed(failure);
     JobResult result{JobOutcome::kDone, FileFailure::kNone, {}, checksum.Value()};
@@ -156,7 +106,7 @@ JobResult EncryptInPlace(FileAccess& files, const std::string& path, const Secre
         return Failed(failure);
     RunningChecksum checksum;
     failure = StreamThrough(*source, source->Size(), key, CipherDirection::kForward, content.get(),
-                            checksum, progress);
+                            checksum, nullptr, progress);
     const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
     if (failure == FileFailure::kNone)
         failure = content->Write(trailer, kTrailerLength);
@@ -167,7 +117,9 @@ JobResult EncryptInPlace(FileAccess& files, const std::string& path, const Secre
     if (!record)
         return Outcome(JobOutcome::kStoreFailed);
     if ((failure = content->Commit()) != FileFailure::kNone) {
-        store.DeleteIfHolds(*record, checksum.Value());
+        // Content stranded beside the file is encrypted: it keeps its record.
+        if (failure != FileFailure::kStranded)
+            store.DeleteIfHolds(*record, checksum.Value());
         return Failed(failure);
     }
     return JobResult{JobOutcome::kDone, FileFailure::kNone, *record, checksum.Value()};

@@ -11,81 +11,89 @@
 #include "ui/control_states.h"
 #include "ui/notification.h"
 #include "ui/status_texts.h"
+#include "util/path_text.h"
 
 namespace {
 
 // A preview that could not read the file: the status bar shows the loaded file again, and
-// the user is told once.
+// the user is told once (not when the work was stopped).
 void ReportPreviewFailure(const WindowParts& window, const Document& document, FileStatus status,
                           bool loadedEncrypted) {
     ShowEncryptedState(window, loadedEncrypted);
     ShowFileNameAndSize(window, document);
-    if (status == FileStatus::kTooLarge)
-        ShowTooLargeNotice(window.window, document.path);
-    else
+    if (status != FileStatus::kStopped)
         ShowNotification(window.instance, Notice::Failure);
 }
 
-// Reads the loaded file for a preview, with the progress text for a large one. On success the
-// file size and the preview's snapshot are taken; on failure the user has been told.
-// When the window closes meanwhile, the read ends as kStopped and nothing is shown.
-using PreviewReader = PreviewText (*)(const char*, const unsigned char*, std::size_t, JobProgress*);
-PreviewText ReadForPreview(const WindowParts& window, BackgroundWork& work, Document& document,
-                           PreviewReader read, const char* progressText, bool loadedEncrypted) {
+// Takes a preview's read into the document: the file size and the preview's snapshot. On
+// failure the user has been told.
+bool TakePreview(const WindowParts& window, Document& document, const PreviewText& preview,
+                 bool loadedEncrypted) {
+    if (preview.status != FileStatus::kOk) {
+        ReportPreviewFailure(window, document, preview.status, loadedEncrypted);
+        return false;
+    }
+    document.size = preview.snapshot.size;
+    BuildFileSizeText(document);
+    document.preview = preview.snapshot;
+    return true;
+}
+
+// Runs a preview's read (`read(JobProgress*)`) on the work's thread, with the progress text for
+// a large file, and takes it into the document. When the window closes meanwhile, the read
+// ends as kStopped and nothing is shown.
+template <typename Read>
+bool RunPreviewRead(const WindowParts& window, BackgroundWork& work, Document& document,
+                    const char* progressText, bool loadedEncrypted, Read read,
+                    PreviewText& preview) {
     const bool large = NeedsProgressText(document.size);
     if (large)
         ShowTransformProgress(window, progressText);
-    NormaliseAttributes(document.path);
     const WorkDisplay display{large ? progressText : nullptr, document.size};
-    PreviewText preview = work.Run(
-        display,
-        [&](JobProgress& progress) {
-            return read(document.path, document.key.Bytes(), document.key.Length(), &progress);
-        },
-        PreviewText{FileBytes{FileStatus::kTooLarge, {}, 0}, {}});
+    PreviewText failed;
+    failed.status = FileStatus::kNoMemory;
+    preview = work.Run(
+        display, [&](JobProgress& progress) { return read(&progress); }, std::move(failed));
     if (work.Closing())
-        preview.file.status = FileStatus::kStopped;
-    if (preview.file.status == FileStatus::kStopped)
-        return preview;
-    if (preview.file.status != FileStatus::kOk) {
-        ReportPreviewFailure(window, document, preview.file.status, loadedEncrypted);
-        return preview;
-    }
-    document.size = preview.file.size;
-    BuildFileSizeText(document);
-    document.preview = preview.snapshot;
-    return preview;
+        preview.status = FileStatus::kStopped;
+    if (preview.status == FileStatus::kStopped)
+        return false;
+    return TakePreview(window, document, preview, loadedEncrypted);
 }
 
 bool EncryptPreview(const WindowParts& window, BackgroundWork& work, Document& document) {
-    const PreviewText preview =
-        ReadForPreview(window, work, document, ReadEncryptPreview, kProgressEncrypting, false);
-    if (preview.file.status != FileStatus::kOk)
+    PreviewText preview;
+    const auto read = [&](JobProgress* progress) {
+        return ReadEncryptPreview(document.path, document.key.Bytes(), document.key.Length(),
+                                  progress);
+    };
+    if (!RunPreviewRead(window, work, document, kProgressEncrypting, false, read, preview))
         return false;
-    ShowDocumentText(window, preview.file.block.text(), document.size);
+    ShowDocumentText(window, preview.text.c_str(), document.size);
     document.mode = DocumentMode::kEncryptPreview;
     ShowEncryptedState(window, true);
     ShowFileNameAndSize(window, document);
     return true;
 }
 
-// Whether a record holds the checksum of the decrypted bytes; the document's recordPath names
-// it.
-bool LookUpRecord(Document& document, std::uint32_t checksum) {
-    char storeFolder[MAX_PATH] = {};
-    return ChecksumStoreFolder(storeFolder, sizeof storeFolder) &&
-           FindChecksumRecord(storeFolder, checksum, document.recordPath,
-                              sizeof document.recordPath);
-}
-
+// The decrypt preview looks the decrypted bytes' checksum up among the records; a verified
+// key's record is kept in the document's recordPath for the save.
 bool DecryptPreview(const WindowParts& window, BackgroundWork& work, Document& document) {
-    const PreviewText preview =
-        ReadForPreview(window, work, document, ReadDecryptPreview, kProgressDecrypting, true);
-    if (preview.file.status != FileStatus::kOk)
+    char storeFolder[MAX_PATH] = {};
+    const bool haveStore = ChecksumStoreFolder(storeFolder, sizeof storeFolder);
+    PreviewText preview;
+    const auto read = [&](JobProgress* progress) {
+        return ReadDecryptPreview(document.path, document.key.Bytes(), document.key.Length(),
+                                  haveStore ? storeFolder : nullptr, progress);
+    };
+    if (!RunPreviewRead(window, work, document, kProgressDecrypting, true, read, preview))
         return false;
-    const bool verified = LookUpRecord(document, preview.snapshot.checksum);
+    const bool verified = preview.verified;
+    if (!verified ||
+        !CopyWholeText(document.recordPath, sizeof document.recordPath, preview.recordPath.c_str()))
+        document.recordPath[0] = '\0';
     document.mode = DocumentMode::kDecryptPreview;
-    ShowDocumentText(window, preview.file.block.text(), document.size);
+    ShowDocumentText(window, preview.text.c_str(), document.size);
     ShowFileNameAndSize(window, document);
     // The buttons change once the notice has closed, in DecryptCommand.
     ShowEncryptedState(window, !verified); // unverified, the file on disk is still encrypted

@@ -20,7 +20,7 @@ std::size_t Append(char* out, std::size_t length, std::size_t capacity, const ch
 
 // Appends a number with its thousands grouped ("4,194,304").
 std::size_t AppendGrouped(char* out, std::size_t length, std::size_t capacity,
-                          std::uint32_t value) {
+                          std::uint64_t value) {
     char digits[32] = {};
     GroupThousands(digits, UnsignedDecimalText(value, digits, sizeof digits), sizeof digits);
     return Append(out, length, capacity, digits);
@@ -42,14 +42,14 @@ void ConvertForDisplay(unsigned char* data, std::size_t length) {
     }
 }
 
-const char* TextForView(const char* text, std::uint32_t fileSize,
+const char* TextForView(const char* text, std::uint64_t fileSize,
                         char (&room)[kCutViewTextCapacity]) {
     // Only the first bytes past the bound are looked at, however long the text.
     if (text == nullptr || std::memchr(text, 0, kViewTextBound + 1) != nullptr)
         return text;
     std::memcpy(room, text, kViewTextBound);
     std::size_t length = Append(room, kViewTextBound, sizeof room, kCutNoteStart);
-    length = AppendGrouped(room, length, sizeof room, static_cast<std::uint32_t>(kViewTextBound));
+    length = AppendGrouped(room, length, sizeof room, kViewTextBound);
     length = Append(room, length, sizeof room, kCutNoteMiddle);
     length = AppendGrouped(room, length, sizeof room, fileSize);
     Append(room, length, sizeof room, kCutNoteEnd);

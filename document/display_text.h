@@ -21,11 +21,12 @@ constexpr std::size_t kViewTextBound = 8192;
 constexpr std::size_t kCutViewTextCapacity = kViewTextBound + 160;
 
 // The text the view is handed for a display text (zero-terminated, without zero bytes before
-// its end) of a file of `fileSize` bytes: the text itself when it holds at most
+// its end; only its first kViewTextBound + 1 bytes are looked at, so a file need only be read
+// that far) of a file of `fileSize` bytes: the text itself when it holds at most
 // kViewTextBound bytes; otherwise its first kViewTextBound bytes and, on a line of its own,
 // "[The view shows the first 8,192 of 4,194,304 bytes. Encrypt, Decrypt and Save As work on
 // the whole file.]", written into `room`.
-const char* TextForView(const char* text, std::uint32_t fileSize,
+const char* TextForView(const char* text, std::uint64_t fileSize,
                         char (&room)[kCutViewTextCapacity]);
 
 #endif

@@ -28,7 +28,7 @@ struct Document {
     // cannot change the file; empty when no file is loaded.
     char path[kDialogPathCapacity] = {};
     DocumentMode mode = DocumentMode::kLoaded;
-    std::uint32_t size = 0; // the file's size on disk
+    std::uint64_t size = 0; // the file's size on disk
 
     // What panes 0 and 3 show for the file: "  File Name:  ..." and "  File Size:  ...".
     char nameText[kStatusTextCapacity] = {};

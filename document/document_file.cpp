@@ -1,34 +1,11 @@
 #include "document/document_file.h"
 
-#include <cstring>
-#include <utility>
+#include <windows.h>
 
 #include "util/path_text.h"
+#include "util/win_handles.h"
 
 namespace {
-
-// Reads go in pieces, so that no single call has to move the whole file.
-constexpr DWORD kIoPiece = 16u * 1024u * 1024u;
-
-// Room for a terminator or a trailer after the bytes; far below what could overflow a size.
-constexpr std::size_t kMaxSpareBytes = 16;
-
-HANDLE OpenDocument(const char* path) {
-    return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       nullptr, OPEN_EXISTING, FILE_FLAG_WRITE_THROUGH, nullptr);
-}
-
-bool ReadAll(HANDLE file, unsigned char* data, std::uint32_t size) {
-    std::uint32_t done = 0;
-    while (done < size) {
-        const DWORD want = size - done < kIoPiece ? size - done : kIoPiece;
-        DWORD got = 0;
-        if (ReadFile(file, data + done, want, &got, nullptr) == FALSE || got == 0)
-            return false;
-        done += got;
-    }
-    return true;
-}
 
 // The full form of a path; false when it does not fit.
 bool FullPath(const char* path, char (&out)[MAX_PATH]) {
@@ -57,28 +34,31 @@ bool SameFileIdentity(const char* first, const char* second) {
 
 } // namespace
 
-FileBytes ReadOpenFile(HANDLE file, std::size_t spareBytes) {
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(file, &size) == FALSE || size.QuadPart < 0)
-        return FileBytes{FileStatus::kReadFailed, {}, 0};
-    if (size.QuadPart == 0)
-        return FileBytes{FileStatus::kEmpty, {}, 0};
-    if (size.QuadPart > static_cast<LONGLONG>(kLargestDocument) || spareBytes > kMaxSpareBytes)
-        return FileBytes{FileStatus::kTooLarge, {}, 0};
-    const auto fileSize = static_cast<std::uint32_t>(size.QuadPart);
-    ZeroedBlock block(static_cast<std::size_t>(fileSize) + spareBytes);
-    if (!block.valid())
-        return FileBytes{FileStatus::kTooLarge, {}, 0};
-    if (!ReadAll(file, block.data(), fileSize))
-        return FileBytes{FileStatus::kReadFailed, {}, 0};
-    return FileBytes{FileStatus::kOk, std::move(block), fileSize};
-}
-
-FileBytes ReadWholeFile(const char* path, std::size_t spareBytes) {
-    UniqueHandle file(OpenDocument(path));
-    if (!file.valid())
-        return FileBytes{FileStatus::kOpenFailed, {}, 0};
-    return ReadOpenFile(file.get(), spareBytes);
+FileStatus StatusOfJob(JobOutcome outcome, FileFailure failure, bool atTarget) {
+    switch (failure) {
+    case FileFailure::kNone:
+        break;
+    case FileFailure::kChanged:
+        return FileStatus::kChanged;
+    case FileFailure::kStopped:
+        return FileStatus::kStopped;
+    case FileFailure::kStranded:
+        return FileStatus::kStranded;
+    case FileFailure::kReadFailed:
+        return atTarget ? FileStatus::kWriteFailed : FileStatus::kReadFailed;
+    default:
+        return atTarget ? FileStatus::kWriteFailed : FileStatus::kOpenFailed;
+    }
+    switch (outcome) {
+    case JobOutcome::kEmpty:
+        return FileStatus::kEmpty;
+    case JobOutcome::kNoKey:
+        return FileStatus::kNoKey;
+    case JobOutcome::kStoreFailed:
+        return FileStatus::kStoreFailed;
+    default:
+        return FileStatus::kOk;
+    }
 }
 
 void NormaliseAttributes(const char* path) {

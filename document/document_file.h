@@ -1,24 +1,17 @@
-// Reading a document whole, and what the commands ask about paths and files.
+// What the document commands ask about paths and files, and how their file work ends.
 #ifndef VEILQUILL_DOCUMENT_FILE_H
 #define VEILQUILL_DOCUMENT_FILE_H
 
-#include <windows.h>
-
 #include <cstddef>
-#include <cstdint>
+#include <exception>
 
+#include "core/file_access.h"
 #include "core/file_jobs.h"
-#include "util/win_handles.h"
-
-// Documents are held whole in memory and their sizes are 32-bit: a file must be smaller
-// than 2 GiB.
-constexpr std::uint32_t kLargestDocument = 0x7FFFFFFFu;
 
 enum class FileStatus {
     kOk,
     kOpenFailed,  // missing, in use, or not a file
     kEmpty,       // no bytes at all (or, where a trailer is needed, fewer than two)
-    kTooLarge,    // 2 GiB or more, or no memory for it
     kReadFailed,  // opened, but not all its bytes could be read
     kChanged,     // no longer the file its preview saw
     kWriteFailed, // the new content could not be put in place; the old one is untouched
@@ -27,31 +20,25 @@ enum class FileStatus {
     kStranded,    // the file could not be finished: its whole new content is in a vq~*.tmp
                   // file in its folder (the file is gone, or half written when it has
                   // several names)
-    kStopped,     // asked to stop before anything was changed
+    kStopped,     // asked to stop before anything changed; nothing to tell the user
+    kNoMemory,    // no memory (or no thread) for the work's bounded buffers
 };
 
-// Whether the work has been asked to stop (never without a progress to ask).
-inline bool StopAsked(const JobProgress* progress) {
-    return progress != nullptr && progress->StopRequested();
-}
-// Tells the progress, if any, that `bytes` more have been gone over.
-inline void ReportDone(JobProgress* progress, std::uint64_t bytes) {
-    if (progress != nullptr)
-        progress->Advance(bytes);
-}
+// How a job of the core ended, as the commands tell it: a failure at the file the command
+// reads is an open or read failure, one at the file it writes (`atTarget`) a write failure.
+FileStatus StatusOfJob(JobOutcome outcome, FileFailure failure, bool atTarget);
 
-struct FileBytes {
-    FileStatus status = FileStatus::kOpenFailed;
-    ZeroedBlock block; // size + spare bytes, zero-filled; the spare bytes stay zero
-    std::uint32_t size = 0;
-};
-
-// Opens the file for reading and writing, shared for both (as every document open does), and
-// reads it whole into a zero-filled block of its size plus `spareBytes`. Refuses files of
-// 2 GiB or more and files for which no memory is left, so that no size is ever cut.
-FileBytes ReadWholeFile(const char* path, std::size_t spareBytes);
-// The same for a file already open for reading, from its current position.
-FileBytes ReadOpenFile(HANDLE file, std::size_t spareBytes);
+// Runs a command's file work, whose result has a `status`: work that finds no memory (or no
+// thread) for its bounded buffers ends as kNoMemory, and nothing is thrown on.
+template <typename Result, typename Work> Result RunFileWork(Work&& work) {
+    try {
+        return work();
+    } catch (const std::exception&) {
+        Result failed;
+        failed.status = FileStatus::kNoMemory;
+        return failed;
+    }
+}
 
 // A read-only or hidden file gets the plain archive attribute, so that it can be saved.
 // Folders are left as they are.

@@ -8,11 +8,6 @@
 
 namespace {
 
-constexpr char kTooLargeCaption[] = "Veilquill";
-constexpr char kTooLargeText[] =
-    "\n\nThis file is too large to open. Veilquill holds a file whole in memory and opens "
-    "files smaller than 2 GB for which there is enough memory.";
-
 // Copies as much of `text` as fits after what `out` holds: a status text may be cut, it is
 // only shown.
 void AppendShown(char* out, std::size_t capacity, const char* text) {
@@ -67,15 +62,8 @@ void ShowTransformProgress(const WindowParts& window, const char* text) {
     UpdateWindow(window.statusBar);
 }
 
-void ShowDocumentText(const WindowParts& window, const char* text, std::uint32_t fileSize) {
+void ShowDocumentText(const WindowParts& window, const char* text, std::uint64_t fileSize) {
     char room[kCutViewTextCapacity];
     SendMessageA(window.documentView, WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(TextForView(text, fileSize, room)));
-}
-
-void ShowTooLargeNotice(HWND mainWindow, const char* path) {
-    char text[MAX_PATH + sizeof kTooLargeText] = {};
-    AppendShown(text, sizeof text, FileNamePart(path));
-    AppendShown(text, sizeof text, kTooLargeText);
-    MessageBoxA(mainWindow, text, kTooLargeCaption, MB_OK | MB_ICONWARNING);
 }

@@ -1,5 +1,5 @@
-// What the document commands show: the status texts of the current file, progress texts,
-// the text in the document view, and the notice for files too large to hold.
+// What the document commands show: the status texts of the current file, progress texts and
+// the text in the document view.
 #ifndef VEILQUILL_DOCUMENT_STATUS_H
 #define VEILQUILL_DOCUMENT_STATUS_H
 
@@ -29,9 +29,6 @@ void ShowTransformProgress(const WindowParts& window, const char* text);
 
 // Hands the display text of a file of `fileSize` bytes to the document view, cut to the view's
 // bound when it is longer.
-void ShowDocumentText(const WindowParts& window, const char* text, std::uint32_t fileSize);
-
-// Tells the user that a file cannot be held whole in memory (2 GiB or more, or no memory).
-void ShowTooLargeNotice(HWND mainWindow, const char* path);
+void ShowDocumentText(const WindowParts& window, const char* text, std::uint64_t fileSize);
 
 #endif

@@ -1,5 +1,6 @@
 // Brings a file into the program: reads it, shows it and tells whether it is encrypted.
 #include <cstring>
+#include <utility>
 
 #include "document/document_commands.h"
 #include "document/document_status.h"
@@ -52,13 +53,14 @@ Choice ChooseFile(const WindowParts& window, Document& document, const char* pat
     return Choice::kCancelled;
 }
 
-void ReportReadFailure(const WindowParts& window, FileStatus status, const char* path) {
+void ReportReadFailure(const WindowParts& window, FileStatus status) {
     EndLoadWithout(window);
     switch (status) {
     case FileStatus::kEmpty:
+    case FileStatus::kStopped:
         break; // an empty file has nothing to show and needs no message
-    case FileStatus::kTooLarge:
-        ShowTooLargeNotice(window.window, path);
+    case FileStatus::kNoMemory:
+        ShowNotification(window.instance, Notice::Failure);
         break;
     default:
         ShowNotification(window.instance, Notice::OpenError);
@@ -68,12 +70,12 @@ void ReportReadFailure(const WindowParts& window, FileStatus status, const char*
 
 void ShowLoadedDocument(const WindowParts& window, Document& document,
                         const DisplayDocument& shown) {
-    document.size = shown.file.size;
+    document.size = shown.size;
     BuildFileSizeText(document);
     // Handing a large text to the view takes visible time.
     if (NeedsProgressText(document.size))
         ShowReadingProgress(window);
-    ShowDocumentText(window, shown.file.block.text(), document.size);
+    ShowDocumentText(window, shown.text.c_str(), document.size);
     ApplyButtonEvent(window.window, shown.encrypted ? ButtonEvent::LoadSucceededEncrypted
                                                     : ButtonEvent::LoadSucceededPlain);
     ShowEncryptedState(window, shown.encrypted);
@@ -91,26 +93,27 @@ std::uint64_t ListedSize(const char* path) {
 void LoadChosenFile(const WindowParts& window, BackgroundWork& work, Document& document) {
     ApplyButtonEvent(window.window, ButtonEvent::LoadFileChosen);
     if (!FullPathOf(document.dialog.path, document.path, sizeof document.path)) {
-        ReportReadFailure(window, FileStatus::kOpenFailed, document.dialog.path);
+        ReportReadFailure(window, FileStatus::kOpenFailed);
         return;
     }
     CopyWholeText(document.dialog.path, sizeof document.dialog.path, document.path);
     BuildFileNameText(document);
-    NormaliseAttributes(document.path);
 
     const std::uint64_t listedSize = ListedSize(document.path);
     const WorkDisplay display{NeedsProgressText(listedSize) ? kProgressReading : nullptr,
                               listedSize};
+    DisplayDocument failed;
+    failed.status = FileStatus::kNoMemory;
     const DisplayDocument shown = work.Run(
         display,
         [&](JobProgress& progress) { return ReadDocumentForDisplay(document.path, &progress); },
-        DisplayDocument{FileBytes{FileStatus::kTooLarge, {}, 0}, false});
-    if (shown.file.status == FileStatus::kStopped || work.Closing()) {
+        std::move(failed));
+    if (shown.status == FileStatus::kStopped || work.Closing()) {
         document.path[0] = '\0'; // the window closes: nothing more is shown
         return;
     }
-    if (shown.file.status != FileStatus::kOk) {
-        ReportReadFailure(window, shown.file.status, document.path);
+    if (shown.status != FileStatus::kOk) {
+        ReportReadFailure(window, shown.status);
         document.path[0] = '\0';
         return;
     }

@@ -1,74 +1,97 @@
 #include "document/preview_reads.h"
 
-#include "cipher/content_checksum.h"
-#include "cipher/encrypted_trailer.h"
-#include "cipher/key_cipher.h"
-#include "document/content_fingerprint.h"
+#include <windows.h>
+
+#include "core/secret_key.h"
 #include "document/display_text.h"
+#include "platform/platform.h"
+#include "store/checksum_store.h"
 
 namespace {
-// One zero byte after the file's bytes terminates the text handed to the view.
-constexpr std::size_t kTerminator = 1;
 
-// The whole file with room for the terminator; nothing is read once a stop has been asked
-// for, and the progress hears of the whole file at once.
-FileBytes ReadForView(const char* path, JobProgress* progress) {
-    if (StopAsked(progress))
-        return FileBytes{FileStatus::kStopped, {}, 0};
-    FileBytes file = ReadWholeFile(path, kTerminator);
-    ReportDone(progress, file.size);
-    return file;
+// The view is handed at most its bound; one byte more tells it that the file goes on.
+constexpr std::size_t kShownBytes = kViewTextBound + 1;
+
+// Documents are opened only when they could be written, shared with other readers and
+// writers, as the window has always opened them.
+constexpr OpenPurpose kDocumentOpen = OpenPurpose::kReadWritable;
+
+FileStatus StatusOf(const PreviewPass& pass) {
+    return StatusOfJob(pass.outcome, pass.file, false);
 }
+
+std::string DisplayText(const std::vector<unsigned char>& bytes) {
+    std::string text(bytes.begin(), bytes.end());
+    ConvertForDisplay(reinterpret_cast<unsigned char*>(&text[0]), text.size());
+    return text;
+}
+
+PreviewText FromPass(const PreviewPass& pass) {
+    PreviewText preview;
+    preview.status = StatusOf(pass);
+    if (preview.status == FileStatus::kOk) {
+        preview.snapshot = pass.snapshot;
+        preview.text = DisplayText(pass.head);
+    }
+    return preview;
+}
+
+DisplayDocument ReadHead(const char* path, JobProgress* progress) {
+    DisplayDocument document;
+    NormaliseAttributes(path);
+    const FileHead head = ReadFileHead(SystemFiles(), path, kDocumentOpen, kShownBytes, progress);
+    document.status = StatusOfJob(JobOutcome::kDone, head.failure, false);
+    if (document.status == FileStatus::kOk && head.size == 0)
+        document.status = FileStatus::kEmpty;
+    if (document.status != FileStatus::kOk)
+        return document;
+    document.size = head.size;
+    document.encrypted = head.encrypted;
+    document.text = DisplayText(head.head);
+    return document;
+}
+
+PreviewText EncryptPreviewOf(const char* path, const unsigned char* key, std::size_t keyLength,
+                             JobProgress* progress) {
+    SecretKey secret;
+    if (secret.Assign(key, keyLength) != KeyProblem::kNone)
+        return PreviewText{FileStatus::kNoKey, {}, {}, false, {}};
+    NormaliseAttributes(path);
+    return FromPass(
+        PreviewEncryption(SystemFiles(), path, kDocumentOpen, secret, kShownBytes, progress));
+}
+
+PreviewText DecryptPreviewOf(const char* path, const unsigned char* key, std::size_t keyLength,
+                             const char* storeFolder, JobProgress* progress) {
+    SecretKey secret;
+    if (secret.Assign(key, keyLength) != KeyProblem::kNone)
+        return PreviewText{FileStatus::kNoKey, {}, {}, false, {}};
+    NormaliseAttributes(path);
+    PreviewText preview = FromPass(
+        PreviewDecryption(SystemFiles(), path, kDocumentOpen, secret, kShownBytes, progress));
+    if (preview.status != FileStatus::kOk || storeFolder == nullptr)
+        return preview;
+    char record[MAX_PATH] = {};
+    preview.verified =
+        FindChecksumRecord(storeFolder, preview.snapshot.checksum, record, sizeof record);
+    preview.recordPath = record;
+    return preview;
+}
+
 } // namespace
 
 DisplayDocument ReadDocumentForDisplay(const char* path, JobProgress* progress) {
-    DisplayDocument document{ReadForView(path, progress), false};
-    FileBytes& file = document.file;
-    if (file.status != FileStatus::kOk)
-        return document;
-    unsigned char* data = file.block.data();
-    ConvertForDisplay(data, file.size);
-    // The trailer bytes are never zero, so the conversion leaves them for the test.
-    document.encrypted = HasEncryptedTrailer(data, file.size);
-    if (document.encrypted) {
-        data[file.size - 2] = 0;
-        data[file.size - 1] = 0;
-    }
-    return document;
+    return RunFileWork<DisplayDocument>([&] { return ReadHead(path, progress); });
 }
 
 PreviewText ReadEncryptPreview(const char* path, const unsigned char* key, std::size_t keyLength,
                                JobProgress* progress) {
-    PreviewText preview{ReadForView(path, progress), {}};
-    FileBytes& file = preview.file;
-    if (file.status != FileStatus::kOk)
-        return preview;
-    unsigned char* data = file.block.data();
-    preview.snapshot.size = file.size;
-    preview.snapshot.fingerprint = ContentFingerprint(data, file.size);
-    preview.snapshot.checksum = ContentChecksum(data, file.size);
-    KeyCipherForward(key, keyLength, data, file.size);
-    ConvertForDisplay(data, file.size);
-    return preview;
+    return RunFileWork<PreviewText>(
+        [&] { return EncryptPreviewOf(path, key, keyLength, progress); });
 }
 
 PreviewText ReadDecryptPreview(const char* path, const unsigned char* key, std::size_t keyLength,
-                               JobProgress* progress) {
-    PreviewText preview{ReadForView(path, progress), {}};
-    FileBytes& file = preview.file;
-    if (file.status != FileStatus::kOk)
-        return preview;
-    if (file.size < kTrailerLength) {
-        file.status = FileStatus::kEmpty;
-        return preview;
-    }
-    unsigned char* data = file.block.data();
-    const std::size_t body = LengthWithoutTrailer(file.size);
-    preview.snapshot.size = file.size;
-    preview.snapshot.fingerprint = ContentFingerprint(data, file.size);
-    KeyCipherInverse(key, keyLength, data, body);
-    preview.snapshot.checksum = ContentChecksum(data, body);
-    ConvertForDisplay(data, body);
-    data[body] = 0; // the shown text ends before the trailer
-    return preview;
+                               const char* storeFolder, JobProgress* progress) {
+    return RunFileWork<PreviewText>(
+        [&] { return DecryptPreviewOf(path, key, keyLength, storeFolder, progress); });
 }

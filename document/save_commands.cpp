@@ -40,24 +40,22 @@ FileStatus SaveToTarget(const Document& document, SaveKind kind, const char* tar
     request.keyLength = document.key.Length();
     request.preview = document.preview;
     if (kind == SaveKind::kDecrypted)
-        return SaveDecryptedFile(request, document.recordPath, sameFile, progress);
+        return SaveDecryptedFile(request, document.recordPath, sameFile, progress).status;
 
     char storeFolder[MAX_PATH] = {};
-    char newRecord[kRecordPathCapacity] = {};
     if (!ChecksumStoreFolder(storeFolder, sizeof storeFolder))
         return FileStatus::kStoreFailed;
-    return SaveEncryptedFile(request, storeFolder, newRecord, sizeof newRecord, progress);
+    return SaveEncryptedFile(request, storeFolder, progress).status;
 }
 
-void ReportSaveFailure(const WindowParts& window, const Document& document, FileStatus status) {
+void ReportSaveFailure(const WindowParts& window, FileStatus status) {
     switch (status) {
     case FileStatus::kOpenFailed:
     case FileStatus::kReadFailed:
         ShowNotification(window.instance, Notice::OpenError);
         break;
-    case FileStatus::kTooLarge:
-        ShowTooLargeNotice(window.window, document.path);
-        break;
+    case FileStatus::kStopped:
+        break; // the user asked for it
     default:
         ShowNotification(window.instance, Notice::Failure);
         break;
@@ -68,9 +66,8 @@ void ReportSaveFailure(const WindowParts& window, const Document& document, File
 // when that is the loaded file; a file saved under another name is named there instead.
 void CompleteSave(const WindowParts& window, Document& document, SaveKind kind, const char* target,
                   bool sameFile) {
-    document.size = kind == SaveKind::kEncrypted
-                        ? document.preview.size + static_cast<std::uint32_t>(kTrailerLength)
-                        : document.preview.size - static_cast<std::uint32_t>(kTrailerLength);
+    document.size = kind == SaveKind::kEncrypted ? document.preview.size + kTrailerLength
+                                                 : document.preview.size - kTrailerLength;
     ApplyButtonEvent(window.window, kind == SaveKind::kEncrypted ? ButtonEvent::EncryptedSave
                                                                  : ButtonEvent::DecryptedSave);
     if (!sameFile) {
@@ -115,7 +112,7 @@ void RunSave(const WindowParts& window, BackgroundWork& work, Document& document
     if (status == FileStatus::kOk)
         CompleteSave(window, document, kind, target, sameFile);
     else if (status != FileStatus::kStopped && !work.Closing())
-        ReportSaveFailure(window, document, status);
+        ReportSaveFailure(window, status);
 }
 
 } // namespace

@@ -455,7 +455,7 @@ FileFailure PosixNewContent::WriteInPlace(const std::string& realPath) {
         fsync(folder_.get());
     }
     // On a failure the copy stays: it is the only whole form of the new content.
-    return failure;
+    return failure == FileFailure::kNone ? failure : FileFailure::kStranded;
 }
 
 class PosixFiles : public FileAccess {
@@ -476,6 +476,9 @@ class PosixFiles : public FileAccess {
 
         std::string realPath;
         bool leased = false;
+        if (purpose == OpenPurpose::kReadWritable &&
+            faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+            return FailureOf(errno, FileFailure::kNoAccess);
         if (purpose == OpenPurpose::kReplace) {
             if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
                 return FailureOf(errno, FileFailure::kNoAccess);

@@ -7,6 +7,9 @@
 // compression, object id and short name. A file with several hard links is written in place
 // through the source's own handle, after the new content is flushed to the temporary file.
 // The source is held from its first read to the swap sharing read and delete, never write.
+// A swap that the system could only half do (the old file gone from its name, the new one
+// not yet under it) and an in-place write that failed part-way are kStranded: the whole new
+// content then stays in the temporary file.
 #include "platform/platform.h"
 
 #include <windows.h>
@@ -133,6 +136,31 @@ class InterruptHold {
     InterruptHold& operator=(const InterruptHold&) = delete;
 };
 
+// The attributes a swapped-in file takes over from the file it replaces, where the system's
+// swap does not already carry them over. A read-only file is never replaced.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Gives a new content the creation time and attributes of the file it replaces (best effort:
+// the content is what must not fail).
+void TakeOverBasics(HANDLE temp, const BY_HANDLE_FILE_INFORMATION& replaced) {
+    FILE_BASIC_INFO basic{};
+    basic.CreationTime.LowPart = replaced.ftCreationTime.dwLowDateTime;
+    basic.CreationTime.HighPart = static_cast<LONG>(replaced.ftCreationTime.dwHighDateTime);
+    const DWORD kept = replaced.dwFileAttributes & kKeptAttributes;
+    basic.FileAttributes = kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
+    SetFileInformationByHandle(temp, FileBasicInfo, &basic, sizeof basic);
+}
+
+// Whether the file may be removed from its name now: another program that has it open without
+// sharing its deletion keeps the swap from happening, which is better known before the new
+// content is written.
+bool MayBeReplaced(const std::string& path) {
+    UniqueHandle probe(CreateFileA(path.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return probe.valid();
+}
+
 // A temporary file in `folder`, already marked for deletion.
 FileFailure CreateDoomedFile(const std::string& folder, UniqueHandle& file, std::string& path) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
@@ -206,6 +234,8 @@ class Win32Source : public SourceFile {
     FileFailure BeginReplacement(std::unique_ptr<NewContent>& out) override {
         if (realPath_.empty())
             return FileFailure::kNoAccess;
+        if (!HasSeveralLinks() && !MayBeReplaced(realPath_))
+            return FileFailure::kWriteFailed;
         UniqueHandle temp;
         std::string tempPath;
         const FileFailure failure = CreateDoomedFile(FolderPartOf(realPath_), temp, tempPath);
@@ -228,6 +258,7 @@ class Win32Source : public SourceFile {
 
     bool HasSeveralLinks() const { return opened_.nNumberOfLinks > 1; }
     HANDLE Handle() const { return file_.get(); }
+    const BY_HANDLE_FILE_INFORMATION& Opened() const { return opened_; }
 
   private:
     UniqueHandle file_;
@@ -261,12 +292,14 @@ FileFailure Win32NewContent::MoveIntoPlace(DWORD flags) {
 }
 
 FileFailure Win32NewContent::ReplaceTarget() {
+    TakeOverBasics(temp_.get(), source_->Opened());
     // ReplaceFileA opens the replacement without sharing, so the temporary file is closed
     // first; from here to the swap it is an ordinary file under its temporary name.
     if (!MarkForDeletion(temp_.get(), false))
         return FailureOf(GetLastError(), FileFailure::kWriteFailed);
     temp_.reset();
-    if (ReplaceFileA(target_.c_str(), tempPath_.c_str(), nullptr, 0, nullptr, nullptr) != FALSE)
+    if (ReplaceFileA(target_.c_str(), tempPath_.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
+                     nullptr, nullptr) != FALSE)
         return FileFailure::kNone;
     const DWORD error = GetLastError();
     switch (error) {
@@ -280,7 +313,7 @@ FileFailure Win32NewContent::ReplaceTarget() {
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE)
             return FileFailure::kNone;
         // The new content stays under its temporary name, the only whole form of the file.
-        return FailureOf(GetLastError(), FileFailure::kWriteFailed);
+        return FileFailure::kStranded;
     default:
         // ERROR_UNABLE_TO_REMOVE_REPLACED and every other failure: both files keep their names
         // and the old file is untouched.
@@ -294,20 +327,21 @@ FileFailure Win32NewContent::WriteInPlace(HANDLE target) {
     // in the middle leaves it beside the file.
     if (!MarkForDeletion(temp_.get(), false))
         return FailureOf(GetLastError(), FileFailure::kWriteFailed);
+    // From the first write on the file may be half written: a failure leaves the whole new
+    // content beside it.
     std::vector<unsigned char> piece(kIoPiece);
     for (std::uint64_t at = 0; at < size_;) {
         const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(kIoPiece, size_ - at));
-        if (!ReadAllAt(temp_.get(), piece.data(), count, at))
-            return FileFailure::kReadFailed;
-        if (!WriteAllAt(target, piece.data(), count, at))
-            return FailureOf(GetLastError(), FileFailure::kWriteFailed);
+        if (!ReadAllAt(temp_.get(), piece.data(), count, at) ||
+            !WriteAllAt(target, piece.data(), count, at))
+            return FileFailure::kStranded;
         at += count;
     }
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(size_);
     if (SetFilePointerEx(target, end, nullptr, FILE_BEGIN) == FALSE ||
         SetEndOfFile(target) == FALSE || FlushFileBuffers(target) == FALSE)
-        return FailureOf(GetLastError(), FileFailure::kWriteFailed);
+        return FileFailure::kStranded;
     MarkForDeletion(temp_.get(), true);
     return FileFailure::kNone;
 }
@@ -325,10 +359,17 @@ class Win32Files : public FileAccess {
         if (replace && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
             return FileFailure::kNoAccess;
         // Held for a replacement: readers may go on, writers are kept out until the swap.
-        UniqueHandle file(CreateFileA(path.c_str(),
-                                      replace ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
-                                      replace ? FILE_SHARE_READ | FILE_SHARE_DELETE : kShareAll,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        DWORD access = GENERIC_READ;
+        DWORD share = kShareAll;
+        if (replace) {
+            access = GENERIC_READ | GENERIC_WRITE;
+            share = FILE_SHARE_READ | FILE_SHARE_DELETE;
+        } else if (purpose == OpenPurpose::kReadWritable) {
+            access = GENERIC_READ | GENERIC_WRITE;
+            share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        }
+        UniqueHandle file(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!file.valid())
             return FailureOf(GetLastError(), FileFailure::kReadFailed);
         if (GetFileType(file.get()) != FILE_TYPE_DISK)
@@ -484,8 +525,8 @@ class Win32RecordFolder : public RecordFolder {
         const std::string path = folder_ + name;
         // Held against other writers from the reading to a delete, so that what is deleted is
         // what was compared; a record another program has open can still be read, not deleted.
-        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         const bool mayDelete = file.valid();
         if (!mayDelete)
             file.reset(CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,

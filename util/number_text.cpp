@@ -5,8 +5,8 @@
 namespace {
 
 // Writes the decimal digits of `magnitude`, after `sign` when it is not 0, into `out`.
-std::size_t WriteDecimal(char sign, std::uint32_t magnitude, char* out, std::size_t capacity) {
-    char digits[10]; // 4294967295 has ten digits
+std::size_t WriteDecimal(char sign, std::uint64_t magnitude, char* out, std::size_t capacity) {
+    char digits[20]; // 18446744073709551615 has twenty digits
     std::size_t count = 0;
     do {
         digits[count++] = static_cast<char>('0' + magnitude % 10);
@@ -40,7 +40,7 @@ std::size_t DecimalText(std::int32_t value, char* out, std::size_t capacity) {
     return WriteDecimal(0, static_cast<std::uint32_t>(value), out, capacity);
 }
 
-std::size_t UnsignedDecimalText(std::uint32_t value, char* out, std::size_t capacity) {
+std::size_t UnsignedDecimalText(std::uint64_t value, char* out, std::size_t capacity) {
     return WriteDecimal(0, value, out, capacity);
 }
 

@@ -10,8 +10,9 @@
 // Decimal digits of a signed value ("-5", "0", "150000"). Returns the text length.
 std::size_t DecimalText(std::int32_t value, char* out, std::size_t capacity);
 
-// Decimal digits of an unsigned value: sizes of 2^31 and more never show a minus sign.
-std::size_t UnsignedDecimalText(std::uint32_t value, char* out, std::size_t capacity);
+// Decimal digits of an unsigned value: sizes of 2^31 and more never show a minus sign, and
+// sizes of 4 GiB and more are shown whole.
+std::size_t UnsignedDecimalText(std::uint64_t value, char* out, std::size_t capacity);
 
 // Inserts commas between groups of three digits counted from the right, in place
 // ("12345" becomes "12,345"). `length` is the digit count; returns the new length, or

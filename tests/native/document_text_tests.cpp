@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "document/content_fingerprint.h"
+#include "core/content_fingerprint.h"
 #include "document/display_text.h"
 #include "tests/support/literal_cipher.h"
 
@@ -57,6 +57,8 @@ TEST(DocumentText, OnlyATextLongerThanTheBoundIsCutForTheView) {
                   "Decrypt and Save As work on the whole file.]",
               std::string(shown));
     EXPECT_EQ("a", std::string(shown, 1));
+    EXPECT_NE(std::string::npos, std::string(TextForView(longer.c_str(), 5368709120ull, room))
+                                     .find(" of 5,368,709,120 bytes."));
 }
 
 } // namespace

@@ -61,6 +61,13 @@ TEST(UnsignedDecimalText, LargeSizes) {
     EXPECT_STREQ(text, "2147483648");
     EXPECT_EQ(UnsignedDecimalText(4294967295u, text, sizeof text), 10u);
     EXPECT_STREQ(text, "4294967295");
+    // Sizes of 4 GiB and more are shown whole, never cut to 32 bits.
+    EXPECT_EQ(UnsignedDecimalText(4294967299ull, text, sizeof text), 10u);
+    EXPECT_STREQ(text, "4294967299");
+    char wide[21];
+    EXPECT_EQ(UnsignedDecimalText(18446744073709551615ull, wide, sizeof wide), 20u);
+    EXPECT_STREQ(wide, "18446744073709551615");
+    EXPECT_EQ(UnsignedDecimalText(18446744073709551615ull, wide, 20), 0u);
 }
 
 TEST(GroupThousands, GroupsFromTheRight) {

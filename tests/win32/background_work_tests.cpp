@@ -254,19 +254,19 @@ TEST(DocumentWorkProgress, ReadsAndSavesReportTheirBytesAndStopBeforeChangingAny
     ASSERT_TRUE(WriteBytes(path, plain));
     const unsigned char key[] = {'k', 'e', 'y'};
 
+    // A load reads only what the view shows: it is over at once, whatever the file's size.
     WorkProgress loaded(plain.size());
-    EXPECT_EQ(FileStatus::kOk, ReadDocumentForDisplay(path.c_str(), &loaded).file.status);
-    EXPECT_EQ(100, loaded.Percent());
+    EXPECT_EQ(FileStatus::kOk, ReadDocumentForDisplay(path.c_str(), &loaded).status);
     WorkProgress previewed(plain.size());
     const PreviewText preview = ReadEncryptPreview(path.c_str(), key, sizeof key, &previewed);
-    ASSERT_EQ(FileStatus::kOk, preview.file.status);
+    ASSERT_EQ(FileStatus::kOk, preview.status);
     EXPECT_EQ(100, previewed.Percent());
 
     WorkProgress stopped(plain.size());
     stopped.RequestStop();
-    EXPECT_EQ(FileStatus::kStopped, ReadDocumentForDisplay(path.c_str(), &stopped).file.status);
+    EXPECT_EQ(FileStatus::kStopped, ReadDocumentForDisplay(path.c_str(), &stopped).status);
     EXPECT_EQ(FileStatus::kStopped,
-              ReadDecryptPreview(path.c_str(), key, sizeof key, &stopped).file.status);
+              ReadDecryptPreview(path.c_str(), key, sizeof key, nullptr, &stopped).status);
 
     SaveRequest request;
     request.sourcePath = path.c_str();
@@ -274,17 +274,16 @@ TEST(DocumentWorkProgress, ReadsAndSavesReportTheirBytesAndStopBeforeChangingAny
     request.key = key;
     request.keyLength = sizeof key;
     request.preview = preview.snapshot;
-    char record[MAX_PATH] = {};
-    EXPECT_EQ(FileStatus::kStopped, SaveEncryptedFile(request, store.WithBackslash().c_str(),
-                                                      record, sizeof record, &stopped));
-    EXPECT_EQ(FileStatus::kStopped, SaveDecryptedFile(request, record, true, &stopped));
+    EXPECT_EQ(FileStatus::kStopped,
+              SaveEncryptedFile(request, store.WithBackslash().c_str(), &stopped).status);
+    EXPECT_EQ(FileStatus::kStopped, SaveDecryptedFile(request, "", true, &stopped).status);
     EXPECT_EQ(plain, ReadBytes(path).value_or("?"));
     EXPECT_TRUE(SortedEntries(store.Path()).empty()) << "a stopped save leaves no record";
     EXPECT_EQ(std::vector<std::string>{"a.txt"}, SortedEntries(docs.Path()));
 
     WorkProgress saved(plain.size());
-    EXPECT_EQ(FileStatus::kOk, SaveEncryptedFile(request, store.WithBackslash().c_str(), record,
-                                                 sizeof record, &saved));
+    EXPECT_EQ(FileStatus::kOk,
+              SaveEncryptedFile(request, store.WithBackslash().c_str(), &saved).status);
     EXPECT_EQ(100, saved.Percent());
 }
 

@@ -1,5 +1,5 @@
-// Reading a document whole and putting a new content in place of a file: sizes that cannot
-// be held, writes that fail, and what a replaced file keeps.
+// Loading a document (only what the view shows is read, whatever the file's size), and what
+// the commands ask about paths and files.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "document/display_text.h"
 #include "document/document_file.h"
-#include "document/file_replacement.h"
+#include "document/preview_reads.h"
+#include "tests/support/literal_cipher.h"
 #include "tests/support/files.h"
 #include "tests/support/sample_text.h"
 #include "tests/support/scratch_folder.h"
@@ -16,95 +18,77 @@
 namespace vqtest {
 namespace {
 
-std::string BlockText(const FileBytes& file, std::size_t extra) {
-    return std::string(file.block.text(), file.size + extra);
-}
-
-TEST(DocumentFile, AFileIsReadWholeWithZeroedSpareBytes) {
+// The load reads only what the view shows: the first kViewTextBound + 1 bytes, with zero
+// bytes as spaces, and of an encrypted file none of the trailer.
+TEST(DocumentFile, ALoadReadsTheStartAndTellsTheWholeSize) {
     ScratchFolder folder;
-    const std::string bytes = SampleText(70000);
+    std::string bytes = SampleText(70000);
+    bytes[3] = '\0';
     ASSERT_TRUE(WriteBytes(folder.File("a.txt"), bytes));
-    const FileBytes file = ReadWholeFile(folder.File("a.txt").c_str(), 3);
-    ASSERT_EQ(FileStatus::kOk, file.status);
-    EXPECT_EQ(bytes.size(), file.size);
-    EXPECT_EQ(bytes + std::string(3, '\0'), BlockText(file, 3));
+    DisplayDocument shown = ReadDocumentForDisplay(folder.File("a.txt").c_str(), nullptr);
+    ASSERT_EQ(FileStatus::kOk, shown.status);
+    EXPECT_EQ(70000u, shown.size);
+    EXPECT_FALSE(shown.encrypted);
+    std::string expected = bytes.substr(0, kViewTextBound + 1);
+    for (char& c : expected)
+        c = c == '\0' ? ' ' : c;
+    EXPECT_EQ(expected, shown.text);
+
+    // Encrypted, one byte over the bound with its trailer: the trailer is never shown.
+    const std::string cipher = SampleText(kViewTextBound + 1) + kTrailer;
+    ASSERT_TRUE(WriteBytes(folder.File("b.txt"), cipher));
+    shown = ReadDocumentForDisplay(folder.File("b.txt").c_str(), nullptr);
+    ASSERT_EQ(FileStatus::kOk, shown.status);
+    EXPECT_TRUE(shown.encrypted);
+    EXPECT_EQ(cipher.size(), shown.size);
+    EXPECT_EQ(kViewTextBound + 1, shown.text.size());
+    ASSERT_TRUE(WriteBytes(folder.File("c.txt"), "ab" + kTrailer));
+    shown = ReadDocumentForDisplay(folder.File("c.txt").c_str(), nullptr);
+    EXPECT_TRUE(shown.encrypted);
+    EXPECT_EQ("ab", shown.text);
+    // One byte is never taken for encrypted.
+    ASSERT_TRUE(WriteBytes(folder.File("d.txt"), "\xAD"));
+    shown = ReadDocumentForDisplay(folder.File("d.txt").c_str(), nullptr);
+    EXPECT_FALSE(shown.encrypted);
+    EXPECT_EQ("\xAD", shown.text);
 }
 
 TEST(DocumentFile, MissingEmptyAndLockedFilesAreTold) {
     ScratchFolder folder;
-    EXPECT_EQ(FileStatus::kOpenFailed, ReadWholeFile(folder.File("none").c_str(), 1).status);
+    auto statusOf = [](const std::string& path) {
+        return ReadDocumentForDisplay(path.c_str(), nullptr).status;
+    };
+    EXPECT_EQ(FileStatus::kOpenFailed, statusOf(folder.File("none")));
     ASSERT_TRUE(WriteBytes(folder.File("empty"), ""));
-    EXPECT_EQ(FileStatus::kEmpty, ReadWholeFile(folder.File("empty").c_str(), 1).status);
+    EXPECT_EQ(FileStatus::kEmpty, statusOf(folder.File("empty")));
     ASSERT_TRUE(WriteBytes(folder.File("held"), "abc"));
     UniqueHandle held = HoldOpen(folder.File("held"), 0);
     ASSERT_NE(INVALID_HANDLE_VALUE, held.get());
-    EXPECT_EQ(FileStatus::kOpenFailed, ReadWholeFile(folder.File("held").c_str(), 1).status);
+    EXPECT_EQ(FileStatus::kOpenFailed, statusOf(folder.File("held")));
+    // Documents open only where they could be saved: a file another program reads without
+    // sharing its writing is refused as it always was.
     held.reset();
-    EXPECT_EQ(FileStatus::kOpenFailed, ReadWholeFile(folder.Path().c_str(), 1).status);
+    held = HoldOpen(folder.File("held"), FILE_SHARE_READ);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held.get());
+    EXPECT_EQ(FileStatus::kOpenFailed, statusOf(folder.File("held")));
+    held.reset();
+    EXPECT_EQ(FileStatus::kOk, statusOf(folder.File("held")));
+    EXPECT_EQ(FileStatus::kOpenFailed, statusOf(folder.Path()));
 }
 
-TEST(DocumentFile, FilesOfTwoGibibytesAndMoreAreRefusedNeverMisSized) {
+// Files of 2 GiB and more open with their whole size, never cut to 32 bits.
+TEST(DocumentFile, FilesOfTwoGibibytesAndMoreOpenWithTheirWholeSize) {
     ScratchFolder folder;
     // Exactly 2 GiB, and 4 GiB + 1 (whose low 32 bits would read as a one-byte file).
     ASSERT_TRUE(MakeSizedFile(folder.File("two"), 0x80000000LL));
     ASSERT_TRUE(MakeSizedFile(folder.File("four"), 0x100000001LL));
-    EXPECT_EQ(FileStatus::kTooLarge, ReadWholeFile(folder.File("two").c_str(), 1).status);
-    EXPECT_EQ(FileStatus::kTooLarge, ReadWholeFile(folder.File("four").c_str(), 1).status);
-}
-
-TEST(DocumentFile, ANewContentReplacesTheFileAndItsAttributesStay) {
-    ScratchFolder folder;
-    const std::string path = folder.File("doc.txt");
-    ASSERT_TRUE(WriteBytes(path, "old content that is longer than the new one"));
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
-    const std::string fresh = SampleText(40000);
-    ASSERT_EQ(FileStatus::kOk,
-              ReplaceFileContent(path.c_str(), nullptr,
-                                 reinterpret_cast<const unsigned char*>(fresh.data()),
-                                 fresh.size()));
-    EXPECT_EQ(fresh, ReadBytes(path).value_or("?"));
-    EXPECT_NE(0u, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(folder.Path()));
-}
-
-TEST(DocumentFile, ANewNameGetsTheContentAndAnEmptyContentIsWritten) {
-    ScratchFolder folder;
-    ASSERT_EQ(FileStatus::kOk,
-              ReplaceFileContent(folder.File("new.txt").c_str(), nullptr,
-                                 reinterpret_cast<const unsigned char*>("xyz"), 3));
-    EXPECT_EQ("xyz", ReadBytes(folder.File("new.txt")).value_or("?"));
-    ASSERT_EQ(FileStatus::kOk,
-              ReplaceFileContent(folder.File("new.txt").c_str(), nullptr, nullptr, 0));
-    EXPECT_EQ("", ReadBytes(folder.File("new.txt")).value_or("?"));
-    EXPECT_EQ(std::vector<std::string>{"new.txt"}, Entries(folder.Path()));
-}
-
-// A write that cannot be put in place leaves the old file byte for byte and no stray file.
-TEST(DocumentFile, AFailedWriteLeavesTheFileAsItWas) {
-    ScratchFolder folder;
-    const std::string path = folder.File("doc.txt");
-    ASSERT_TRUE(WriteBytes(path, "original"));
-    const unsigned char fresh[] = "replacement";
-
-    // Held open by another user who does not share its deletion: it cannot be replaced.
-    UniqueHandle held = HoldOpen(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held.get());
-    EXPECT_EQ(FileStatus::kWriteFailed,
-              ReplaceFileContent(path.c_str(), nullptr, fresh, sizeof fresh));
-    held.reset();
-    EXPECT_EQ("original", ReadBytes(path).value_or("?"));
-    EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(folder.Path()));
-
-    // A folder in the way.
-    ASSERT_TRUE(CreateDirectoryA(folder.File("dir").c_str(), nullptr));
-    EXPECT_EQ(FileStatus::kWriteFailed,
-              ReplaceFileContent(folder.File("dir").c_str(), nullptr, fresh, sizeof fresh));
-    EXPECT_TRUE(Entries(folder.File("dir")).empty());
-
-    // A folder that does not exist.
-    EXPECT_EQ(FileStatus::kWriteFailed, ReplaceFileContent(folder.File("none\\doc.txt").c_str(),
-                                                           nullptr, fresh, sizeof fresh));
-    EXPECT_EQ((std::vector<std::string>{"dir", "doc.txt"}), SortedEntries(folder.Path()));
+    const DisplayDocument two = ReadDocumentForDisplay(folder.File("two").c_str(), nullptr);
+    const DisplayDocument four = ReadDocumentForDisplay(folder.File("four").c_str(), nullptr);
+    ASSERT_EQ(FileStatus::kOk, two.status);
+    ASSERT_EQ(FileStatus::kOk, four.status);
+    EXPECT_EQ(0x80000000ull, two.size);
+    EXPECT_EQ(0x100000001ull, four.size);
+    EXPECT_EQ(std::string(kViewTextBound + 1, ' '), four.text);
 }
 
 TEST(DocumentFile, ReadOnlyAndHiddenFilesAreMadeWritable) {

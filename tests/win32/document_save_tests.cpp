@@ -15,9 +15,16 @@
 #include "tests/support/literal_cipher.h"
 #include "tests/support/sample_text.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/stop_after.h"
 
 namespace vqtest {
 namespace {
+
+std::string Shown(std::string bytes) {
+    for (char& c : bytes)
+        c = c == '\0' ? ' ' : c;
+    return bytes;
+}
 
 // A document folder beside a store folder, with a key, as the commands use them.
 class DocumentSave : public ::testing::Test {
@@ -40,33 +47,37 @@ class DocumentSave : public ::testing::Test {
     }
 
     PreviewSnapshot EncryptPreviewOf(const std::string& path) {
-        PreviewText preview = ReadEncryptPreview(
-            path.c_str(), reinterpret_cast<const unsigned char*>(key_.data()), key_.size());
-        EXPECT_EQ(FileStatus::kOk, preview.file.status);
+        PreviewText preview =
+            ReadEncryptPreview(path.c_str(), reinterpret_cast<const unsigned char*>(key_.data()),
+                               key_.size(), nullptr);
+        EXPECT_EQ(FileStatus::kOk, preview.status);
         return preview.snapshot;
     }
 
     PreviewSnapshot DecryptPreviewOf(const std::string& path) {
-        PreviewText preview = ReadDecryptPreview(
-            path.c_str(), reinterpret_cast<const unsigned char*>(key_.data()), key_.size());
-        EXPECT_EQ(FileStatus::kOk, preview.file.status);
+        PreviewText preview =
+            ReadDecryptPreview(path.c_str(), reinterpret_cast<const unsigned char*>(key_.data()),
+                               key_.size(), Store().c_str(), nullptr);
+        EXPECT_EQ(FileStatus::kOk, preview.status);
         return preview.snapshot;
     }
 
     FileStatus SaveEncrypted(const std::string& source, const std::string& target,
-                             const PreviewSnapshot& preview, std::string store = "") {
-        char record[MAX_PATH] = {};
+                             const PreviewSnapshot& preview, std::string store = "",
+                             JobProgress* progress = nullptr) {
         const SaveRequest request = Request(source, target, preview);
-        const FileStatus status = SaveEncryptedFile(
-            request, store.empty() ? Store().c_str() : store.c_str(), record, sizeof record);
-        lastRecord_ = record;
-        return status;
+        const SaveOutcome outcome =
+            SaveEncryptedFile(request, store.empty() ? Store().c_str() : store.c_str(), progress);
+        lastRecord_ = outcome.recordPath;
+        return outcome.status;
     }
 
     FileStatus SaveDecrypted(const std::string& source, const std::string& target,
                              const PreviewSnapshot& preview, const std::string& record,
-                             bool deleteRecord) {
-        return SaveDecryptedFile(Request(source, target, preview), record.c_str(), deleteRecord);
+                             bool deleteRecord, JobProgress* progress = nullptr) {
+        return SaveDecryptedFile(Request(source, target, preview), record.c_str(), deleteRecord,
+                                 progress)
+            .status;
     }
 
     // Encrypts `plain` into the file by preview and save, as a user would.
@@ -119,33 +130,35 @@ TEST_F(DocumentSave, PreviewsShowZeroBytesAsSpacesAndHideTheTrailer) {
     const std::string path = Doc("doc.txt");
     ASSERT_TRUE(WriteBytes(path, std::string("a\0b", 3)));
     PreviewText encrypt = ReadEncryptPreview(
-        path.c_str(), reinterpret_cast<const unsigned char*>(key_.data()), key_.size());
-    ASSERT_EQ(FileStatus::kOk, encrypt.file.status);
+        path.c_str(), reinterpret_cast<const unsigned char*>(key_.data()), key_.size(), nullptr);
+    ASSERT_EQ(FileStatus::kOk, encrypt.status);
     std::string expected = LiteralEncrypt(key_, std::string("a\0b", 3));
     for (char& c : expected)
         c = c == '\0' ? ' ' : c;
-    EXPECT_EQ(expected, std::string(encrypt.file.block.text(), 3));
-    EXPECT_EQ('\0', encrypt.file.block.text()[3]);
+    EXPECT_EQ(expected, encrypt.text);
 
     ASSERT_TRUE(WriteBytes(path, LiteralEncrypt(key_, std::string("a\0b", 3)) + kTrailer));
-    PreviewText decrypt = ReadDecryptPreview(
-        path.c_str(), reinterpret_cast<const unsigned char*>(key_.data()), key_.size());
-    ASSERT_EQ(FileStatus::kOk, decrypt.file.status);
-    EXPECT_STREQ("a b", decrypt.file.block.text());
+    PreviewText decrypt =
+        ReadDecryptPreview(path.c_str(), reinterpret_cast<const unsigned char*>(key_.data()),
+                           key_.size(), nullptr, nullptr);
+    ASSERT_EQ(FileStatus::kOk, decrypt.status);
+    EXPECT_EQ("a b", decrypt.text);
+    EXPECT_FALSE(decrypt.verified);
 
-    DisplayDocument loaded = ReadDocumentForDisplay(path.c_str());
-    ASSERT_EQ(FileStatus::kOk, loaded.file.status);
+    DisplayDocument loaded = ReadDocumentForDisplay(path.c_str(), nullptr);
+    ASSERT_EQ(FileStatus::kOk, loaded.status);
     EXPECT_TRUE(loaded.encrypted);
-    EXPECT_EQ(std::string(loaded.file.block.text(), 4), expected + '\0');
+    EXPECT_EQ(expected, loaded.text);
 }
 
 TEST_F(DocumentSave, AFileShrunkBelowTheTrailerIsNotDecrypted) {
     const std::string path = Doc("doc.txt");
     ASSERT_TRUE(WriteBytes(path, "\xAD"));
     EXPECT_EQ(FileStatus::kEmpty,
-              ReadDecryptPreview(path.c_str(), reinterpret_cast<const unsigned char*>("k"), 1)
-                  .file.status);
-    DisplayDocument loaded = ReadDocumentForDisplay(path.c_str());
+              ReadDecryptPreview(path.c_str(), reinterpret_cast<const unsigned char*>("k"), 1,
+                                 nullptr, nullptr)
+                  .status);
+    DisplayDocument loaded = ReadDocumentForDisplay(path.c_str(), nullptr);
     EXPECT_FALSE(loaded.encrypted);
 }
 
@@ -339,6 +352,55 @@ TEST_F(DocumentSave, AMissingLoadedFileIsAnOpenError) {
     EXPECT_EQ(FileStatus::kOpenFailed, SaveEncrypted(path, path, preview));
     EXPECT_TRUE(Entries(docs_.Path()).empty());
     EXPECT_TRUE(Records().empty());
+}
+
+// Files over one piece of work: a stop in the middle of a preview or a save ends it with
+// nothing changed, no record and nothing left beside the file; left to run, the same save
+// is exact across the pieces and the decrypt preview finds the record itself.
+TEST_F(DocumentSave, AStoppedSaveChangesNothingAndAWholeOneIsExactAcrossPieces) {
+    const std::string plain = SampleText(2 * 1024 * 1024 + 3);
+    const std::string path = Doc("doc.txt");
+    ASSERT_TRUE(WriteBytes(path, plain));
+    const unsigned char* key = reinterpret_cast<const unsigned char*>(key_.data());
+    StopAfter stopNow(0);
+    EXPECT_EQ(FileStatus::kStopped,
+              ReadEncryptPreview(path.c_str(), key, key_.size(), &stopNow).status);
+    StopAfter stopLater(1);
+    EXPECT_EQ(FileStatus::kStopped,
+              ReadEncryptPreview(path.c_str(), key, key_.size(), &stopLater).status);
+
+    const PreviewSnapshot preview = EncryptPreviewOf(path);
+    EXPECT_EQ(plain.size(), preview.size);
+    EXPECT_EQ(LiteralChecksum(plain), preview.checksum);
+    for (int pieces : {0, 1, 2}) {
+        StopAfter stop(pieces);
+        EXPECT_EQ(FileStatus::kStopped, SaveEncrypted(path, path, preview, "", &stop)) << pieces;
+        EXPECT_EQ(FileStatus::kStopped, SaveEncrypted(path, Doc("new.txt"), preview, "", &stop));
+    }
+    EXPECT_EQ(plain, ReadBytes(path).value_or("?"));
+    EXPECT_TRUE(Records().empty());
+    EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(docs_.Path()));
+
+    ASSERT_EQ(FileStatus::kOk, SaveEncrypted(path, path, preview));
+    const std::string cipher = LiteralEncrypt(key_, plain) + kTrailer;
+    EXPECT_EQ(cipher, ReadBytes(path).value_or("?"));
+
+    const PreviewText decrypt =
+        ReadDecryptPreview(path.c_str(), key, key_.size(), Store().c_str(), nullptr);
+    ASSERT_EQ(FileStatus::kOk, decrypt.status);
+    EXPECT_TRUE(decrypt.verified);
+    EXPECT_EQ(store_.File("0.dat"), decrypt.recordPath);
+    EXPECT_EQ(Shown(plain.substr(0, 8193)), decrypt.text);
+    StopAfter stop(1);
+    EXPECT_EQ(FileStatus::kStopped,
+              SaveDecrypted(path, path, decrypt.snapshot, decrypt.recordPath, true, &stop));
+    EXPECT_EQ(cipher, ReadBytes(path).value_or("?"));
+    EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
+    ASSERT_EQ(FileStatus::kOk,
+              SaveDecrypted(path, path, decrypt.snapshot, decrypt.recordPath, true));
+    EXPECT_EQ(plain, ReadBytes(path).value_or("?"));
+    EXPECT_TRUE(Records().empty());
+    EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(docs_.Path()));
 }
 
 } // namespace

@@ -1,15 +1,19 @@
-// Putting new content in place of a file that has more to it than its bytes: a link, other
-// names, another program holding it. Run under Wine, which shows Unix links and hard links;
-// ACLs, alternate streams and EFS it cannot show.
+// Putting new content in place of a file through the system's files, as every save does: a
+// link, other names, another program holding it, attributes, new names and failures that
+// must leave the file as it was. Run under Wine, which shows Unix links and hard links; ACLs,
+// alternate streams and EFS it cannot show.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "document/file_replacement.h"
+#include "core/file_access.h"
+#include "platform/platform.h"
 #include "tests/support/files.h"
+#include "tests/support/sample_text.h"
 #include "tests/support/scratch_folder.h"
 
 namespace vqtest {
@@ -47,9 +51,21 @@ std::string UnixLinkTarget(const std::string& link) {
     return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
 }
 
-FileStatus Replace(const std::string& path, const std::string& bytes) {
-    return ReplaceFileContent(path.c_str(), nullptr,
-                              reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+// Puts `bytes` in place of the file at `path` (held from its opening to the commit), or makes
+// it new when nothing has that name.
+FileFailure Replace(const std::string& path, const std::string& bytes) {
+    FileAccess& files = SystemFiles();
+    std::unique_ptr<SourceFile> source;
+    std::unique_ptr<NewContent> content;
+    FileFailure failure = files.OpenSource(path, OpenPurpose::kReplace, source);
+    if (failure == FileFailure::kMissing)
+        failure = files.BeginNewFile(path, content);
+    else if (failure == FileFailure::kNone)
+        failure = source->BeginReplacement(content);
+    if (failure == FileFailure::kNone)
+        failure =
+            content->Write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    return failure == FileFailure::kNone ? content->Commit() : failure;
 }
 
 // A link stays a link: the file it points to gets the new content, in its own folder, and
@@ -60,7 +76,7 @@ TEST(FileReplacement, ThroughAUnixLinkTheRealFileChanges) {
     ASSERT_TRUE(WriteBytes(real.File("real.txt"), "plain text"));
     if (!MakeUnixSymlink(real.File("real.txt"), links.File("link.txt")))
         GTEST_SKIP() << "no Unix links here";
-    ASSERT_EQ(FileStatus::kOk, Replace(links.File("link.txt"), "cipher text, longer"));
+    ASSERT_EQ(FileFailure::kNone, Replace(links.File("link.txt"), "cipher text, longer"));
     EXPECT_EQ("cipher text, longer", ReadBytes(real.File("real.txt")).value_or("?"));
     EXPECT_EQ(WindowsToUnixPath(real.File("real.txt")), UnixLinkTarget(links.File("link.txt")));
     EXPECT_EQ(std::vector<std::string>{"real.txt"}, Entries(real.Path()));
@@ -74,11 +90,85 @@ TEST(FileReplacement, EveryNameOfAHardLinkedFileSeesTheNewContent) {
     ASSERT_TRUE(WriteBytes(folder.File("a.txt"), "the old content of both names"));
     ASSERT_TRUE(
         CreateHardLinkA(folder.File("b.txt").c_str(), folder.File("a.txt").c_str(), nullptr));
-    ASSERT_EQ(FileStatus::kOk, Replace(folder.File("a.txt"), "short"));
+    ASSERT_EQ(FileFailure::kNone, Replace(folder.File("a.txt"), "short"));
     EXPECT_EQ("short", ReadBytes(folder.File("b.txt")).value_or("?"));
-    ASSERT_EQ(FileStatus::kOk, Replace(folder.File("b.txt"), "a longer new content for a"));
+    ASSERT_EQ(FileFailure::kNone, Replace(folder.File("b.txt"), "a longer new content for a"));
     EXPECT_EQ("a longer new content for a", ReadBytes(folder.File("a.txt")).value_or("?"));
     EXPECT_EQ((std::vector<std::string>{"a.txt", "b.txt"}), SortedEntries(folder.Path()));
+}
+
+TEST(FileReplacement, ANewContentReplacesTheFileAndItsAttributesStay) {
+    ScratchFolder folder;
+    const std::string path = folder.File("doc.txt");
+    ASSERT_TRUE(WriteBytes(path, "old content that is longer than the new one"));
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    const std::string fresh = SampleText(40000);
+    ASSERT_EQ(FileFailure::kNone, Replace(path, fresh));
+    EXPECT_EQ(fresh, ReadBytes(path).value_or("?"));
+    EXPECT_NE(0u, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(folder.Path()));
+}
+
+TEST(FileReplacement, ANewNameGetsTheContentAndAnEmptyContentIsWritten) {
+    ScratchFolder folder;
+    ASSERT_EQ(FileFailure::kNone, Replace(folder.File("new.txt"), "xyz"));
+    EXPECT_EQ("xyz", ReadBytes(folder.File("new.txt")).value_or("?"));
+    ASSERT_EQ(FileFailure::kNone, Replace(folder.File("new.txt"), ""));
+    EXPECT_EQ("", ReadBytes(folder.File("new.txt")).value_or("?"));
+    EXPECT_EQ(std::vector<std::string>{"new.txt"}, Entries(folder.Path()));
+}
+
+// A write that cannot be put in place leaves the old file byte for byte and no stray file.
+TEST(FileReplacement, AFailedWriteLeavesTheFileAsItWas) {
+    ScratchFolder folder;
+    const std::string path = folder.File("doc.txt");
+    ASSERT_TRUE(WriteBytes(path, "original"));
+
+    // Held open by another user who does not share its deletion: it cannot be replaced, and
+    // that is known before anything is written.
+    UniqueHandle held = HoldOpen(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held.get());
+    EXPECT_EQ(FileFailure::kWriteFailed, Replace(path, "replacement"));
+    held.reset();
+    EXPECT_EQ("original", ReadBytes(path).value_or("?"));
+    EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(folder.Path()));
+
+    // Open for writing in another program: not even held.
+    UniqueHandle writer(CreateFileA(path.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(writer.valid());
+    EXPECT_EQ(FileFailure::kInUse, Replace(path, "replacement"));
+    writer.reset();
+
+    // A folder in the way.
+    ASSERT_TRUE(CreateDirectoryA(folder.File("dir").c_str(), nullptr));
+    EXPECT_EQ(FileFailure::kIsFolder, Replace(folder.File("dir"), "replacement"));
+    EXPECT_TRUE(Entries(folder.File("dir")).empty());
+
+    // A folder that does not exist.
+    EXPECT_NE(FileFailure::kNone, Replace(folder.File("none\\doc.txt"), "replacement"));
+    EXPECT_EQ((std::vector<std::string>{"dir", "doc.txt"}), SortedEntries(folder.Path()));
+    EXPECT_EQ("original", ReadBytes(path).value_or("?"));
+}
+
+// A new content that is never committed leaves nothing, not even under its temporary name;
+// one whose file was written to since it was opened is refused at the commit.
+TEST(FileReplacement, AnUncommittedOrOutdatedContentLeavesNothing) {
+    ScratchFolder folder;
+    const std::string path = folder.File("doc.txt");
+    ASSERT_TRUE(WriteBytes(path, "original"));
+    {
+        std::unique_ptr<SourceFile> source;
+        std::unique_ptr<NewContent> content;
+        ASSERT_EQ(FileFailure::kNone,
+                  SystemFiles().OpenSource(path, OpenPurpose::kReplace, source));
+        ASSERT_EQ(FileFailure::kNone, source->BeginReplacement(content));
+        ASSERT_EQ(FileFailure::kNone,
+                  content->Write(reinterpret_cast<const unsigned char*>("x"), 1));
+    }
+    EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(folder.Path()));
+    EXPECT_EQ("original", ReadBytes(path).value_or("?"));
 }
 
 } // namespace
