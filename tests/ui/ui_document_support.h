@@ -24,21 +24,6 @@ inline std::string Shown(std::string bytes) {
     return bytes;
 }
 
-// The texts of a notification, pictures left out, joined by "\n".
-inline std::string NoticeText(HWND notice) {
-    std::string joined;
-    for (HWND child : ChildWindows(notice, "Static")) {
-        const LONG_PTR type = WindowStyle(child) & SS_TYPEMASK;
-        if (type == SS_BITMAP || type == SS_ICON)
-            continue;
-        const std::string text = WindowText(child);
-        if (text.empty())
-            continue;
-        joined += (joined.empty() ? "" : "\n") + text;
-    }
-    return joined;
-}
-
 class DocumentUi : public ::testing::Test {
   protected:
     HWND Main() const { return program.MainWindow(); }

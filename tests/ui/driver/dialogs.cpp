@@ -1,6 +1,8 @@
 // System dialogs (Open, Save As, message boxes), Veilquill's own dialogs and pop-up menus.
 #include "driver/ui_driver.h"
 
+#include <utility>
+
 namespace vqtest {
 
 namespace {
@@ -27,6 +29,10 @@ HWND WaitForFileDialog(DWORD pid, const char* caption, DWORD timeoutMs) {
 }
 
 bool ChooseFileInDialog(HWND fileDialog, const std::string& path) {
+    return TypeInFileDialog(fileDialog, path) && PressDialogButton(fileDialog, IDOK);
+}
+
+bool TypeInFileDialog(HWND fileDialog, const std::string& path) {
     HWND combo = FindDescendant(fileDialog, "ComboBoxEx32", kFileNameComboId);
     HWND edit =
         combo ? FindDescendant(combo, "Edit") : FindDescendant(fileDialog, "Edit", kFileNameEditId);
@@ -34,7 +40,7 @@ bool ChooseFileInDialog(HWND fileDialog, const std::string& path) {
         return false;
     if (combo != nullptr)
         SetWindowTextTo(combo, path);
-    return PressDialogButton(fileDialog, IDOK);
+    return true;
 }
 
 bool CancelDialog(HWND dialog) {
@@ -105,6 +111,19 @@ bool PressKeyCancel(HWND keyDialog) {
 bool IsNotification(HWND window) {
     return WindowClass(window) == "#32770" && WindowText(window).empty() &&
            GetWindow(window, GW_OWNER) == nullptr && IsWindowVisible(window);
+}
+
+std::string NoticeText(HWND notice) {
+    std::vector<std::string> texts;
+    for (HWND child : ChildWindows(notice, "Static")) {
+        const LONG_PTR type = WindowStyle(child) & SS_TYPEMASK;
+        if (type == SS_BITMAP || type == SS_ICON)
+            continue;
+        std::string text = WindowText(child);
+        if (!text.empty())
+            texts.push_back(std::move(text));
+    }
+    return Joined(texts);
 }
 
 std::string Notification::JoinedText() const {

@@ -165,6 +165,8 @@ COLORREF ListBackColor(HWND list);
 HWND WaitForFileDialog(DWORD pid, const char* caption, DWORD timeoutMs = kWaitMs);
 // Types the path into the file name field and presses OK.
 bool ChooseFileInDialog(HWND fileDialog, const std::string& path);
+// Only types it, for a caller that presses OK itself (PressDialogButton with IDOK).
+bool TypeInFileDialog(HWND fileDialog, const std::string& path);
 bool CancelDialog(HWND dialog); // IDCANCEL
 
 // A message box of the process (for example the Open dialog's "File does not exist") with
@@ -209,6 +211,8 @@ struct Notification {
 std::optional<Notification> WaitForNotification(DWORD pid, DWORD timeoutMs = kWaitMs);
 bool WaitForNotificationGone(Notification& notification, DWORD timeoutMs = kWaitMs);
 bool IsNotification(HWND window);
+// The texts of a notification, pictures left out, joined by "\n".
+std::string NoticeText(HWND notice);
 
 // The About box: its caption begins "About Veilquill".
 HWND WaitForAboutBox(DWORD pid, DWORD timeoutMs = kWaitMs);
