@@ -35,8 +35,8 @@ struct FinderState {
     DWORD workerThreadId = 0;
 
     // A message-only window of the user-interface thread: its timer brings the running scan's
-    // progress to the panes at the screen's pace, and the scan thread nudges it when it ends.
-    // Made on first use.
+    // progress to the panes and the list a few times a second, and the scan thread nudges it
+    // when it ends. Made on first use.
     UniqueWindow relay;
 
     // What panes 1 and 3 show of the running scan, so unchanged texts are not sent again.

@@ -54,13 +54,24 @@ UniqueMenu CreateResultsMenu() {
     return menu;
 }
 
-void AppendResultRow(HWND list, const char* path) {
-    LVITEMA row{};
-    row.mask = LVIF_TEXT;
-    row.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    row.iSubItem = 0;
-    row.pszText = const_cast<char*>(path);
-    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row));
+void AppendResultRows(HWND list, const std::vector<std::string>& paths) {
+    if (paths.empty())
+        return;
+    // A visible list redraws its scroll bar for every row inserted while it redraws; under
+    // Wine that costs tens of milliseconds a row, far more than finding the row did.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    int next = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (const std::string& path : paths) {
+        LVITEMA row{};
+        row.mask = LVIF_TEXT;
+        row.iItem = next++;
+        row.iSubItem = 0;
+        row.pszText = const_cast<char*>(path.c_str());
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row));
+    }
+    // Turning redraw back on updates the scroll bar; the rows are then painted once.
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 std::string CaptureSelectedPath(HWND list) {

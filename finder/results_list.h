@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "util/win_handles.h"
 
@@ -14,8 +15,9 @@ void SetUpResultsList(HWND list);
 // Creates the pop-up menu with its one item "Open".
 UniqueMenu CreateResultsMenu();
 
-// Appends one row at the end of `list`; the list keeps its own copy of the text.
-void AppendResultRow(HWND list, const char* path);
+// Appends one row for each path at the end of `list`, in order; the list keeps its own copies.
+// The list updates its scroll bar and repaints once for the lot, not once a row.
+void AppendResultRows(HWND list, const std::vector<std::string>& paths);
 
 // The whole path of the topmost selected row of `list`, or an empty text when no row is
 // selected; then no row keeps the focus mark either.

@@ -16,9 +16,13 @@ namespace {
 constexpr char kRelayClass[] = "VeilquillScanRelay";
 // The relay's one timer.
 constexpr UINT_PTR kProgressTimer = 1;
-// About three screen refreshes: the panes stay current to the eye, and the user-interface
-// thread spends next to nothing on them however fast the walk runs.
-constexpr UINT kProgressPeriodMs = 50;
+// Twice a second: the counters and names still run on before the eye (and a name stays long
+// enough to be read), rows appear within half a second of being found, and drawing stays a
+// small share of the scan. Under Wine a status bar update costs about 10 ms and a batch of
+// rows about 40 ms of the window's thread, the X server and the wine server, all of which the
+// walk needs too: at 20 updates a second the scan through the window took about twice as long
+// as the walk alone, at 4 about 1.2 times, at 2 about as long.
+constexpr UINT kProgressPeriodMs = 500;
 
 // The number shown for a scan: the count as it stood at the start of the latest visit, which
 // is the number of entries below the chosen folder visited so far.
@@ -42,8 +46,7 @@ void ShowProgress(FinderState& finder, const ScanProgress& progress) {
 }
 
 void ListNewRows(const FinderState& finder, const ScanProgress& progress) {
-    for (const std::string& row : progress.newRows)
-        AppendResultRow(finder.window.resultsList, row.c_str());
+    AppendResultRows(finder.window.resultsList, progress.newRows);
 }
 
 void StopProgressTimer(const FinderState& finder) {

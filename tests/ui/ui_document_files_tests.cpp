@@ -492,7 +492,7 @@ TEST_F(DocumentFilesUi, SavingOverAnotherExistingFileAsksFirst) {
     box = WaitForMessageBox(Pid(), "Confirm Save As", "already exists");
     ASSERT_NE(nullptr, box);
     ASSERT_TRUE(AnswerMessageBox(box, IDYES));
-    ASSERT_TRUE(WaitUntil([&] { return SaveEnded(); }));
+    ASSERT_TRUE(WaitUntil([&] { return SaveEnded(); }, kSaveWaitMs));
     EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(Doc("other.txt")));
     EXPECT_EQ(plain, Bytes(Doc("mine.txt")));
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());

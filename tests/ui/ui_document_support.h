@@ -17,6 +17,10 @@
 
 namespace vqtest {
 
+// How long a test waits for a save to end: long enough for a flush on a disk that other
+// programs keep busy.
+constexpr DWORD kSaveWaitMs = 120000;
+
 // What the document view shows for some bytes: zero bytes as spaces.
 inline std::string Shown(std::string bytes) {
     for (char& c : bytes)
@@ -119,10 +123,11 @@ class DocumentUi : public ::testing::Test {
     // both are held off).
     bool SaveEnded() const { return !Enabled(kSaveAs) && Enabled(kOpenFile); }
 
-    // A save that is to succeed.
+    // A save that is to succeed. Its end is awaited, not timed: a save flushes its file, and
+    // on a disk busy with other writers a flush can take many seconds.
     void Save(const std::string& path) {
         ChooseInSaveDialog(path);
-        ASSERT_TRUE(WaitUntil([&] { return SaveEnded(); })) << "the save did not end";
+        ASSERT_TRUE(WaitUntil([&] { return SaveEnded(); }, kSaveWaitMs)) << "the save did not end";
         ASSERT_TRUE(RespondsWithin(Main()));
     }
 

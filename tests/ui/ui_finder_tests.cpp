@@ -187,6 +187,64 @@ TEST_F(FinderTest, ALinkBackToTheChosenFolderDoesNotMakeTheScanGoRound) {
     EXPECT_TRUE(RemoveFolderLink(In("a\\loop")));
 }
 
+// The encrypted files below `folder` (named "enc..." by the tests) in the order of a depth-first
+// walk that takes each folder's entries as the file system delivers them.
+void CollectEncryptedInWalkOrder(const std::string& folder, std::vector<std::string>& paths) {
+    WIN32_FIND_DATAA entry;
+    UniqueFind search(FindFirstFileA((folder + "\\*").c_str(), &entry));
+    if (!search.valid())
+        return;
+    do {
+        const std::string name = entry.cFileName;
+        if (name[0] == '.')
+            continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CollectEncryptedInWalkOrder(folder + "\\" + name, paths);
+        else if (StartsWith(name, "enc"))
+            paths.push_back(folder + "\\" + name);
+    } while (FindNextFileA(search.get(), &entry));
+}
+
+// Pixels of the rows' dark red text inside the list as the screen shows it.
+int RowTextPixels(HWND list) {
+    const RECT area = WindowRectOnScreen(list);
+    const Image image = CaptureScreen(&area);
+    int count = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const COLORREF pixel = image.Pixel(x, y);
+            if (GetRValue(pixel) > 150 && GetGValue(pixel) < 90 && GetBValue(pixel) < 90)
+                ++count;
+        }
+    return count;
+}
+
+TEST_F(FinderTest, RowsFoundTogetherAreListedInTheOrderFoundAndDrawn) {
+    // More files than the list shows at once, found together between two updates of the
+    // window, at several depths.
+    for (const char* folder : {"a", "a\\b", "c"})
+        MakeFolder(folder);
+    for (int i = 0; i < 12; ++i) {
+        const std::string n = std::to_string(i);
+        MakeFile("enc" + n + ".bin", kTrailer);
+        MakeFile("a\\enc" + n + ".bin", kTrailer);
+        MakeFile("a\\b\\enc" + n + ".bin", kTrailer);
+        MakeFile("c\\plain" + n + ".txt", "plain");
+    }
+    std::vector<std::string> expected;
+    CollectEncryptedInWalkOrder(tree.Path(), expected);
+    ASSERT_EQ(36u, expected.size());
+
+    ASSERT_NO_FATAL_FAILURE(ScanToTheEnd(tree.Path()));
+    ExpectSummary(3 + 48, 36);
+    EXPECT_EQ(expected, ListColumnTexts(List()));
+    // The list draws again after taking the rows in: they are on the screen, not only in it.
+    EXPECT_TRUE(IsControlShown(Main(), kResultsList));
+    EXPECT_TRUE(WaitUntil([&] { return RowTextPixels(List()) > 100; }))
+        << RowTextPixels(List()) << " pixels of row text";
+    SaveScreenshot("finder_rows", Main());
+}
+
 // ---------------------------------------------------------------------------------------------
 // Right-click and "Open"
 
