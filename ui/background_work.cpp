@@ -104,6 +104,8 @@ DWORD WINAPI WorkThreadMain(LPVOID parameter) {
     return 0;
 }
 
+} // namespace
+
 // The work's thread, waited for before its owner goes, whatever happens: the work uses what
 // lives on the stack of RunWork.
 class WorkThread {
@@ -127,6 +129,8 @@ class WorkThread {
   private:
     UniqueHandle handle_;
 };
+
+namespace {
 
 // Hands one waiting message on as the program's message loop does; false at WM_QUIT, whose exit
 // code is then kept in `quitCode`.
@@ -212,7 +216,7 @@ void BackgroundWork::FinishBeforeSessionEnds() {
     closing_ = true;
     running_->RequestStop();
     if (thread_ != nullptr)
-        WaitForSingleObject(thread_, INFINITE);
+        thread_->WaitForEnd();
 }
 
 bool BackgroundWork::RunWork(const WorkDisplay& display, const WorkBody& work) {
@@ -226,7 +230,7 @@ bool BackgroundWork::RunWork(const WorkDisplay& display, const WorkBody& work) {
         {
             const WorkThread thread(start);
             if (thread.Started()) {
-                thread_ = thread.Handle();
+                thread_ = &thread;
                 PumpUntilEnded(window_.window, thread, progress, pane);
             } else {
                 RunGuarded(start); // no thread to be had: the window waits for the work

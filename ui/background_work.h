@@ -50,6 +50,9 @@ struct WorkDisplay {
     std::uint64_t totalBytes = 0;
 };
 
+// The thread a work runs on (background_work.cpp).
+class WorkThread;
+
 // The file work of one main window; lives as long as the window and is used on its thread.
 class BackgroundWork {
   public:
@@ -96,8 +99,8 @@ class BackgroundWork {
     bool RunWork(const WorkDisplay& display, const WorkBody& work);
 
     const WindowParts& window_;
-    WorkProgress* running_ = nullptr; // the running work's progress, while one runs
-    HANDLE thread_ = nullptr;         // its thread, while it has one (owned by RunWork)
+    WorkProgress* running_ = nullptr;    // the running work's progress, while one runs
+    const WorkThread* thread_ = nullptr; // its thread, while it has one (owned by RunWork)
     bool closing_ = false;
 };
 

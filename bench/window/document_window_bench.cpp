@@ -138,6 +138,13 @@ std::optional<std::uint32_t> WriteSampleFile(const std::string& path, Kind kind,
     });
 }
 
+// Writes out what the system still holds in memory of the file.
+bool FlushToDisk(const std::string& path) {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid() && FlushFileBuffers(file.get()) != FALSE;
+}
+
 // Whether the file holds exactly the bytes of a sample file of that kind and text size.
 bool HoldsSample(const std::string& path, Kind kind, std::uint64_t textSize) {
     UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -329,6 +336,10 @@ class FileRun {
             Seconds([&] { copied = CopyFileA(original_.c_str(), work_.c_str(), TRUE) != FALSE; });
         if (!copied)
             return Fail(error, "cannot copy " + original_);
+        // A user's file is on disk before it is opened; a copy still in memory would make the
+        // program's save, which flushes its file, pay for writing the copy out as well.
+        if (!FlushToDisk(work_))
+            return Fail(error, "cannot flush " + work_);
         program_ = std::make_unique<ProgramUnderTest>();
         if (kind_ == Kind::Cipher &&
             !(MakeFolders(program_->DataFolder()) &&
@@ -506,12 +517,14 @@ void PrintTable(const std::vector<Row>& rows, int rounds) {
                     SecondsText(copy).c_str(), SecondsText(saveLimit).c_str(),
                     Verdict(saveOver, saveLimit), peakText, Verdict(peak, kPeakLimitMiB));
     }
-    std::printf("\nopen: from the Open dialog's OK until the file's button is on, its name is in "
-                "pane 0 and the window answers.\npreview: from the key dialog's Continue until the "
-                "success notice appears.\nsave: from the Save As dialog's OK until \"Open File\" "
-                "is on and the window answers.\ncopy: CopyFileA of the same file. peak: the "
-                "program's peak working set over the whole file, from %s.\n",
-                peakSource);
+    std::printf(
+        "\nopen: from the Open dialog's OK until the file's button is on, its name is in "
+        "pane 0 and the window answers.\npreview: from the key dialog's Continue until the "
+        "success notice appears.\nsave: from the Save As dialog's OK until \"Open File\" "
+        "is on and the window answers.\ncopy: CopyFileA of the same file (the copy, which the "
+        "program then opens, is flushed to disk untimed). peak: the "
+        "program's peak working set over the whole file, from %s.\n",
+        peakSource);
 }
 
 } // namespace
