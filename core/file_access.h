@@ -22,7 +22,8 @@ enum class FileFailure {
     kExists,   // an output that must be new already exists
     kStopped,  // the job was asked to stop before it changed anything
     kStranded, // the file could not be finished: its old content is gone or half overwritten,
-               // and its whole new content is left in a vq~*.tmp file beside it
+               // and its whole new content is left beside it, under its name with .vq~new added
+               // (hidden on Linux: .name.vq~new)
 };
 
 // New content for a file, written to a temporary file in the file's own folder. Nothing of

@@ -17,9 +17,9 @@ enum class FileStatus {
     kWriteFailed, // the new content could not be put in place; the old one is untouched
     kStoreFailed, // the checksum record could not be written
     kNoKey,       // no key to transform with: nothing is read or written
-    kStranded,    // the file could not be finished: its whole new content is in a vq~*.tmp
-                  // file in its folder (the file is gone, or half written when it has
-                  // several names)
+    kStranded,    // the file could not be finished: its whole new content is beside it,
+                  // under its name with .vq~new added (the file is gone, or half written
+                  // when it has several names)
     kStopped,     // asked to stop before anything changed; nothing to tell the user
     kNoMemory,    // no memory (or no thread) for the work's bounded buffers
 };

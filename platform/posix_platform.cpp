@@ -2,16 +2,20 @@
 // /proc/self/fd).
 //
 // New content goes into an unnamed O_TMPFILE in the real file's folder, so a crash or a kill
-// leaves nothing of it; at the swap it gets a hidden name for the moment of a rename over the
-// file. A file with several names is written in place instead, from a flushed, named copy of
-// the new content that is removed once the file is on disk. A read lease (where the system
-// grants one) tells whether any other program opened the source for writing meanwhile.
+// leaves nothing of it; at the swap it gets a hidden name (.vq~*.tmp) for the moment of a
+// rename over the file. A kill in that moment leaves the new content under that name; every
+// job that writes into a folder first removes such files, but only ones that no running program
+// holds: a temporary file is locked (flock) from its creation until it is gone. A file with several
+// names is written in place instead, from a flushed, named copy of the new content that is removed
+// once the file is on disk. A read lease (where the system grants one) tells whether any other
+// program opened the source for writing meanwhile.
 #include "platform/platform.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <termios.h>
@@ -50,6 +54,8 @@ constexpr mode_t kPrivateFileMode = 0600;
 constexpr mode_t kNewFileMode = 0666; // less the user's umask, as for any new file
 constexpr char kTempPrefix[] = ".vq~";
 constexpr char kInPlaceSuffix[] = ".vq~new";
+constexpr char kAsideStem[] = ".vq~gone~"; // a record moved aside to be removed
+constexpr std::size_t kRandomLength = 10;
 constexpr int kNameAttempts = 100;
 constexpr off_t kWriteBehindStretch = 8 * 1024 * 1024;
 
@@ -119,9 +125,47 @@ std::string RandomTempName(const std::string& stem) {
     std::lock_guard<std::mutex> guard(lock);
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::string name = stem;
-    for (int i = 0; i < 10; ++i)
+    for (std::size_t i = 0; i < kRandomLength; ++i)
         name += digits[random() % 36];
     return name + ".tmp";
+}
+
+// Whether `name` is one that CreateUnnamedFile or LinkUnderTempName gives a temporary file.
+bool IsTempName(const char* name) {
+    const std::size_t prefix = sizeof kTempPrefix - 1;
+    if (std::strlen(name) != prefix + kRandomLength + 4 ||
+        std::strncmp(name, kTempPrefix, prefix) != 0 ||
+        std::strcmp(name + prefix + kRandomLength, ".tmp") != 0)
+        return false;
+    return std::all_of(name + prefix, name + prefix + kRandomLength,
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); });
+}
+
+// Removes the temporary files of ours in the folder that a killed job left: only files with
+// a temporary name, owned by this user, whose lock no running program holds.
+void RemoveStaleTemps(int folder) {
+    UniqueDir listing(fdopendir(openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
+    if (!listing.valid())
+        return;
+    bool removed = false;
+    while (const dirent* found = readdir(listing.get())) {
+        if (!IsTempName(found->d_name))
+            continue;
+        UniqueFd file(openat(folder, found->d_name,
+                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat opened = {};
+        struct stat named = {};
+        if (!file.valid() || fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+            opened.st_uid != geteuid() || flock(file.get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        // Still the file that was locked under that name.
+        if (fstatat(folder, found->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino &&
+            unlinkat(folder, found->d_name, 0) == 0)
+            removed = true;
+    }
+    if (removed)
+        fsync(folder);
 }
 
 // The folder part and the name part of a path ("notes.txt" is in ".").
@@ -164,8 +208,10 @@ struct UnnamedFile {
 UnnamedFile CreateUnnamedFile(int folder, mode_t mode, int& error) {
     UnnamedFile file;
     file.fd.reset(openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
-    if (file.fd.valid())
+    if (file.fd.valid()) {
+        flock(file.fd.get(), LOCK_EX); // a new file: nobody else can hold it
         return file;
+    }
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
         error = errno;
         return file;
@@ -174,8 +220,17 @@ UnnamedFile CreateUnnamedFile(int folder, mode_t mode, int& error) {
         std::string name = RandomTempName(kTempPrefix);
         file.fd.reset(openat(folder, name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode));
         if (file.fd.valid()) {
-            file.fallbackName = std::move(name);
-            return file;
+            // Named before it is locked: another job's clean-up may have taken it meanwhile.
+            struct stat opened = {};
+            struct stat named = {};
+            if (flock(file.fd.get(), LOCK_EX | LOCK_NB) == 0 &&
+                fstat(file.fd.get(), &opened) == 0 &&
+                fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                named.st_ino == opened.st_ino && named.st_dev == opened.st_dev) {
+                file.fallbackName = std::move(name);
+                return file;
+            }
+            continue;
         }
         if (errno != EEXIST)
             break;
@@ -303,6 +358,7 @@ class PosixSource : public SourceFile {
         UniqueFd folder(open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!folder.valid())
             return FailureOf(errno, FileFailure::kWriteFailed);
+        RemoveStaleTemps(folder.get());
         int error = 0;
         UnnamedFile file = CreateUnnamedFile(folder.get(), kPrivateFileMode, error);
         if (!file.fd.valid())
@@ -418,14 +474,15 @@ FileFailure PosixNewContent::SwapIn(const struct stat& kept) {
 FileFailure PosixNewContent::WriteInPlace(const std::string& realPath) {
     // The new content is named beside the file first, so that a crash while the file is
     // overwritten leaves it whole.
-    std::string copyName = file_.fallbackName;
-    if (copyName.empty()) {
-        copyName = "." + name_ + kInPlaceSuffix;
-        if (!LinkOpenFile(file_.fd.get(), folder_.get(), copyName) &&
-            (copyName = LinkUnderTempName(file_.fd.get(), folder_.get(), "." + name_ + "~"))
-                .empty())
-            return FailureOf(errno, FileFailure::kWriteFailed);
-    }
+    // Never under a temporary name, which the next job in the folder would remove.
+    std::string copyName = "." + name_ + kInPlaceSuffix;
+    if (!LinkOpenFile(file_.fd.get(), folder_.get(), copyName) &&
+        (copyName =
+             LinkUnderTempName(file_.fd.get(), folder_.get(), "." + name_ + kInPlaceSuffix + "~"))
+            .empty())
+        return FailureOf(errno, FileFailure::kWriteFailed);
+    if (!file_.fallbackName.empty())
+        unlinkat(folder_.get(), file_.fallbackName.c_str(), 0);
     Placed();
     fsync(folder_.get());
 
@@ -511,6 +568,7 @@ class PosixFiles : public FileAccess {
         struct stat existing = {};
         if (fstatat(folder.get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0)
             return FileFailure::kExists;
+        RemoveStaleTemps(folder.get());
         int error = 0;
         UnnamedFile file = CreateUnnamedFile(folder.get(), kNewFileMode, error);
         if (!file.fd.valid())
@@ -622,7 +680,7 @@ bool PosixRecordEntry::Delete() {
     struct stat ours = {};
     if (!folder.valid() || fstat(fd_.get(), &ours) != 0)
         return false;
-    const std::string aside = RandomTempName(kTempPrefix);
+    const std::string aside = RandomTempName(kAsideStem);
     if (renameat(folder.get(), name_.c_str(), folder.get(), aside.c_str()) != 0)
         return false;
     struct stat moved = {};

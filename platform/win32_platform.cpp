@@ -9,7 +9,11 @@
 // The source is held from its first read to the swap sharing read and delete, never write.
 // A swap that the system could only half do (the old file gone from its name, the new one
 // not yet under it) and an in-place write that failed part-way are kStranded: the whole new
-// content then stays in the temporary file.
+// content then stays beside the file under the file's name with ".vq~new" added.
+//
+// A kill in the moment of the swap leaves the new content under its temporary name
+// (vq~*.tmp). Every job that writes into a folder first removes such files there; a running
+// job's temporary file is open without sharing its deletion, so it cannot be removed.
 #include "platform/platform.h"
 
 #include <windows.h>
@@ -26,11 +30,15 @@ namespace {
 
 constexpr char kTempPrefix[] = "vq~";
 constexpr char kTempSuffix[] = ".tmp";
+constexpr char kCopySuffix[] = ".vq~new"; // new content kept beside a file that may be half old
+constexpr std::size_t kRandomLength = 10;
 constexpr char kAllEntries[] = "*.*";
 constexpr char kRecordsFolderName[] = "Data\\";
 constexpr DWORD kIoPiece = 1024 * 1024;
 constexpr int kNameAttempts = 100;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// A temporary file may be read by others, never written or deleted while its job holds it.
+constexpr DWORD kTempShare = FILE_SHARE_READ;
 
 FileFailure FailureOf(DWORD error, FileFailure otherwise) {
     switch (error) {
@@ -118,13 +126,45 @@ std::string FolderPartOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".\\") : path.substr(0, slash + 1);
 }
 
-std::string RandomTempName(const std::string& folder) {
+std::string RandomName(const std::string& stem, const char* suffix) {
     static std::mt19937 random(std::random_device{}() ^ GetCurrentProcessId());
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::string name = folder + kTempPrefix;
-    for (int i = 0; i < 10; ++i)
+    std::string name = stem;
+    for (std::size_t i = 0; i < kRandomLength; ++i)
         name += digits[random() % 36];
-    return name + kTempSuffix;
+    return name + suffix;
+}
+
+std::string RandomTempName(const std::string& folder) {
+    return RandomName(folder + kTempPrefix, kTempSuffix);
+}
+
+// Whether `name` is one that RandomTempName gives.
+bool IsTempName(const char* name) {
+    const std::size_t prefix = sizeof kTempPrefix - 1;
+    if (std::strlen(name) != prefix + kRandomLength + sizeof kTempSuffix - 1 ||
+        std::strncmp(name, kTempPrefix, prefix) != 0 ||
+        std::strcmp(name + prefix + kRandomLength, kTempSuffix) != 0)
+        return false;
+    return std::all_of(name + prefix, name + prefix + kRandomLength,
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); });
+}
+
+// Removes the temporary files in `folder` (ending in a backslash) that a killed job left.
+// Only files with a temporary name: a running job holds its own without sharing deletion.
+void RemoveStaleTemps(const std::string& folder) {
+    const std::string pattern = folder + kTempPrefix + "*" + kTempSuffix;
+    WIN32_FIND_DATAA found;
+    UniqueFind search(FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &found,
+                                       FindExSearchNameMatch, nullptr, 0));
+    if (!search.valid())
+        return;
+    do {
+        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+                0 &&
+            IsTempName(found.cFileName))
+            DeleteFileA((folder + found.cFileName).c_str());
+    } while (FindNextFileA(search.get(), &found) != FALSE);
 }
 
 // Ctrl+C and Ctrl+Break wait while this lives, so that a swap once begun ends.
@@ -161,11 +201,20 @@ bool MayBeReplaced(const std::string& path) {
     return probe.valid();
 }
 
-// A temporary file in `folder`, already marked for deletion.
-FileFailure CreateDoomedFile(const std::string& folder, UniqueHandle& file, std::string& path) {
+// A temporary file in `folder`, already marked for deletion. With a `keptName` (a file
+// written in place) it is named after it, so that the folder's clean-up never takes it: if
+// the write is cut short it is the only whole form of the new content.
+FileFailure CreateDoomedFile(const std::string& folder, const std::string& keptName,
+                             UniqueHandle& file, std::string& path) {
+    RemoveStaleTemps(folder);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        path = RandomTempName(folder);
-        file.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kShareAll,
+        if (keptName.empty())
+            path = RandomTempName(folder);
+        else if (attempt == 0)
+            path = folder + keptName + kCopySuffix;
+        else
+            path = RandomName(folder + keptName + ".vq~", ".new");
+        file.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kTempShare,
                                nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.valid())
             break;
@@ -238,7 +287,9 @@ class Win32Source : public SourceFile {
             return FileFailure::kWriteFailed;
         UniqueHandle temp;
         std::string tempPath;
-        const FileFailure failure = CreateDoomedFile(FolderPartOf(realPath_), temp, tempPath);
+        const std::string folder = FolderPartOf(realPath_);
+        const FileFailure failure = CreateDoomedFile(
+            folder, HasSeveralLinks() ? realPath_.substr(folder.size()) : "", temp, tempPath);
         if (failure != FileFailure::kNone)
             return failure;
         out = std::make_unique<Win32NewContent>(this, realPath_, std::move(temp),
@@ -279,13 +330,15 @@ FileFailure Win32NewContent::Commit() {
     return ReplaceTarget();
 }
 
-// Gives the temporary file the target's name; on failure it is marked for deletion again.
+// Gives the temporary file the target's name; on failure it is removed. It is closed first,
+// since it does not share its deletion (which a move needs).
 FileFailure Win32NewContent::MoveIntoPlace(DWORD flags) {
     if (!MarkForDeletion(temp_.get(), false))
         return FailureOf(GetLastError(), FileFailure::kWriteFailed);
+    temp_.reset();
     if (MoveFileExA(tempPath_.c_str(), target_.c_str(), flags) == FALSE) {
         const DWORD error = GetLastError();
-        MarkForDeletion(temp_.get(), true);
+        DeleteFileA(tempPath_.c_str());
         return FailureOf(error, FileFailure::kWriteFailed);
     }
     return FileFailure::kNone;
@@ -312,7 +365,9 @@ FileFailure Win32NewContent::ReplaceTarget() {
         if (MoveFileExA(tempPath_.c_str(), target_.c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE)
             return FileFailure::kNone;
-        // The new content stays under its temporary name, the only whole form of the file.
+        // The new content is the only whole form of the file: it stays, under a name that
+        // the folder's clean-up does not take.
+        MoveFileExA(tempPath_.c_str(), (target_ + kCopySuffix).c_str(), MOVEFILE_WRITE_THROUGH);
         return FileFailure::kStranded;
     default:
         // ERROR_UNABLE_TO_REMOVE_REPLACED and every other failure: both files keep their names
@@ -393,7 +448,7 @@ class Win32Files : public FileAccess {
             return FileFailure::kExists;
         UniqueHandle temp;
         std::string tempPath;
-        const FileFailure failure = CreateDoomedFile(FolderPartOf(path), temp, tempPath);
+        const FileFailure failure = CreateDoomedFile(FolderPartOf(path), "", temp, tempPath);
         if (failure != FileFailure::kNone)
             return failure;
         out =

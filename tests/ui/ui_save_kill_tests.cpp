@@ -2,7 +2,9 @@
 // TerminateProcess at moments spread over the save, again and again. After every kill the file
 // is wholly the old one or wholly the new one, an encrypted file has a record that verifies
 // its key, and no file is left beside it (a temporary file would hold the new content, which
-// a decrypted save has in plain text).
+// a decrypted save has in plain text) unless the kill fell in the moment of the swap: then the
+// program's own temporary file may hold exactly the whole new content, which the next save in
+// that folder removes, and Wine's ReplaceFileA may leave an empty rf*.tmp of its own.
 //
 // How long a save takes is measured first in the same run: the Save As dialog takes a while
 // to return under Wine, so a save of a tiny file gives that part, and the save of the large
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <regex>
 
 namespace vqtest {
 namespace {
@@ -20,6 +23,11 @@ constexpr std::size_t kFileSize = 24u * 1024u * 1024u;
 constexpr int kKills = 11;
 constexpr double kFirstKill = -0.15; // in parts of the save's own time, from its start
 constexpr double kLastKill = 1.2;
+// How much the Save As dialog's own time varies from one save to the next. A save shorter
+// than that cannot be hit by its measured parts; its kills are spread around the moment the
+// file changed instead, from this long before it to a little after.
+constexpr double kDialogJitterMs = 300;
+constexpr double kAfterSwapMs = 100;
 // A short key: the reference cipher passes over the whole file once per key byte.
 const std::string kKey = "kill";
 
@@ -182,7 +190,7 @@ class SaveKillUi : public ::testing::Test {
     }
 
     // An encrypted file has a record that verifies its key; nothing but the file is in its
-    // folder.
+    // folder, or for a kill in the swap a temporary file with the whole new content.
     void CheckAfterKill(Direction direction, Outcome outcome, const ProgramUnderTest& program,
                         double afterMs) {
         const bool encryptedNow = (direction == Direction::kEncrypt) == (outcome == Outcome::kNew);
@@ -193,16 +201,37 @@ class SaveKillUi : public ::testing::Test {
             EXPECT_TRUE(verified) << "killed " << afterMs
                                   << " ms into the save: the encrypted file has no record";
         }
+        // A temporary file left by the kill before is gone once a save here reached its swap.
+        if (!pendingTemp_.empty()) {
+            if (outcome == Outcome::kNew) {
+                EXPECT_FALSE(FileExists(pendingTemp_)) << "the next save left " << pendingTemp_;
+            }
+            DeleteFileA(pendingTemp_.c_str());
+            pendingTemp_.clear();
+        }
+        static const std::regex ourTemp("vq~[0-9a-z]{10}\\.tmp");
+        static const std::regex wineTemp("rf[0-9a-fA-F]+\\.tmp"); // GetTempFileName("rf")
+        bool inSwap = false;
         for (const std::string& name : SortedEntries(docs_.Path())) {
             if (name == "document.txt")
                 continue;
             const std::string left = Bytes(docs_.File(name));
+            if ((std::regex_match(name, ourTemp) && left == NewBytes(direction)) ||
+                (std::regex_match(name, wineTemp) && left.empty())) {
+                inSwap = true;
+                if (left.empty())
+                    DeleteFileA(docs_.File(name).c_str()); // Wine's own: nothing removes it
+                else
+                    pendingTemp_ = docs_.File(name);
+                continue;
+            }
             const bool plainText = !left.empty() && plain_.compare(0, left.size(), left) == 0;
             ADD_FAILURE() << "killed " << afterMs << " ms into the save: " << name << " ("
                           << left.size() << " bytes" << (plainText ? ", plain text" : "")
                           << ") is left beside the file";
             DeleteFileA(docs_.File(name).c_str());
         }
+        leftInSwap_ += inSwap ? 1 : 0;
     }
 
     void KillAndCount(Direction direction, const char* name) {
@@ -215,11 +244,15 @@ class SaveKillUi : public ::testing::Test {
         int fresh = 0;
         for (int kill = 0; kill < kKills; ++kill) {
             const double part = kFirstKill + (kLastKill - kFirstKill) * kill / (kKills - 1);
-            const double afterMs = std::max(part * timing.saveMs, -timing.dialogMs);
+            double afterMs = std::max(part * timing.saveMs, -timing.dialogMs);
+            if (timing.swapMs != -1 && timing.saveMs < kDialogJitterMs)
+                afterMs = timing.swapMs - kDialogJitterMs +
+                          (kDialogJitterMs + kAfterSwapMs) * kill / (kKills - 1);
             const Outcome outcome = KillDuringSave(direction, afterMs, timing);
             old += outcome == Outcome::kOld ? 1 : 0;
             fresh += outcome == Outcome::kNew ? 1 : 0;
-            std::printf("  kill %2d at %6.0f ms (%5.2f of the save): %s\n", kill + 1, afterMs, part,
+            std::printf("  kill %2d at %6.0f ms (%5.2f of the save): %s\n", kill + 1, afterMs,
+                        afterMs / timing.saveMs,
                         outcome == Outcome::kOld   ? "old"
                         : outcome == Outcome::kNew ? "new"
                                                    : "NEITHER");
@@ -228,6 +261,7 @@ class SaveKillUi : public ::testing::Test {
         }
         std::printf("%s save: %d kills, %d left the old file, %d the new one (%.0f s)\n", name,
                     kKills, old, fresh, MsSince(start) / 1000.0);
+        std::printf("%d kills fell in the swap\n", leftInSwap_);
         std::fflush(stdout);
     }
 
@@ -235,6 +269,8 @@ class SaveKillUi : public ::testing::Test {
     static constexpr WPARAM kNoticeTimerId = 5;
 
     ScratchFolder docs_{"vqkill"};
+    int leftInSwap_ = 0;
+    std::string pendingTemp_; // a temporary file a kill left, for the next save to remove
     std::string plain_;
     std::string encrypted_;
     std::string record_;

@@ -171,5 +171,76 @@ TEST(FileReplacement, AnUncommittedOrOutdatedContentLeavesNothing) {
     EXPECT_EQ("original", ReadBytes(path).value_or("?"));
 }
 
+// Temporary files a killed save left are removed by the next save into that folder, replacing
+// a file or making a new one; one a running save holds, and anything that only looks like a
+// temporary file, stay.
+TEST(FileReplacement, TheNextSaveInAFolderRemovesOnlyStaleTemporaryFiles) {
+    const std::vector<std::string> lookalikes = {
+        "vq~0123456789.tmpx", "vq~012345678.tmp", "vq~0123456789a.tmp", "xvq~0123456789.tmp",
+        "doc.txt.vq~new",     "rfa1a2b.tmp",      "notes.tmp"};
+    for (const bool replace : {true, false}) {
+        ScratchFolder folder;
+        ASSERT_TRUE(WriteBytes(folder.File("vq~0123456789.tmp"), "plain text a kill left"));
+        ASSERT_TRUE(WriteBytes(folder.File("vq~abcdefghij.tmp"), "a save still running"));
+        ASSERT_TRUE(CreateDirectoryA(folder.File("vq~folder0000.tmp").c_str(), nullptr));
+        for (const std::string& name : lookalikes)
+            ASSERT_TRUE(WriteBytes(folder.File(name), "someone else's"));
+        if (replace) {
+            ASSERT_TRUE(WriteBytes(folder.File("doc.txt"), "old"));
+        }
+        // Held as a running save holds its own: shared for reading only.
+        UniqueHandle held = HoldOpen(folder.File("vq~abcdefghij.tmp"), FILE_SHARE_READ);
+        ASSERT_TRUE(held.valid());
+
+        ASSERT_EQ(FileFailure::kNone, Replace(folder.File("doc.txt"), "new"));
+        EXPECT_EQ("new", ReadBytes(folder.File("doc.txt")).value_or("?"));
+        EXPECT_FALSE(Exists(folder.File("vq~0123456789.tmp"))) << (replace ? "replace" : "new");
+        EXPECT_EQ("a save still running",
+                  ReadBytes(folder.File("vq~abcdefghij.tmp")).value_or("?"));
+        EXPECT_TRUE(FolderExists(folder.File("vq~folder0000.tmp")));
+        for (const std::string& name : lookalikes)
+            EXPECT_EQ("someone else's", ReadBytes(folder.File(name)).value_or("?")) << name;
+
+        held.reset();
+        ASSERT_EQ(FileFailure::kNone, Replace(folder.File("doc.txt"), "newer"));
+        EXPECT_FALSE(Exists(folder.File("vq~abcdefghij.tmp")));
+        EXPECT_EQ(lookalikes.size() + 2, Entries(folder.Path()).size());
+    }
+}
+
+// A save's own temporary file cannot be deleted by another program (or another save's
+// clean-up) while the save runs, and the save then ends as it should.
+TEST(FileReplacement, ARunningSavesTemporaryFileCannotBeDeleted) {
+    for (const bool replace : {true, false}) {
+        ScratchFolder folder;
+        const std::string path = folder.File("doc.txt");
+        std::unique_ptr<SourceFile> source;
+        std::unique_ptr<NewContent> content;
+        if (replace) {
+            ASSERT_TRUE(WriteBytes(path, "old"));
+            ASSERT_EQ(FileFailure::kNone,
+                      SystemFiles().OpenSource(path, OpenPurpose::kReplace, source));
+            ASSERT_EQ(FileFailure::kNone, source->BeginReplacement(content));
+        } else {
+            ASSERT_EQ(FileFailure::kNone, SystemFiles().BeginNewFile(path, content));
+        }
+        ASSERT_EQ(FileFailure::kNone,
+                  content->Write(reinterpret_cast<const unsigned char*>("new"), 3));
+        int temps = 0;
+        for (const std::string& name : Entries(folder.Path())) {
+            if (name == "doc.txt")
+                continue;
+            ++temps;
+            EXPECT_FALSE(DeleteFileA(folder.File(name).c_str())) << name;
+        }
+        EXPECT_EQ(1, temps);
+        ASSERT_EQ(FileFailure::kNone, content->Commit());
+        content.reset();
+        source.reset();
+        EXPECT_EQ("new", ReadBytes(path).value_or("?"));
+        EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(folder.Path()));
+    }
+}
+
 } // namespace
 } // namespace vqtest
