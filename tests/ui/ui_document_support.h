@@ -125,9 +125,15 @@ class DocumentUi : public ::testing::Test {
 
     // A save that is to succeed. Its end is awaited, not timed: a save flushes its file, and
     // on a disk busy with other writers a flush can take many seconds.
+    // The file's name must be there too: the buttons alone were once read as ended while a
+    // save into a new name still ran on a busy machine.
     void Save(const std::string& path) {
         ChooseInSaveDialog(path);
-        ASSERT_TRUE(WaitUntil([&] { return SaveEnded(); }, kSaveWaitMs)) << "the save did not end";
+        const auto named = [&] {
+            return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        };
+        ASSERT_TRUE(WaitUntil([&] { return SaveEnded() && named(); }, kSaveWaitMs))
+            << "the save did not end";
         ASSERT_TRUE(RespondsWithin(Main()));
     }
 
