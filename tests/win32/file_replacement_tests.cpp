@@ -171,6 +171,39 @@ TEST(FileReplacement, AnUncommittedOrOutdatedContentLeavesNothing) {
     EXPECT_EQ("original", ReadBytes(path).value_or("?"));
 }
 
+// A content of many pieces is flushed to disk on a thread of its own while it is written:
+// committed, it arrives whole in order; dropped while a flush may be running, it leaves nothing.
+TEST(FileReplacement, ALargeContentFlushedOnTheWayArrivesWholeOrLeavesNothing) {
+    ScratchFolder folder;
+    const std::string path = folder.File("doc.txt");
+    ASSERT_TRUE(WriteBytes(path, "original"));
+    std::string piece(1 << 20, '\0');
+    std::string whole;
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ("original", ReadBytes(path).value_or("?"));
+        EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(folder.Path()));
+        std::unique_ptr<SourceFile> source;
+        std::unique_ptr<NewContent> content;
+        ASSERT_EQ(FileFailure::kNone,
+                  SystemFiles().OpenSource(path, OpenPurpose::kReplace, source));
+        ASSERT_EQ(FileFailure::kNone, source->BeginReplacement(content));
+        whole.clear();
+        for (int i = 0; i < 40; ++i) {
+            for (std::size_t j = 0; j < piece.size(); ++j)
+                piece[j] = static_cast<char>('a' + (i * 7 + j / 4096) % 26);
+            ASSERT_EQ(
+                FileFailure::kNone,
+                content->Write(reinterpret_cast<const unsigned char*>(piece.data()), piece.size()));
+            whole += piece;
+        }
+        if (round == 0)
+            continue; // dropped uncommitted
+        ASSERT_EQ(FileFailure::kNone, content->Commit());
+    }
+    EXPECT_TRUE(ReadBytes(path) == whole);
+    EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(folder.Path()));
+}
+
 // Temporary files a killed save left are removed by the next save into that folder, replacing
 // a file or making a new one; one a running save holds, and anything that only looks like a
 // temporary file, stay.
