@@ -12,6 +12,9 @@
 // not yet under it) and an in-place write that failed part-way are kStranded: the whole new
 // content then stays beside the file under the file's name with ".vq~new" added.
 //
+// Under Wine, whose ReplaceFile leaves the name empty for a moment, the swap is a rename over
+// the file instead whenever that can be done.
+//
 // A kill in the moment of the swap leaves the new content under its temporary name
 // (vq~*.tmp). Every job that writes into a folder first removes such files there; a running
 // job's temporary file is open without sharing its deletion, so it cannot be removed.
@@ -187,6 +190,11 @@ class InterruptHold {
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
+bool RunningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 // Gives a new content the creation time and attributes of the file it replaces (best effort:
 // the content is what must not fail).
 void TakeOverBasics(HANDLE temp, const BY_HANDLE_FILE_INFORMATION& replaced) {
@@ -317,6 +325,8 @@ class Win32Source : public SourceFile {
 
     bool HasSeveralLinks() const { return opened_.nNumberOfLinks > 1; }
     HANDLE Handle() const { return file_.get(); }
+    // Ends the hold; the source is not read again.
+    void Release() { file_.reset(); }
     const BY_HANDLE_FILE_INFORMATION& Opened() const { return opened_; }
 
   private:
@@ -360,6 +370,18 @@ FileFailure Win32NewContent::ReplaceTarget() {
     if (!MarkForDeletion(temp_.get(), false))
         return FailureOf(GetLastError(), FileFailure::kWriteFailed);
     temp_.reset();
+    if (RunningUnderWine()) {
+        // Wine's ReplaceFile moves the old file aside before it moves the new content in, so
+        // for a moment no file has the name, and a kill then could leave the new content only
+        // under a temporary name, for the next save's clean-up to take. A rename over the file
+        // is one step there. Wine renames over no open file, so the hold ends first: the file
+        // was found unchanged a moment ago, and it keeps nothing a rename would lose there.
+        // While another program has it open, ReplaceFile is still the way.
+        source_->Release();
+        if (MoveFileExA(tempPath_.c_str(), target_.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE)
+            return FileFailure::kNone;
+    }
     if (ReplaceFileA(target_.c_str(), tempPath_.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
                      nullptr, nullptr) != FALSE)
         return FileFailure::kNone;

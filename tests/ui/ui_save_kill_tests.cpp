@@ -182,33 +182,11 @@ class SaveKillUi : public ::testing::Test {
         const Outcome outcome = bytes == OldBytes(direction)   ? Outcome::kOld
                                 : bytes == NewBytes(direction) ? Outcome::kNew
                                                                : Outcome::kNeither;
-        // Wine's ReplaceFile moves the file aside (to an rf*.tmp) before it moves the new
-        // content in, so a kill between the two leaves no file under the name: the old content
-        // is whole in the rf*.tmp or, once Wine has deleted that, the new one in our temporary
-        // file. Windows' ReplaceFile
-        // has no such step; under Wine it is counted, and checked below.
-        wineHalfSwap_ = !FileExists(Target()) && HoldsAWholeFileAside(direction);
-        halfSwaps_ += wineHalfSwap_ ? 1 : 0;
-        if (!wineHalfSwap_) {
-            EXPECT_NE(Outcome::kNeither, outcome)
-                << "killed " << afterMs << " ms into the save: the file has " << bytes.size()
-                << " bytes and is neither the old nor the new one";
-        }
+        EXPECT_NE(Outcome::kNeither, outcome)
+            << "killed " << afterMs << " ms into the save: the file has " << bytes.size()
+            << " bytes and is neither the old nor the new one";
         CheckAfterKill(direction, outcome, program, afterMs);
         return outcome;
-    }
-
-    // Whether the old content is whole in an rf*.tmp or the new one in our temporary file.
-    bool HoldsAWholeFileAside(Direction direction) {
-        static const std::regex wineTemp("rf[0-9a-fA-F]+\\.tmp");
-        static const std::regex ourTemp("vq~[0-9a-z]{10}\\.tmp");
-        for (const std::string& name : SortedEntries(docs_.Path())) {
-            const std::string left = Bytes(docs_.File(name));
-            if ((std::regex_match(name, wineTemp) && left == OldBytes(direction)) ||
-                (std::regex_match(name, ourTemp) && left == NewBytes(direction)))
-                return true;
-        }
-        return false;
     }
 
     // An encrypted file has a record that verifies its key; nothing but the file is in its
@@ -239,10 +217,9 @@ class SaveKillUi : public ::testing::Test {
                 continue;
             const std::string left = Bytes(docs_.File(name));
             if ((std::regex_match(name, ourTemp) && left == NewBytes(direction)) ||
-                (std::regex_match(name, wineTemp) &&
-                 (left.empty() || (wineHalfSwap_ && left == OldBytes(direction))))) {
+                (std::regex_match(name, wineTemp) && left.empty())) {
                 inSwap = true;
-                if (left.empty() || std::regex_match(name, wineTemp))
+                if (left.empty())
                     DeleteFileA(docs_.File(name).c_str()); // Wine's own: nothing removes it
                 else
                     pendingTemp_ = docs_.File(name);
@@ -284,8 +261,7 @@ class SaveKillUi : public ::testing::Test {
         }
         std::printf("%s save: %d kills, %d left the old file, %d the new one (%.0f s)\n", name,
                     kKills, old, fresh, MsSince(start) / 1000.0);
-        std::printf("%d kills fell in the swap, %d of them in Wine's half-done ReplaceFile\n",
-                    leftInSwap_, halfSwaps_);
+        std::printf("%d kills fell in the swap\n", leftInSwap_);
         std::fflush(stdout);
     }
 
@@ -294,9 +270,7 @@ class SaveKillUi : public ::testing::Test {
 
     ScratchFolder docs_{"vqkill"};
     int leftInSwap_ = 0;
-    int halfSwaps_ = 0;
-    bool wineHalfSwap_ = false; // the last kill fell in Wine's half-done ReplaceFile
-    std::string pendingTemp_;   // a temporary file a kill left, for the next save to remove
+    std::string pendingTemp_; // a temporary file a kill left, for the next save to remove
     std::string plain_;
     std::string encrypted_;
     std::string record_;

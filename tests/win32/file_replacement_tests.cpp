@@ -107,6 +107,15 @@ TEST(FileReplacement, ANewContentReplacesTheFileAndItsAttributesStay) {
     EXPECT_EQ(fresh, ReadBytes(path).value_or("?"));
     EXPECT_NE(0u, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(folder.Path()));
+
+    // A reader that shares everything, a viewer say, does not keep the file from its new
+    // content (under Wine no rename can go over it, so this is the other way of swapping).
+    UniqueHandle reader = HoldOpen(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    ASSERT_TRUE(reader.valid());
+    ASSERT_EQ(FileFailure::kNone, Replace(path, "third"));
+    reader.reset();
+    EXPECT_EQ("third", ReadBytes(path).value_or("?"));
+    EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(folder.Path()));
 }
 
 TEST(FileReplacement, ANewNameGetsTheContentAndAnEmptyContentIsWritten) {
