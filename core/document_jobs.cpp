@@ -6,6 +6,7 @@
 #include "cipher/encrypted_trailer.h"
 #include "core/cipher_stream.h"
 #include "core/content_fingerprint.h"
+#include "core/encrypted_commit.h"
 #include "core/piece_stream.h"
 
 namespace {
@@ -165,19 +166,14 @@ SaveResult Save(FileAccess& files, const std::string& sourcePath, const std::str
         return SaveFailed(FileFailure::kStopped, false);
 
     SaveResult result;
-    result.job.checksum = checksum.Value();
     if (store != nullptr) {
-        // The record is on disk before the file changes, so an encrypted file never lacks one.
-        std::optional<std::string> record = store->Write(checksum.Value());
-        if (!record)
-            return SaveOutcome(JobOutcome::kStoreFailed);
-        result.job.record = *record;
+        result.job = CommitEncrypted(*content, *store, checksum.Value());
+    } else if ((failure = content->Commit()) != FileFailure::kNone) {
+        result.job.outcome = JobOutcome::kFileFailed;
+        result.job.file = failure;
     }
-    if ((failure = content->Commit()) != FileFailure::kNone) {
-        if (store != nullptr && failure != FileFailure::kStranded)
-            store->DeleteIfHolds(result.job.record, checksum.Value());
-        return SaveFailed(failure, true);
-    }
+    result.job.checksum = checksum.Value();
+    result.atTarget = result.job.outcome == JobOutcome::kFileFailed;
     return result;
 }
 

@@ -4,6 +4,7 @@
 
 #include "cipher/encrypted_trailer.h"
 #include "core/cipher_stream.h"
+#include "core/encrypted_commit.h"
 #include "core/piece_stream.h"
 
 namespace {
@@ -113,16 +114,7 @@ JobResult EncryptInPlace(FileAccess& files, const std::string& path, const Secre
     if (failure != FileFailure::kNone)
         return Failed(failure);
 
-    std::optional<std::string> record = store.Write(checksum.Value());
-    if (!record)
-        return Outcome(JobOutcome::kStoreFailed);
-    if ((failure = content->Commit()) != FileFailure::kNone) {
-        // Content stranded beside the file is encrypted: it keeps its record.
-        if (failure != FileFailure::kStranded)
-            store.DeleteIfHolds(*record, checksum.Value());
-        return Failed(failure);
-    }
-    return JobResult{JobOutcome::kDone, FileFailure::kNone, *record, checksum.Value()};
+    return CommitEncrypted(*content, store, checksum.Value());
 }
 
 JobResult DecryptInPlace(FileAccess& files, const std::string& path, const SecretKey& key,

@@ -283,7 +283,9 @@ TEST_F(DocumentJobs, AStopOrAFailedCommitLeavesEverythingAsItWas) {
     EXPECT_TRUE(failed.atTarget);
     EXPECT_TRUE(folder_.records.empty());
     files_.commitFailure = FileFailure::kStranded;
-    EXPECT_EQ(FileFailure::kStranded, Encrypt("doc", preview).job.file);
+    const SaveResult stranded = Encrypt("doc", preview);
+    EXPECT_EQ(FileFailure::kStranded, stranded.job.file);
+    EXPECT_EQ("0.dat", stranded.job.record); // kept, and named, for the content left beside
     EXPECT_EQ(UpperHex8(LiteralChecksum(plain)), folder_.records["0.dat"]);
     EXPECT_EQ(plain, files_.files["doc"]);
 }
