@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include "driver/ui_driver.h"
 #include "util/win_handles.h"
@@ -181,8 +182,30 @@ TEST_F(SendToCompanion, InstallerAndUninstallerRequestsTouchOnlyTheirOwnEntry) {
 
 // The uninstaller copies itself elsewhere and returns at once; the copy does the work and
 // lastly removes the folders it left empty: with a record, Program\Data is all that stays.
+// The uninstaller runs a copy of itself from the temporary folder (Un.exe; Un_A.exe or Au_.exe
+// in other NSIS versions) and ends at once; the copy does the work. Waits until every such copy has
+// ended, since it goes on trying to remove folders after the uninstaller itself is gone.
+void WaitForUninstallerCopies() {
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.valid())
+        return;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        const char* name = entry.szExeFile;
+        if (_strnicmp(name, "Un.", 3) != 0 && _strnicmp(name, "Un_", 3) != 0 &&
+            _strnicmp(name, "Au_", 3) != 0)
+            continue;
+        UniqueHandle copy(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (copy.valid())
+            WaitForSingleObject(copy.get(), kInstallMs);
+    }
+}
+
 bool WaitUntilUninstalled(bool recordKept) {
     const auto left = recordKept ? std::vector<std::string>{"Program"} : std::vector<std::string>{};
+    WaitForUninstallerCopies();
     return WaitUntil(
         [&] {
             return UninstallValue("DisplayName").empty() &&
