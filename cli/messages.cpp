@@ -88,6 +88,9 @@ std::string JobFailureText(const JobResult& result, RecordFolder& folder, const 
     case JobOutcome::kStoreFailed:
         text = "the key-check record cannot be written in " + folder.Path();
         break;
+    case JobOutcome::kNoMemory:
+        text = "not enough memory";
+        break;
     case JobOutcome::kFileFailed:
         text = FileFailureText(result.file);
         if (result.file == FileFailure::kExists && !output.empty())

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "document/cipher_key.h"
+#include "core/secret_key.h"
 
 // Runs after "Continue" with a key, once the dialog has been ended; true when the preview it
 // shows is complete and may be saved.
@@ -30,6 +30,6 @@ enum class KeyOutcome {
 // "Continue" reads the key into `key`, wipes it from the dialog and runs `preview`; an empty key
 // shows the failure notice instead; "Cancel" ends the dialog.
 KeyOutcome RunKeyDialog(HWND mainWindow, HINSTANCE instance, const KeyDialogSetup& setup,
-                        CipherKey& key, const KeyPreview& preview);
+                        SecretKey& key, const KeyPreview& preview);
 
 #endif

@@ -29,6 +29,7 @@
 #include <random>
 #include <vector>
 
+#include "platform/file_identity.h"
 #include "util/unique_resource.h"
 
 namespace {
@@ -517,6 +518,11 @@ FileFailure PosixNewContent::WriteInPlace(const std::string& realPath) {
 
 class PosixFiles : public FileAccess {
   public:
+    bool SameFile(const std::string& first, const std::string& second) override {
+        return SameFileOnDisk(first, second);
+    }
+    bool Exists(const std::string& path) override { return NameExists(path); }
+
     FileFailure OpenSource(const std::string& path, OpenPurpose purpose,
                            std::unique_ptr<SourceFile>& out) override {
         UniqueFd fd(open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "platform/win32_early_flush.h"
+#include "platform/file_identity.h"
 #include "util/program_folder.h"
 #include "util/win_handles.h"
 
@@ -434,6 +435,11 @@ FileFailure Win32NewContent::WriteInPlace(HANDLE target) {
 
 class Win32Files : public FileAccess {
   public:
+    bool SameFile(const std::string& first, const std::string& second) override {
+        return SameFileOnDisk(first, second);
+    }
+    bool Exists(const std::string& path) override { return NameExists(path); }
+
     FileFailure OpenSource(const std::string& path, OpenPurpose purpose,
                            std::unique_ptr<SourceFile>& out) override {
         const DWORD attributes = GetFileAttributesA(path.c_str());

@@ -12,6 +12,7 @@
 #include "ui/about_dialog.h"
 #include "ui/help_path.h"
 #include "util/program_folder.h"
+#include "tests/support/test_handles.h"
 #include "util/win_handles.h"
 
 namespace vqtest {

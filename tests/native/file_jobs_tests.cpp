@@ -1,6 +1,6 @@
-// The window's file work over the portable core, on files and records held in memory: a
-// preview's snapshot streamed in pieces is the whole file's, a save checks it in its one read
-// and refuses a changed file, and a stop or a failed commit leaves everything as it was.
+// The file jobs over files and records held in memory: a preview's snapshot streamed in pieces
+// is the whole file's, a save checks it in its one read and refuses a changed file, and a stop
+// or a failed commit leaves everything as it was.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/content_fingerprint.h"
-#include "core/document_jobs.h"
+#include "core/file_jobs.h"
 #include "tests/support/literal_cipher.h"
 #include "tests/support/sample_text.h"
 #include "tests/support/stop_after.h"
@@ -83,6 +83,10 @@ class MemoryFiles : public FileAccess {
         out = std::make_unique<Content>(*this, path);
         return FileFailure::kNone;
     }
+    bool SameFile(const std::string& first, const std::string& second) override {
+        return first == second;
+    }
+    bool Exists(const std::string& path) override { return files.count(path) != 0; }
 };
 
 class MemoryRecords : public RecordFolder {
@@ -134,26 +138,27 @@ std::string Text(const std::vector<unsigned char>& bytes) {
 
 constexpr std::size_t kHead = 100;
 
-class DocumentJobs : public ::testing::Test {
+class FileJobs : public ::testing::Test {
   protected:
     void SetUp() override {
         key_.Assign(reinterpret_cast<const unsigned char*>(kKeyText.data()), kKeyText.size());
+        ASSERT_TRUE(PrepareEncryption(FormatKind::kOriginal, key_, encryption_).done());
     }
     PreviewPass EncryptPreview(const std::string& name, JobProgress* progress = nullptr) {
-        return PreviewEncryption(files_, name, OpenPurpose::kRead, key_, kHead, progress);
+        return PreviewEncryption(files_, name, OpenPurpose::kRead, *encryption_, kHead, progress);
     }
     PreviewPass DecryptPreview(const std::string& name, JobProgress* progress = nullptr) {
-        return PreviewDecryption(files_, name, OpenPurpose::kRead, key_, kHead, progress);
+        return PreviewDecryption(files_, name, OpenPurpose::kRead, key_, nullptr, kHead, progress);
     }
-    SaveResult Encrypt(const std::string& name, const ContentSnapshot& expected,
-                       JobProgress* progress = nullptr, const std::string& target = "") {
-        return SaveEncryption(files_, name, target.empty() ? name : target,
-                              target.empty() ? SaveTarget::kSource : SaveTarget::kNewFile, key_,
-                              expected, store_, progress);
+    JobResult Save(const std::string& name, const ContentSnapshot& expected,
+                   JobProgress* progress = nullptr, const std::string& target = "") {
+        return Encrypt(files_, name, DestinationOf(files_, name, target.empty() ? name : target),
+                       *encryption_, &expected, store_, progress);
     }
 
     const std::string kKeyText = "piece key";
     SecretKey key_;
+    std::unique_ptr<Encryption> encryption_;
     MemoryFiles files_;
     MemoryRecords folder_;
     RecordStore store_{folder_};
@@ -161,7 +166,7 @@ class DocumentJobs : public ::testing::Test {
 
 // The fingerprint fed in pieces of any sizes is the whole's; both previews stream the file
 // in pieces and give the values of the whole file at and around every piece boundary.
-TEST_F(DocumentJobs, AStreamedSnapshotIsTheWholeFilesAtEveryPieceBoundary) {
+TEST_F(FileJobs, AStreamedSnapshotIsTheWholeFilesAtEveryPieceBoundary) {
     const std::string big = SampleText(2 * kJobPieceSize + 40);
     RunningFingerprint pieces;
     for (std::size_t at = 0, step = 1; at < big.size(); at += step, step = step * 3 % 1000 + 1)
@@ -176,7 +181,7 @@ TEST_F(DocumentJobs, AStreamedSnapshotIsTheWholeFilesAtEveryPieceBoundary) {
         const std::string plain = big.substr(0, size);
         files_.files["plain"] = plain;
         const PreviewPass encrypt = EncryptPreview("plain");
-        ASSERT_EQ(JobOutcome::kDone, encrypt.outcome);
+        ASSERT_EQ(JobOutcome::kDone, encrypt.result.outcome);
         EXPECT_EQ(size, encrypt.snapshot.size);
         EXPECT_EQ(FingerprintOf(plain), encrypt.snapshot.fingerprint);
         EXPECT_EQ(LiteralChecksum(plain), encrypt.snapshot.checksum);
@@ -187,39 +192,39 @@ TEST_F(DocumentJobs, AStreamedSnapshotIsTheWholeFilesAtEveryPieceBoundary) {
         const std::string cipher = LiteralEncrypt(kKeyText, plain.substr(0, size - 2)) + kTrailer;
         files_.files["cipher"] = cipher;
         const PreviewPass decrypt = DecryptPreview("cipher");
-        ASSERT_EQ(JobOutcome::kDone, decrypt.outcome);
+        ASSERT_EQ(JobOutcome::kDone, decrypt.result.outcome);
         EXPECT_EQ(size, decrypt.snapshot.size);
         EXPECT_EQ(FingerprintOf(cipher), decrypt.snapshot.fingerprint);
         EXPECT_EQ(LiteralChecksum(plain.substr(0, size - 2)), decrypt.snapshot.checksum);
         EXPECT_EQ(plain.substr(0, std::min(kHead, size - 2)), Text(decrypt.head));
     }
     files_.files["empty"] = "";
-    EXPECT_EQ(JobOutcome::kEmpty, EncryptPreview("empty").outcome);
+    EXPECT_EQ(JobOutcome::kEmpty, EncryptPreview("empty").result.outcome);
     files_.files["one"] = "\xAD";
-    EXPECT_EQ(JobOutcome::kEmpty, DecryptPreview("one").outcome);
+    EXPECT_EQ(JobOutcome::kNotEncrypted, DecryptPreview("one").result.outcome);
 }
 
 // The head of a file, its size and whether it ends in the trailer, whose bytes are never part
 // of the head.
-TEST_F(DocumentJobs, AFilesHeadLeavesTheTrailerOut) {
+TEST_F(FileJobs, AFilesHeadLeavesTheTrailerOut) {
     files_.files["cipher"] = "abc" + kTrailer;
     FileHead head = ReadFileHead(files_, "cipher", OpenPurpose::kRead, 10, nullptr);
-    EXPECT_TRUE(head.encrypted);
-    EXPECT_EQ(5u, head.size);
+    EXPECT_TRUE(head.format.encrypted());
+    EXPECT_EQ(5u, head.format.size);
     EXPECT_EQ("abc", Text(head.head));
     files_.files["plain"] = std::string(50, 'x');
     head = ReadFileHead(files_, "plain", OpenPurpose::kRead, 10, nullptr);
-    EXPECT_FALSE(head.encrypted);
-    EXPECT_EQ(50u, head.size);
+    EXPECT_FALSE(head.format.encrypted());
+    EXPECT_EQ(50u, head.format.size);
     EXPECT_EQ(std::string(10, 'x'), Text(head.head));
     EXPECT_EQ(FileFailure::kMissing,
-              ReadFileHead(files_, "none", OpenPurpose::kRead, 10, nullptr).failure);
+              ReadFileHead(files_, "none", OpenPurpose::kRead, 10, nullptr).result.file);
 }
 
 // A save writes exactly the transform of what its preview saw, with the record of the plain
 // text; any change since (one that keeps the checksum, a shorter file, a key that gives other
 // bytes) is refused with nothing written and no record.
-TEST_F(DocumentJobs, ASaveCommitsThePreviewAndRefusesAChangedFile) {
+TEST_F(FileJobs, ASaveCommitsThePreviewAndRefusesAChangedFile) {
     const std::string plain = SampleText(kJobPieceSize + 7);
     files_.files["doc"] = plain;
     const ContentSnapshot preview = EncryptPreview("doc").snapshot;
@@ -228,19 +233,19 @@ TEST_F(DocumentJobs, ASaveCommitsThePreviewAndRefusesAChangedFile) {
     std::swap(swapped[10], swapped[kJobPieceSize + 3]); // the same checksum and size
     for (const std::string& changed : {swapped, plain.substr(1), std::string()}) {
         files_.files["doc"] = changed;
-        const SaveResult refused = Encrypt("doc", preview);
-        EXPECT_EQ(FileFailure::kChanged, refused.job.file);
+        const JobResult refused = Save("doc", preview);
+        EXPECT_EQ(FileFailure::kChanged, refused.file);
         EXPECT_EQ(changed, files_.files["doc"]);
     }
     EXPECT_TRUE(folder_.records.empty());
     EXPECT_EQ(0, files_.commits);
 
     files_.files["doc"] = plain;
-    const SaveResult saved = Encrypt("doc", preview);
-    ASSERT_EQ(JobOutcome::kDone, saved.job.outcome);
+    const JobResult saved = Save("doc", preview);
+    ASSERT_EQ(JobOutcome::kDone, saved.outcome);
     const std::string cipher = LiteralEncrypt(kKeyText, plain) + kTrailer;
     EXPECT_EQ(cipher, files_.files["doc"]);
-    EXPECT_EQ("0.dat", saved.job.record);
+    EXPECT_EQ("0.dat", saved.record);
     EXPECT_EQ(UpperHex8(LiteralChecksum(plain)), folder_.records["0.dat"]);
 
     // Decrypted under a new name with the preview's snapshot; a different checksum (another
@@ -248,44 +253,43 @@ TEST_F(DocumentJobs, ASaveCommitsThePreviewAndRefusesAChangedFile) {
     const ContentSnapshot decrypted = DecryptPreview("doc").snapshot;
     ContentSnapshot otherKey = decrypted;
     otherKey.checksum += 1;
+    const Destination copy{"copy", SaveTarget::kNewFile};
     EXPECT_EQ(FileFailure::kChanged,
-              SaveDecryption(files_, "doc", "copy", SaveTarget::kNewFile, key_, otherKey, nullptr)
-                  .job.file);
+              Decrypt(files_, "doc", copy, key_, &otherKey, &store_, nullptr).file);
     EXPECT_EQ(0u, files_.files.count("copy"));
     ASSERT_EQ(JobOutcome::kDone,
-              SaveDecryption(files_, "doc", "copy", SaveTarget::kNewFile, key_, decrypted, nullptr)
-                  .job.outcome);
+              Decrypt(files_, "doc", copy, key_, &decrypted, &store_, nullptr).outcome);
     EXPECT_EQ(plain, files_.files["copy"]);
     EXPECT_EQ(cipher, files_.files["doc"]);
-    EXPECT_EQ(1u, folder_.records.size()) << "a decryption leaves the records to its caller";
+    EXPECT_EQ(1u, folder_.records.size()) << "a decrypted copy leaves the record to the original";
 }
 
 // Stopped at any piece, or failing at the commit, a save leaves the file, no record and no
 // new file; only content stranded beside its file keeps the record that decrypts it.
-TEST_F(DocumentJobs, AStopOrAFailedCommitLeavesEverythingAsItWas) {
+TEST_F(FileJobs, AStopOrAFailedCommitLeavesEverythingAsItWas) {
     const std::string plain = SampleText(2 * kJobPieceSize + 1);
     files_.files["doc"] = plain;
     StopAfter previewStop(1);
-    EXPECT_EQ(FileFailure::kStopped, EncryptPreview("doc", &previewStop).file);
+    EXPECT_EQ(FileFailure::kStopped, EncryptPreview("doc", &previewStop).result.file);
     const ContentSnapshot preview = EncryptPreview("doc").snapshot;
     for (int pieces = 0; pieces <= 3; ++pieces) {
         StopAfter stop(pieces);
-        EXPECT_EQ(FileFailure::kStopped, Encrypt("doc", preview, &stop).job.file) << pieces;
-        EXPECT_EQ(FileFailure::kStopped, Encrypt("doc", preview, &stop, "new").job.file);
+        EXPECT_EQ(FileFailure::kStopped, Save("doc", preview, &stop).file) << pieces;
+        EXPECT_EQ(FileFailure::kStopped, Save("doc", preview, &stop, "new").file);
     }
     EXPECT_EQ(plain, files_.files["doc"]);
     EXPECT_EQ(1u, files_.files.size());
     EXPECT_TRUE(folder_.records.empty());
 
     files_.commitFailure = FileFailure::kWriteFailed;
-    const SaveResult failed = Encrypt("doc", preview);
-    EXPECT_EQ(FileFailure::kWriteFailed, failed.job.file);
+    const JobResult failed = Save("doc", preview);
+    EXPECT_EQ(FileFailure::kWriteFailed, failed.file);
     EXPECT_TRUE(failed.atTarget);
     EXPECT_TRUE(folder_.records.empty());
     files_.commitFailure = FileFailure::kStranded;
-    const SaveResult stranded = Encrypt("doc", preview);
-    EXPECT_EQ(FileFailure::kStranded, stranded.job.file);
-    EXPECT_EQ("0.dat", stranded.job.record); // kept, and named, for the content left beside
+    const JobResult stranded = Save("doc", preview);
+    EXPECT_EQ(FileFailure::kStranded, stranded.file);
+    EXPECT_EQ("0.dat", stranded.record); // kept, and named, for the content left beside
     EXPECT_EQ(UpperHex8(LiteralChecksum(plain)), folder_.records["0.dat"]);
     EXPECT_EQ(plain, files_.files["doc"]);
 }

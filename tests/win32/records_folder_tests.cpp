@@ -1,5 +1,5 @@
-// Checksum records on disk: numbering, matching, and entries of the store folder that are
-// not records.
+// Key-check records in a folder on disk, through the records rules over this system's records
+// folder: numbering, matching, deleting, and entries of the folder that are not records.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,12 +9,47 @@
 #include <thread>
 #include <vector>
 
-#include "store/checksum_store.h"
+#include "core/record_rules.h"
+#include "core/record_store.h"
+#include "platform/platform.h"
 #include "tests/support/files.h"
 #include "tests/support/scratch_folder.h"
+#include "util/number_text.h"
+#include "util/path_text.h"
 
 namespace vqtest {
 namespace {
+
+// The records at paths the tests name: a folder with its backslash, or a record's whole path.
+bool WriteChecksumRecord(const char* folder, const char* text, char* path, std::size_t capacity) {
+    path[0] = '\0';
+    const std::optional<std::string> name =
+        RecordStore(*OpenRecordFolder(folder)).Write(ParseHex(text));
+    return name && CopyWholeText(path, capacity, (folder + *name).c_str());
+}
+
+bool FindChecksumRecord(const char* folder, std::uint32_t checksum, char* path,
+                        std::size_t capacity) {
+    path[0] = '\0';
+    const std::optional<std::string> name = RecordStore(*OpenRecordFolder(folder)).Find(checksum);
+    return name && CopyWholeText(path, capacity, (folder + *name).c_str());
+}
+
+bool DeleteChecksumRecord(const char* recordPath, std::uint32_t checksum) {
+    const char* name = FileNamePart(recordPath);
+    return RecordStore(*OpenRecordFolder(std::string(recordPath, name)))
+        .DeleteIfHolds(name, checksum);
+}
+
+bool ReadChecksumRecord(const char* recordPath, std::uint32_t& value) {
+    const char* name = FileNamePart(recordPath);
+    std::unique_ptr<RecordEntry> record =
+        OpenRecordFolder(std::string(recordPath, name))->Open(name);
+    std::string bytes;
+    return record != nullptr && record->Read(bytes, kRecordReadLimit) &&
+           ParseRecordContent(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                              value);
+}
 
 std::string WriteRecord(const ScratchFolder& store, const char* text) {
     char path[MAX_PATH] = {};
@@ -30,7 +65,7 @@ std::string Find(const ScratchFolder& store, std::uint32_t checksum) {
     return path;
 }
 
-TEST(ChecksumStore, RecordsAreNumberedFromZeroAndFreedNumbersAreReusedLowestFirst) {
+TEST(RecordsFolder, RecordsAreNumberedFromZeroAndFreedNumbersAreReusedLowestFirst) {
     ScratchFolder root;
     const std::string folder = root.File("Data");
     char path[MAX_PATH] = {};
@@ -53,7 +88,7 @@ TEST(ChecksumStore, RecordsAreNumberedFromZeroAndFreedNumbersAreReusedLowestFirs
     EXPECT_EQ("00000003", ReadBytes(folder + "\\1.dat").value_or("?"));
 }
 
-TEST(ChecksumStore, ANumberTakenByAnotherEntryIsPassedOver) {
+TEST(RecordsFolder, ANumberTakenByAnotherEntryIsPassedOver) {
     ScratchFolder store;
     ASSERT_TRUE(CreateDirectoryA(store.File("0.dat").c_str(), nullptr));
     ASSERT_TRUE(WriteBytes(store.File("1.dat"), "junk"));
@@ -61,7 +96,7 @@ TEST(ChecksumStore, ANumberTakenByAnotherEntryIsPassedOver) {
     EXPECT_EQ("junk", ReadBytes(store.File("1.dat")).value_or("?"));
 }
 
-TEST(ChecksumStore, AStoreThatCannotBeWrittenLeavesNoRecord) {
+TEST(RecordsFolder, AStoreThatCannotBeWrittenLeavesNoRecord) {
     ScratchFolder root;
     // A file named Data where the folder should be.
     ASSERT_TRUE(WriteBytes(root.File("Data"), "not a folder"));
@@ -73,7 +108,7 @@ TEST(ChecksumStore, AStoreThatCannotBeWrittenLeavesNoRecord) {
     EXPECT_EQ(std::vector<std::string>{"Data"}, Entries(root.Path()));
 }
 
-TEST(ChecksumStore, ARecordMatchesItsValueInEitherCase) {
+TEST(RecordsFolder, ARecordMatchesItsValueInEitherCase) {
     ScratchFolder store;
     ASSERT_TRUE(WriteBytes(store.File("0.dat"), "0000abcd"));
     ASSERT_TRUE(WriteBytes(store.File("1.dat"), "DEADBEEF"));
@@ -85,7 +120,7 @@ TEST(ChecksumStore, ARecordMatchesItsValueInEitherCase) {
     EXPECT_EQ(0xABCDu, value);
 }
 
-TEST(ChecksumStore, AMissingStoreFindsNothing) {
+TEST(RecordsFolder, AMissingStoreFindsNothing) {
     ScratchFolder root;
     char path[MAX_PATH] = "unchanged";
     EXPECT_FALSE(FindChecksumRecord((root.File("Data") + "\\").c_str(), 0, path, sizeof path));
@@ -112,7 +147,7 @@ std::string RecordAfterAll(const ScratchFolder& store, const std::vector<std::st
     return std::string();
 }
 
-TEST(ChecksumStore, EntriesThatAreNoRecordsDoNotEndTheLookup) {
+TEST(RecordsFolder, EntriesThatAreNoRecordsDoNotEndTheLookup) {
     ScratchFolder store;
     ASSERT_TRUE(WriteBytes(store.File("empty.dat"), ""));
     ASSERT_TRUE(CreateDirectoryA(store.File("folder").c_str(), nullptr));
@@ -132,7 +167,7 @@ TEST(ChecksumStore, EntriesThatAreNoRecordsDoNotEndTheLookup) {
     EXPECT_EQ(store.File("locked.dat"), Find(store, 1u));
 }
 
-TEST(ChecksumStore, ALookupLeavesNoHandleOpen) {
+TEST(RecordsFolder, ALookupLeavesNoHandleOpen) {
     ScratchFolder store;
     ASSERT_TRUE(WriteBytes(store.File("0.dat"), "00000010"));
     ASSERT_TRUE(WriteBytes(store.File("1.dat"), "00000020"));
@@ -150,7 +185,7 @@ TEST(ChecksumStore, ALookupLeavesNoHandleOpen) {
 // Another running copy may have removed a record and stored another file's checksum under
 // the freed number: a delete for the old checksum leaves that record alone. A record held
 // open by another writer is not removed either.
-TEST(ChecksumStore, ARecordIsDeletedOnlyWhileItHoldsTheChecksum) {
+TEST(RecordsFolder, ARecordIsDeletedOnlyWhileItHoldsTheChecksum) {
     ScratchFolder store;
     const std::string record = WriteRecord(store, "000003E8");
     ASSERT_EQ(store.File("0.dat"), record);
@@ -170,7 +205,7 @@ TEST(ChecksumStore, ARecordIsDeletedOnlyWhileItHoldsTheChecksum) {
     EXPECT_TRUE(Entries(store.Path()).empty());
 }
 
-TEST(ChecksumStore, TwoWritersNeverTakeTheSameNumber) {
+TEST(RecordsFolder, TwoWritersNeverTakeTheSameNumber) {
     ScratchFolder store;
     std::vector<std::string> paths(2 * 25);
     auto writer = [&](int first) {
