@@ -25,10 +25,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
-#include <random>
 #include <vector>
 
+#include "core/temp_names.h"
 #include "util/unique_resource.h"
 
 namespace {
@@ -51,12 +50,8 @@ using UniqueDir = Unique<DirTraits>;
 
 constexpr mode_t kPrivateFolderMode = 0700;
 constexpr mode_t kPrivateFileMode = 0600;
-constexpr mode_t kNewFileMode = 0666; // less the user's umask, as for any new file
-constexpr char kTempPrefix[] = ".vq~";
-constexpr char kInPlaceSuffix[] = ".vq~new";
+constexpr mode_t kNewFileMode = 0666;      // less the user's umask, as for any new file
 constexpr char kAsideStem[] = ".vq~gone~"; // a record moved aside to be removed
-constexpr std::size_t kRandomLength = 10;
-constexpr int kNameAttempts = 100;
 constexpr off_t kWriteBehindStretch = 8 * 1024 * 1024;
 
 FileFailure FailureOf(int error, FileFailure otherwise) {
@@ -118,29 +113,6 @@ std::string ProcPathOf(int fd) {
     return "/proc/self/fd/" + std::to_string(fd);
 }
 
-std::string RandomTempName(const std::string& stem) {
-    static std::mutex lock;
-    static std::mt19937_64 random(std::random_device{}() ^
-                                  (static_cast<std::uint64_t>(getpid()) << 32));
-    std::lock_guard<std::mutex> guard(lock);
-    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::string name = stem;
-    for (std::size_t i = 0; i < kRandomLength; ++i)
-        name += digits[random() % 36];
-    return name + ".tmp";
-}
-
-// Whether `name` is one that CreateUnnamedFile or LinkUnderTempName gives a temporary file.
-bool IsTempName(const char* name) {
-    const std::size_t prefix = sizeof kTempPrefix - 1;
-    if (std::strlen(name) != prefix + kRandomLength + 4 ||
-        std::strncmp(name, kTempPrefix, prefix) != 0 ||
-        std::strcmp(name + prefix + kRandomLength, ".tmp") != 0)
-        return false;
-    return std::all_of(name + prefix, name + prefix + kRandomLength,
-                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); });
-}
-
 // Removes the temporary files of ours in the folder that a killed job left: only files with
 // a temporary name, owned by this user, whose lock no running program holds.
 void RemoveStaleTemps(int folder) {
@@ -149,16 +121,24 @@ void RemoveStaleTemps(int folder) {
         return;
     bool removed = false;
     while (const dirent* found = readdir(listing.get())) {
-        if (!IsTempName(found->d_name))
+        if (!IsTempName(found->d_name, kHiddenTempPrefix))
             continue;
+        // A link is not even opened.
         UniqueFd file(openat(folder, found->d_name,
                              O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         struct stat opened = {};
-        struct stat named = {};
-        if (!file.valid() || fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
-            opened.st_uid != geteuid() || flock(file.get(), LOCK_EX | LOCK_NB) != 0)
+        if (!file.valid() || fstat(file.get(), &opened) != 0)
+            continue;
+        FoundTemp temp;
+        temp.plainFile = S_ISREG(opened.st_mode);
+        temp.usersOwn = opened.st_uid == geteuid();
+        // A running job holds its file locked; only a file that may be removed is asked, and
+        // the lock taken here keeps it until it is gone.
+        temp.held = temp.plainFile && temp.usersOwn && flock(file.get(), LOCK_EX | LOCK_NB) != 0;
+        if (!IsStaleTemp(temp))
             continue;
         // Still the file that was locked under that name.
+        struct stat named = {};
         if (fstatat(folder, found->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             named.st_dev == opened.st_dev && named.st_ino == opened.st_ino &&
             unlinkat(folder, found->d_name, 0) == 0)
@@ -189,7 +169,7 @@ bool LinkOpenFile(int fd, int folder, const std::string& name) {
 // Links the open file under a fresh hidden name in the folder; the name, or empty.
 std::string LinkUnderTempName(int fd, int folder, const std::string& stem) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        std::string name = RandomTempName(stem);
+        std::string name = RandomName(stem, kTempSuffix);
         if (LinkOpenFile(fd, folder, name))
             return name;
         if (errno != EEXIST)
@@ -217,7 +197,7 @@ UnnamedFile CreateUnnamedFile(int folder, mode_t mode, int& error) {
         return file;
     }
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        std::string name = RandomTempName(kTempPrefix);
+        std::string name = RandomName(kHiddenTempPrefix, kTempSuffix);
         file.fd.reset(openat(folder, name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode));
         if (file.fd.valid()) {
             // Named before it is locked: another job's clean-up may have taken it meanwhile.
@@ -458,7 +438,8 @@ FileFailure PosixNewContent::SwapIn(const struct stat& kept) {
     CopyExtendedAttributes(source_->Fd(), fd);
 
     std::string tempName = file_.fallbackName;
-    if (tempName.empty() && (tempName = LinkUnderTempName(fd, folder_.get(), kTempPrefix)).empty())
+    if (tempName.empty() &&
+        (tempName = LinkUnderTempName(fd, folder_.get(), kHiddenTempPrefix)).empty())
         return FailureOf(errno, FileFailure::kWriteFailed);
     if (renameat(folder_.get(), tempName.c_str(), folder_.get(), name_.c_str()) != 0) {
         const int error = errno;
@@ -475,10 +456,10 @@ FileFailure PosixNewContent::WriteInPlace(const std::string& realPath) {
     // The new content is named beside the file first, so that a crash while the file is
     // overwritten leaves it whole.
     // Never under a temporary name, which the next job in the folder would remove.
-    std::string copyName = "." + name_ + kInPlaceSuffix;
+    std::string copyName = "." + name_ + kKeptCopySuffix;
     if (!LinkOpenFile(file_.fd.get(), folder_.get(), copyName) &&
         (copyName =
-             LinkUnderTempName(file_.fd.get(), folder_.get(), "." + name_ + kInPlaceSuffix + "~"))
+             LinkUnderTempName(file_.fd.get(), folder_.get(), "." + name_ + kKeptCopySuffix + "~"))
             .empty())
         return FailureOf(errno, FileFailure::kWriteFailed);
     if (!file_.fallbackName.empty())
@@ -680,7 +661,7 @@ bool PosixRecordEntry::Delete() {
     struct stat ours = {};
     if (!folder.valid() || fstat(fd_.get(), &ours) != 0)
         return false;
-    const std::string aside = RandomTempName(kAsideStem);
+    const std::string aside = RandomName(kAsideStem, kTempSuffix);
     if (renameat(folder.get(), name_.c_str(), folder.get(), aside.c_str()) != 0)
         return false;
     struct stat moved = {};

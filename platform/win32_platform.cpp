@@ -24,19 +24,15 @@
 
 #include <algorithm>
 #include <cstring>
-#include <random>
 #include <vector>
 
+#include "core/temp_names.h"
 #include "platform/win32_early_flush.h"
 #include "util/program_folder.h"
 #include "util/win_handles.h"
 
 namespace {
 
-constexpr char kTempPrefix[] = "vq~";
-constexpr char kTempSuffix[] = ".tmp";
-constexpr char kCopySuffix[] = ".vq~new"; // new content kept beside a file that may be half old
-constexpr std::size_t kRandomLength = 10;
 constexpr char kAllEntries[] = "*.*";
 constexpr char kRecordsFolderName[] = "Data\\";
 constexpr DWORD kIoPiece = 1024 * 1024;
@@ -44,7 +40,6 @@ constexpr DWORD kIoPiece = 1024 * 1024;
 // went out in 70-90 ms as 256 KiB writes, 130 ms as 128 KiB and 410 ms as 1 MiB: large writes
 // take the system's large blocks of fresh memory, which cost a fault at the host there.
 constexpr DWORD kWritePiece = 256 * 1024;
-constexpr int kNameAttempts = 100;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // A temporary file may be read by others, never written or deleted while its job holds it.
 constexpr DWORD kTempShare = FILE_SHARE_READ;
@@ -135,32 +130,7 @@ std::string FolderPartOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".\\") : path.substr(0, slash + 1);
 }
 
-std::string RandomName(const std::string& stem, const char* suffix) {
-    static std::mt19937 random(std::random_device{}() ^ GetCurrentProcessId());
-    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::string name = stem;
-    for (std::size_t i = 0; i < kRandomLength; ++i)
-        name += digits[random() % 36];
-    return name + suffix;
-}
-
-std::string RandomTempName(const std::string& folder) {
-    return RandomName(folder + kTempPrefix, kTempSuffix);
-}
-
-// Whether `name` is one that RandomTempName gives.
-bool IsTempName(const char* name) {
-    const std::size_t prefix = sizeof kTempPrefix - 1;
-    if (std::strlen(name) != prefix + kRandomLength + sizeof kTempSuffix - 1 ||
-        std::strncmp(name, kTempPrefix, prefix) != 0 ||
-        std::strcmp(name + prefix + kRandomLength, kTempSuffix) != 0)
-        return false;
-    return std::all_of(name + prefix, name + prefix + kRandomLength,
-                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); });
-}
-
 // Removes the temporary files in `folder` (ending in a backslash) that a killed job left.
-// Only files with a temporary name: a running job holds its own without sharing deletion.
 void RemoveStaleTemps(const std::string& folder) {
     const std::string pattern = folder + kTempPrefix + "*" + kTempSuffix;
     WIN32_FIND_DATAA found;
@@ -169,9 +139,12 @@ void RemoveStaleTemps(const std::string& folder) {
     if (!search.valid())
         return;
     do {
-        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
-                0 &&
-            IsTempName(found.cFileName))
+        FoundTemp temp;
+        temp.plainFile = (found.dwFileAttributes &
+                          (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+        temp.usersOwn = true;
+        // A file a running job holds is not seen as held here: its deletion fails.
+        if (IsTempName(found.cFileName, kTempPrefix) && IsStaleTemp(temp))
             DeleteFileA((folder + found.cFileName).c_str());
     } while (FindNextFileA(search.get(), &found) != FALSE);
 }
@@ -223,9 +196,9 @@ FileFailure CreateDoomedFile(const std::string& folder, const std::string& keptN
     RemoveStaleTemps(folder);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         if (keptName.empty())
-            path = RandomTempName(folder);
+            path = RandomName(folder + kTempPrefix, kTempSuffix);
         else if (attempt == 0)
-            path = folder + keptName + kCopySuffix;
+            path = folder + keptName + kKeptCopySuffix;
         else
             path = RandomName(folder + keptName + ".vq~", ".new");
         file.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kTempShare,
@@ -398,7 +371,7 @@ FileFailure Win32NewContent::ReplaceTarget() {
             return FileFailure::kNone;
         // The new content is the only whole form of the file: it stays, under a name that
         // the folder's clean-up does not take.
-        MoveFileExA(tempPath_.c_str(), (target_ + kCopySuffix).c_str(), MOVEFILE_WRITE_THROUGH);
+        MoveFileExA(tempPath_.c_str(), (target_ + kKeptCopySuffix).c_str(), MOVEFILE_WRITE_THROUGH);
         return FileFailure::kStranded;
     default:
         // ERROR_UNABLE_TO_REMOVE_REPLACED and every other failure: both files keep their names
