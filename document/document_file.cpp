@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32_path_attributes.h"
 #include "util/path_text.h"
 #include "util/win_handles.h"
 
@@ -62,12 +63,7 @@ FileStatus StatusOfJob(JobOutcome outcome, FileFailure failure, bool atTarget) {
 }
 
 void NormaliseAttributes(const char* path) {
-    const DWORD attributes = GetFileAttributesA(path);
-    // A folder keeps its attributes: Explorer marks customised folders read-only or system.
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return;
-    if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) != 0)
-        SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
+    NormaliseFileAttributes(path);
 }
 
 bool IsSameFile(const char* first, const char* second) {
@@ -89,5 +85,5 @@ bool FullPathOf(const char* path, char* out, std::size_t capacity) {
 }
 
 bool PathExists(const char* path) {
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    return EntryExists(path);
 }

@@ -5,6 +5,7 @@
 #include "document/document_commands.h"
 #include "document/document_status.h"
 #include "document/preview_reads.h"
+#include "platform/win32_path_attributes.h"
 #include "resources/resource_ids.h"
 #include "ui/control_states.h"
 #include "ui/notification.h"
@@ -82,14 +83,6 @@ void ShowLoadedDocument(const WindowParts& window, Document& document,
     ShowFileNameAndSize(window, document);
 }
 
-// The file's size as the folder lists it, for the share of it read; 0 when unknown.
-std::uint64_t ListedSize(const char* path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (GetFileAttributesExA(path, GetFileExInfoStandard, &data) == FALSE)
-        return 0;
-    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 void LoadChosenFile(const WindowParts& window, BackgroundWork& work, Document& document) {
     ApplyButtonEvent(window.window, ButtonEvent::LoadFileChosen);
     if (!FullPathOf(document.dialog.path, document.path, sizeof document.path)) {
@@ -99,7 +92,8 @@ void LoadChosenFile(const WindowParts& window, BackgroundWork& work, Document& d
     CopyWholeText(document.dialog.path, sizeof document.dialog.path, document.path);
     BuildFileNameText(document);
 
-    const std::uint64_t listedSize = ListedSize(document.path);
+    // The file's size as the folder lists it, for the share of it read.
+    const std::uint64_t listedSize = ListedFileSize(document.path);
     const WorkDisplay display{NeedsProgressText(listedSize) ? kProgressReading : nullptr,
                               listedSize};
     DisplayDocument failed;

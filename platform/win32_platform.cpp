@@ -28,6 +28,7 @@
 
 #include "core/temp_names.h"
 #include "platform/win32_early_flush.h"
+#include "platform/win32_path_attributes.h"
 #include "util/program_folder.h"
 #include "util/win_handles.h"
 
@@ -448,7 +449,7 @@ class Win32Files : public FileAccess {
         if (length == 0 || length >= sizeof full || namePart == nullptr)
             return FileFailure::kMissing;
         const std::string path(full, length);
-        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        if (EntryExists(path))
             return FileFailure::kExists;
         UniqueHandle temp;
         std::string tempPath;
@@ -548,11 +549,7 @@ class Win32RecordFolder : public RecordFolder {
 
     const std::string& Path() const override { return path_; }
 
-    bool Exists() override {
-        const DWORD attributes = GetFileAttributesA(folder_.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES &&
-               (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    }
+    bool Exists() override { return IsFolder(folder_); }
 
     bool Create() override {
         for (std::size_t slash = folder_.find_first_of("\\/", 3); slash != std::string::npos;
@@ -601,8 +598,7 @@ class Win32RecordFolder : public RecordFolder {
     static bool NameIsTaken(const std::string& path, DWORD error) {
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
             return true;
-        return error == ERROR_ACCESS_DENIED &&
-               GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        return error == ERROR_ACCESS_DENIED && EntryExists(path);
     }
 
     std::string path_;
