@@ -1,5 +1,8 @@
-// This system's side of the core: its files, folders and terminal. One implementation per
-// system: posix_platform.cpp (Linux) and win32_platform.cpp (Windows).
+// This system's side of the core: its files, folders, records folder and terminal. Linux has
+// it in posix_platform.cpp; Windows in one file per job (win32_*.cpp): the files
+// (win32_files.cpp, with their new content and its swap in win32_new_content.cpp), the folder
+// listings (win32_folders.cpp), the records folder (win32_records_folder.cpp) and the console
+// and environment (win32_terminal.cpp).
 #ifndef VEILQUILL_PLATFORM_H
 #define VEILQUILL_PLATFORM_H
 
