@@ -1,8 +1,8 @@
-// This system's side of the core: its files, folders, records folder and terminal. Linux has
-// it in posix_platform.cpp; Windows in one file per job (win32_*.cpp): the files
-// (win32_files.cpp, with their new content and its swap in win32_new_content.cpp), the folder
-// listings (win32_folders.cpp), the records folder (win32_records_folder.cpp) and the console
-// and environment (win32_terminal.cpp).
+// This system's side of the core: its files, folders, records folder and terminal. Each system
+// implements it in one file per job, win32_*.cpp on Windows and posix_*.cpp on Linux: the
+// files (*_files.cpp, with their new content and its swap in *_new_content.cpp), the folder
+// listings (*_folders.cpp), the records folder (*_records_folder.cpp) and the terminal and
+// environment (*_terminal.cpp).
 #ifndef VEILQUILL_PLATFORM_H
 #define VEILQUILL_PLATFORM_H
 
