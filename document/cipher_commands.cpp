@@ -10,6 +10,7 @@
 #include "document/job_notices.h"
 #include "document/key_dialog.h"
 #include "platform/platform.h"
+#include "platform/win32_path_attributes.h"
 #include "resources/resource_ids.h"
 #include "ui/control_states.h"
 #include "ui/notification.h"
@@ -53,7 +54,7 @@ bool RunPreviewPass(const WindowParts& window, BackgroundWork& work, Document& d
     preview = work.Run(
         display,
         [&](JobProgress& progress) {
-            NormaliseAttributes(document.path);
+            NormaliseFileAttributes(document.path);
             return pass(progress);
         },
         std::move(failed));

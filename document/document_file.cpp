@@ -16,15 +16,6 @@ bool FullPath(const char* path, char (&out)[MAX_PATH]) {
 
 } // namespace
 
-void NormaliseAttributes(const char* path) {
-    const DWORD attributes = GetFileAttributesA(path);
-    // A folder keeps its attributes: Explorer marks customised folders read-only or system.
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return;
-    if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) != 0)
-        SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
-}
-
 bool FullPathOf(const char* path, char* out, std::size_t capacity) {
     char full[MAX_PATH] = {};
     if (out == nullptr || capacity == 0)

@@ -7,10 +7,6 @@
 
 #include "core/record_store.h"
 
-// A read-only or hidden file gets the plain archive attribute, so that it can be saved.
-// Folders are left as they are.
-void NormaliseAttributes(const char* path);
-
 // The full form of `path` (relative paths are taken from the current folder, which the file
 // dialogs may change later). False, with `out` empty, when it does not fit.
 bool FullPathOf(const char* path, char* out, std::size_t capacity);

@@ -10,6 +10,7 @@
 #include "document/document_status.h"
 #include "document/job_notices.h"
 #include "platform/platform.h"
+#include "platform/win32_path_attributes.h"
 #include "resources/resource_ids.h"
 #include "ui/control_states.h"
 #include "ui/notification.h"
@@ -84,20 +85,12 @@ void ShowLoadedDocument(const WindowParts& window, Document& document, const Fil
 // other readers and writers, as the window has always opened them; a read-only or hidden file
 // is made writable first.
 FileHead ReadShownHead(const char* path, JobProgress& progress) {
-    NormaliseAttributes(path);
+    NormaliseFileAttributes(path);
     FileHead head = ReadFileHead(SystemFiles(), path, OpenPurpose::kReadWritable,
                                  kViewTextBound + 1, &progress);
     if (head.result.done() && head.format.size == 0)
         head.result = Ended(JobOutcome::kEmpty);
     return head;
-}
-
-// The file's size as the folder lists it, for the share of it read; 0 when unknown.
-std::uint64_t ListedSize(const char* path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (GetFileAttributesExA(path, GetFileExInfoStandard, &data) == FALSE)
-        return 0;
-    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 // Loads the chosen file; the next dialog opens on it.
@@ -111,7 +104,8 @@ void LoadChosenFile(const WindowParts& window, BackgroundWork& work, Document& d
     CopyWholeText(document.dialog.path, sizeof document.dialog.path, document.path);
     BuildFileNameText(document);
 
-    const std::uint64_t listedSize = ListedSize(document.path);
+    // The file's size as the folder lists it, for the share of it read.
+    const std::uint64_t listedSize = ListedFileSize(document.path);
     const WorkDisplay display{NeedsProgressText(listedSize) ? kProgressReading : nullptr,
                               listedSize};
     FileHead failed;

@@ -1,4 +1,4 @@
-// Whether two names are one file, and whether a name is taken: what decides where a save goes.
+// Whether two names are one file: what decides whether a save replaces the file it read.
 #ifndef VEILQUILL_FILE_IDENTITY_H
 #define VEILQUILL_FILE_IDENTITY_H
 
@@ -6,8 +6,5 @@
 
 // The same full path, or one file under two names (a hard link, a link).
 bool SameFileOnDisk(const std::string& first, const std::string& second);
-
-// Whether anything (a file, a folder, a link) has this name.
-bool NameExists(const std::string& path);
 
 #endif

@@ -10,8 +10,3 @@ bool SameFileOnDisk(const std::string& first, const std::string& second) {
     return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
            a.st_ino == b.st_ino;
 }
-
-bool NameExists(const std::string& path) {
-    struct stat entry = {};
-    return lstat(path.c_str(), &entry) == 0;
-}

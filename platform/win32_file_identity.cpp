@@ -40,7 +40,3 @@ bool SameFileOnDisk(const std::string& first, const std::string& second) {
         return false;
     return lstrcmpiA(fullFirst, fullSecond) == 0 || SameIdentity(fullFirst, fullSecond);
 }
-
-bool NameExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}

@@ -12,6 +12,7 @@
 #include "document/document_file.h"
 #include "document/job_notices.h"
 #include "platform/platform.h"
+#include "platform/win32_path_attributes.h"
 #include "tests/support/literal_cipher.h"
 #include "tests/support/files.h"
 #include "tests/support/sample_text.h"
@@ -115,8 +116,8 @@ TEST(DocumentFile, ReadOnlyAndHiddenFilesAreMadeWritable) {
     ASSERT_TRUE(WriteBytes(folder.File("hidden"), "b"));
     ASSERT_TRUE(SetFileAttributesA(folder.File("ro").c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(SetFileAttributesA(folder.File("hidden").c_str(), FILE_ATTRIBUTE_HIDDEN));
-    NormaliseAttributes(folder.File("ro").c_str());
-    NormaliseAttributes(folder.File("hidden").c_str());
+    NormaliseFileAttributes(folder.File("ro").c_str());
+    NormaliseFileAttributes(folder.File("hidden").c_str());
     EXPECT_EQ(0u, GetFileAttributesA(folder.File("ro").c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(0u, GetFileAttributesA(folder.File("hidden").c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
