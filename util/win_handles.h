@@ -51,6 +51,9 @@ inline void FinishDrop(HDROP drop) noexcept {
 inline void FreeGlobalMemory(HGLOBAL memory) noexcept {
     GlobalFree(memory);
 }
+inline void FreeLoadedModule(HMODULE module) noexcept {
+    FreeLibrary(module);
+}
 inline void ReleaseSrwLock(SRWLOCK* lock) noexcept {
     ReleaseSRWLockExclusive(lock);
 }
@@ -117,6 +120,8 @@ using UniqueTaskMemory = Unique<NullIsInvalid<void*, handle_traits::FreeTaskMemo
 // A drop handed over with WM_DROPFILES, finished with DragFinish.
 using UniqueDrop = Unique<NullIsInvalid<HDROP, handle_traits::FinishDrop>>;
 using UniqueGlobal = Unique<NullIsInvalid<HGLOBAL, handle_traits::FreeGlobalMemory>>;
+// A DLL loaded with LoadLibraryEx, given back with FreeLibrary.
+using UniqueModule = Unique<NullIsInvalid<HMODULE, handle_traits::FreeLoadedModule>>;
 using OleInitialization = Unique<handle_traits::OleInitialization>;
 using ComInitialization = Unique<handle_traits::ComInitialization>;
 template <typename Interface>
