@@ -64,3 +64,25 @@ function(vq_put_crypto_dlls_beside target folder)
   add_dependencies(${target}_crypto_dlls vq_crypto_dlls)
   add_dependencies(${target} ${target}_crypto_dlls)
 endfunction()
+
+# The licences that come with the DLLs, with CRLF line ends for Notepad: libgcrypt's and
+# libgpg-error's notices from their Debian packages, and the GNU LGPL 2.1 they are under.
+set(VQ_CRYPTO_LICENSE_DIR ${CMAKE_BINARY_DIR}/package_files/Licenses)
+set(VQ_CRYPTO_LICENSES)
+foreach(pair "libgcrypt.txt=/usr/share/doc/libgcrypt-mingw-w64-dev/copyright"
+             "libgpg-error.txt=/usr/share/doc/libgpg-error-mingw-w64-dev/copyright"
+             "LGPL-2.1.txt=/usr/share/common-licenses/LGPL-2.1")
+  string(REPLACE "=" ";" pair "${pair}")
+  list(GET pair 0 name)
+  list(GET pair 1 source)
+  if(NOT EXISTS ${source})
+    message(FATAL_ERROR "${source} not found: the licence text ${name} is made from it")
+  endif()
+  file(READ ${source} text)
+  string(REPLACE "\r\n" "\n" text "${text}")
+  string(REPLACE "\n" "\r\n" text "${text}")
+  # Written through a copy that changes only when the text does, so that nothing is redone.
+  file(WRITE ${CMAKE_BINARY_DIR}/CMakeFiles/${name} "${text}")
+  configure_file(${CMAKE_BINARY_DIR}/CMakeFiles/${name} ${VQ_CRYPTO_LICENSE_DIR}/${name} COPYONLY)
+  list(APPEND VQ_CRYPTO_LICENSES ${VQ_CRYPTO_LICENSE_DIR}/${name})
+endforeach()
