@@ -48,6 +48,9 @@ inline void FreeTaskMemory(void* memory) noexcept {
 inline void FinishDrop(HDROP drop) noexcept {
     DragFinish(drop);
 }
+inline void FreeLoadedModule(HMODULE module) noexcept {
+    FreeLibrary(module);
+}
 inline void ReleaseSrwLock(SRWLOCK* lock) noexcept {
     ReleaseSRWLockExclusive(lock);
 }
@@ -85,6 +88,8 @@ using UniqueWindow = Unique<NullIsInvalid<HWND, handle_traits::DestroyWindowHand
 using UniqueTaskMemory = Unique<NullIsInvalid<void*, handle_traits::FreeTaskMemory>>;
 // A drop handed over with WM_DROPFILES, finished with DragFinish.
 using UniqueDrop = Unique<NullIsInvalid<HDROP, handle_traits::FinishDrop>>;
+// A DLL loaded with LoadLibraryEx, given back with FreeLibrary.
+using UniqueModule = Unique<NullIsInvalid<HMODULE, handle_traits::FreeLoadedModule>>;
 using OleInitialization = Unique<handle_traits::OleInitialization>;
 using ComInitialization = Unique<handle_traits::ComInitialization>;
 template <typename Interface>

@@ -269,8 +269,11 @@ class Installer : public ::testing::Test {
     }
 
     static void ExpectInstalled() {
-        for (const char* name : {"Program\\Veilquill.exe", "Program\\SendTo.exe",
-                                 "Help\\Veilquill.chm", "ReadMe.txt", "Uninstall.exe"})
+        for (const char* name :
+             {"Program\\Veilquill.exe", "Program\\SendTo.exe", "Program\\libgcrypt-20.dll",
+              "Program\\libgpg-error-0.dll", "Help\\Veilquill.chm", "Licenses\\libgcrypt.txt",
+              "Licenses\\libgpg-error.txt", "Licenses\\LGPL-2.1.txt", "ReadMe.txt",
+              "Uninstall.exe"})
             EXPECT_TRUE(FileExists(Installed(name))) << name;
         EXPECT_TRUE(SamePath(InstalledProgram(), ShortcutTarget(SendToShortcut())))
             << "the Send To option is on by default";
