@@ -42,6 +42,19 @@ std::string ChooseRecordsFolder(const CommandOptions& options) {
     return fromEnvironment.empty() ? DefaultRecordsFolder() : fromEnvironment;
 }
 
+// What `status` says a file is.
+const char* FormatText(const FileFormat& format) {
+    switch (format.kind) {
+    case FormatKind::kPlain:
+        break;
+    case FormatKind::kOriginal:
+        return "encrypted (original)";
+    case FormatKind::kStrong:
+        return format.refused ? "encrypted (strong, by a newer version)" : "encrypted (strong)";
+    }
+    return "plain";
+}
+
 // What a file is, read from its end (and start); no head.
 FileHead StateOf(const std::string& path) {
     return ReadFileHead(SystemFiles(), path, OpenPurpose::kRead, 0, nullptr);
@@ -67,7 +80,8 @@ JobResult RunJob(Command command, const CommandOptions& options, const std::stri
     switch (command) {
     case Command::kEncrypt: {
         std::unique_ptr<Encryption> encryption;
-        const JobResult prepared = PrepareEncryption(FormatKind::kOriginal, key, encryption);
+        const FormatKind format = options.strong ? FormatKind::kStrong : FormatKind::kOriginal;
+        const JobResult prepared = PrepareEncryption(files, format, key, encryption);
         if (!prepared.done())
             return prepared;
         return Encrypt(files, path, {path, SaveTarget::kSource}, *encryption, nullptr, store,
@@ -159,8 +173,7 @@ int RunStatus(const CommandOptions& options) {
             Warn("status: " + path + ": " + FileFailureText(state.result.file));
             continue;
         }
-        std::printf("%s: %s, %llu bytes\n", path.c_str(),
-                    state.format.encrypted() ? "encrypted" : "plain",
+        std::printf("%s: %s, %llu bytes\n", path.c_str(), FormatText(state.format),
                     static_cast<unsigned long long>(state.format.size));
     }
     return failed == 0 ? kExitSuccess : kExitFailure;

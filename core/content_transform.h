@@ -3,6 +3,7 @@
 #define VEILQUILL_CONTENT_TRANSFORM_H
 
 #include <cstddef>
+#include <cstdint>
 
 class ContentTransform {
   public:
@@ -15,6 +16,8 @@ class ContentTransform {
     // `length` to what it became. False when the piece does not verify: nothing of it may
     // be used then.
     [[nodiscard]] virtual bool Apply(unsigned char* piece, std::size_t& length, bool last) = 0;
+    // After a piece that did not verify: where in the file the first bad part starts.
+    virtual std::uint64_t DamagedAt() const { return 0; }
 };
 
 #endif

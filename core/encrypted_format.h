@@ -4,6 +4,7 @@
 #ifndef VEILQUILL_ENCRYPTED_FORMAT_H
 #define VEILQUILL_ENCRYPTED_FORMAT_H
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -16,7 +17,11 @@
 enum class FormatKind {
     kPlain,    // not encrypted: the file does not end in the trailer
     kOriginal, // the key cipher, its key checked by a record in the records folder
+    kStrong,   // ChaCha20-Poly1305 in chunks, its key checked by its own header
 };
+
+// The bytes that start a strong file.
+constexpr std::size_t kFormatHeaderLength = 92;
 
 // What a file's bytes say of it: its size, its format and where the body lies.
 struct FileFormat {
@@ -24,13 +29,19 @@ struct FileFormat {
     FormatKind kind = FormatKind::kPlain;
     std::uint64_t bodyStart = 0; // the encrypted or plain bytes, without header and trailer
     std::uint64_t bodyEnd = 0;
+    // A strong file's header as read, and whether it was made by a newer version (or its
+    // fields are damaged): such a file is refused before any key derivation.
+    std::array<unsigned char, kFormatHeaderLength> header{};
+    bool refused = false;
 
     bool encrypted() const { return kind != FormatKind::kPlain; }
 };
 
-// Reads what the format needs of the source (its end, and its start where that tells more).
-// A file is encrypted when it ends in the trailer.
-[[nodiscard]] FileFailure ReadFormat(SourceFile& source, FileFormat& format);
+// Reads what the format needs of the source: its end, and for a file that may be strong its
+// header. A file is encrypted when it ends in the trailer; it is strong when it is also long
+// enough, starts with the strong magic and its header check holds (without the cryptography
+// to check that, a file with the magic is taken for strong).
+[[nodiscard]] FileFailure ReadFormat(FileAccess& files, SourceFile& source, FileFormat& format);
 
 // What one encryption derives from the key, kept from a preview to its save so that the save
 // writes exactly the bytes the preview showed. Wiped when it goes.
@@ -56,12 +67,14 @@ class Decryption {
     virtual bool CheckedByRecord() const = 0;
 };
 
-// An encryption in `kind` (an encrypted format) with `key`; kNoKey without one.
-[[nodiscard]] JobResult PrepareEncryption(FormatKind kind, const SecretKey& key,
+// An encryption in `kind` (an encrypted format) with `key`; kNoKey without one. A strong one
+// derives its keys here, with a fresh salt and file nonce.
+[[nodiscard]] JobResult PrepareEncryption(FileAccess& files, FormatKind kind, const SecretKey& key,
                                           std::unique_ptr<Encryption>& out);
 
-// A decryption of the source in `format` (encrypted) with `key`.
-[[nodiscard]] JobResult PrepareDecryption(SourceFile& source, const FileFormat& format,
+// A decryption of a file in `format` (encrypted) with `key`. A strong file's key is checked
+// here, after one key derivation and before any chunk is read (kWrongKey).
+[[nodiscard]] JobResult PrepareDecryption(FileAccess& files, const FileFormat& format,
                                           const SecretKey& key, std::unique_ptr<Decryption>& out);
 
 #endif

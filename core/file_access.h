@@ -1,5 +1,6 @@
-// What the file jobs need of the platform's files: a source held against other writers from
-// its first read to the swap, and new content that becomes visible only whole.
+// What the file jobs need of the platform: a source held against other writers from its first
+// read to the swap, new content that becomes visible only whole, and the strong format's
+// cryptography.
 #ifndef VEILQUILL_FILE_ACCESS_H
 #define VEILQUILL_FILE_ACCESS_H
 
@@ -7,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "core/strong_primitives.h"
 
 enum class FileFailure {
     kNone,
@@ -75,6 +78,9 @@ class FileAccess {
     virtual bool SameFile(const std::string& first, const std::string& second) = 0;
     // Whether anything (a file or a folder) has this name.
     virtual bool Exists(const std::string& path) = 0;
+    // The strong format's cryptography, reached the first time it is needed; null, with what
+    // is missing or unusable (naming the file) in `problem`, when it cannot be had.
+    virtual const StrongPrimitives* StrongCryptography(std::string& problem) = 0;
 };
 
 #endif

@@ -20,6 +20,10 @@ enum class JobOutcome {
     kStoreFailed,      // the record could not be written; the file was not touched
     kFileFailed,       // see `file` and `atTarget`
     kNoMemory,         // no memory (or no thread) for the job's bounded buffers
+    kWrongKey,         // a strong file's key check does not match the key
+    kDamaged,          // a strong file's chunks do not verify: see `damagedAt`
+    kNewerFormat,      // a strong file made by a newer version (or with a damaged header)
+    kNoLibrary,        // the strong format's cryptography cannot be had: see `detail`
 };
 
 struct JobResult {
@@ -27,8 +31,11 @@ struct JobResult {
     FileFailure file = FileFailure::kNone;
     // The failure concerns the file written (a save's target), not the file read.
     bool atTarget = false;
-    std::string record;         // the record written, or the one that verified the key
-    std::uint32_t checksum = 0; // of the plain text, once the whole file has been read
+    std::string record;          // the record written, or the one that verified the key
+    std::uint32_t checksum = 0;  // of the plain text, once the whole file has been read
+    std::uint64_t written = 0;   // the size of the file written
+    std::uint64_t damagedAt = 0; // kDamaged: where the first chunk that fails starts
+    std::string detail;          // kNoLibrary: what is missing or unusable
 
     bool done() const { return outcome == JobOutcome::kDone; }
 };

@@ -13,6 +13,7 @@ namespace {
 JobResult RunPieces(SourceFile& source, const StreamPass& pass, PieceBuffer (&pieces)[2],
                     PieceSink* sink, RunningChecksum& checksum, RunningFingerprint* asRead,
                     JobProgress* progress) {
+    std::uint64_t produced = 0;
     ContentTransform& transform = *pass.transform;
     const std::size_t inputPiece = transform.InputPiece();
     int turn = 0;
@@ -34,8 +35,12 @@ JobResult RunPieces(SourceFile& source, const StreamPass& pass, PieceBuffer (&pi
             checksum.Add(piece, count);
         if (pass.stopTransformingWhenFull != nullptr && pass.stopTransformingWhenFull->Full())
             continue;
-        if (!transform.Apply(piece, count, offset == pass.end))
-            return FailedAt(FileFailure::kReadFailed, false);
+        if (!transform.Apply(piece, count, offset == pass.end)) {
+            JobResult damaged = Ended(JobOutcome::kDamaged);
+            damaged.damagedAt = transform.DamagedAt();
+            return damaged;
+        }
+        produced += count;
         if (!pass.plainIsInput)
             checksum.Add(piece, count);
         if (sink != nullptr) {
@@ -44,7 +49,9 @@ JobResult RunPieces(SourceFile& source, const StreamPass& pass, PieceBuffer (&pi
                 return FailedAt(taken, true);
         }
     }
-    return Ended(JobOutcome::kDone);
+    JobResult done = Ended(JobOutcome::kDone);
+    done.written = produced;
+    return done;
 }
 
 } // namespace

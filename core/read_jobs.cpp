@@ -16,7 +16,7 @@ JobResult OpenWithFormat(FileAccess& files, const std::string& path, OpenPurpose
         return FailedAt(FileFailure::kStopped, false);
     FileFailure failure = files.OpenSource(path, purpose, source);
     if (failure == FileFailure::kNone)
-        failure = ReadFormat(*source, format);
+        failure = ReadFormat(files, *source, format);
     return failure == FileFailure::kNone ? Ended(JobOutcome::kDone) : FailedAt(failure, false);
 }
 
@@ -85,7 +85,7 @@ PreviewPass PreviewDecryption(FileAccess& files, const std::string& path, OpenPu
         pass.result = Ended(JobOutcome::kNotEncrypted);
         return pass;
     }
-    if (!(pass.result = PrepareDecryption(*source, format, key, decryption)).done())
+    if (!(pass.result = PrepareDecryption(files, format, key, decryption)).done())
         return pass;
     RunningFingerprint fingerprint;
     FileFailure read = FingerprintRange(*source, 0, format.bodyStart, fingerprint);

@@ -47,7 +47,7 @@ JobResult OpenSource(FileAccess& files, const std::string& path, const ContentSn
         return FailedAt(FileFailure::kStopped, false);
     FileFailure failure = files.OpenSource(path, OpenPurpose::kReplace, transfer.source);
     if (failure == FileFailure::kNone)
-        failure = ReadFormat(*transfer.source, transfer.format);
+        failure = ReadFormat(files, *transfer.source, transfer.format);
     if (failure == FileFailure::kNone && expected != nullptr &&
         transfer.format.size != expected->size)
         failure = FileFailure::kChanged;
@@ -146,11 +146,13 @@ JobResult Encrypt(FileAccess& files, const std::string& source, const Destinatio
     const FileFailure written = transfer.content->Write(trailer, kTrailerLength);
     if (written != FileFailure::kNone)
         return FailedAt(written, true);
+    const std::uint64_t size = header.size() + result.written + kTrailerLength;
     if (!(result = CheckAgainst(expected, fingerprint, checksum, progress)).done())
         return result;
-    if (encryption.KeepsRecord())
-        return CommitWithRecord(*transfer.content, store, checksum.Value());
-    return Commit(*transfer.content, checksum.Value());
+    result = encryption.KeepsRecord() ? CommitWithRecord(*transfer.content, store, checksum.Value())
+                                      : Commit(*transfer.content, checksum.Value());
+    result.written = size;
+    return result;
 }
 
 JobResult Decrypt(FileAccess& files, const std::string& source, const Destination& destination,
@@ -167,7 +169,7 @@ JobResult Decrypt(FileAccess& files, const std::string& source, const Destinatio
         return expected != nullptr ? FailedAt(FileFailure::kChanged, false)
                                    : Ended(JobOutcome::kNotEncrypted);
     std::unique_ptr<Decryption> decryption;
-    if (!(result = PrepareDecryption(*transfer.source, format, key, decryption)).done())
+    if (!(result = PrepareDecryption(files, format, key, decryption)).done())
         return result;
     if (!(result = BeginWriting(files, destination, transfer)).done())
         return result;
@@ -181,6 +183,7 @@ JobResult Decrypt(FileAccess& files, const std::string& source, const Destinatio
                              checksum, fingerprint, progress))
              .done())
         return result;
+    const std::uint64_t size = result.written;
     if ((read = FingerprintRange(*transfer.source, format.bodyEnd, format.size, fingerprint)) !=
         FileFailure::kNone)
         return FailedAt(read, false);
@@ -199,6 +202,7 @@ JobResult Decrypt(FileAccess& files, const std::string& source, const Destinatio
     }
     if (!(result = Commit(*transfer.content, checksum.Value())).done())
         return result;
+    result.written = size;
     // The file is decrypted on disk; a record that another program has reused meanwhile
     // belongs to another file now and stays. A decrypted copy under another name leaves the
     // record to the encrypted original.

@@ -73,8 +73,13 @@ bool RunPreviewPass(const WindowParts& window, BackgroundWork& work, Document& d
 }
 
 bool EncryptPreview(const WindowParts& window, BackgroundWork& work, Document& document) {
-    if (!PrepareEncryption(FormatKind::kOriginal, document.key, document.encryption).done())
+    const FormatKind format = document.strongChosen ? FormatKind::kStrong : FormatKind::kOriginal;
+    const JobResult prepared =
+        PrepareEncryption(SystemFiles(), format, document.key, document.encryption);
+    if (!prepared.done()) {
+        ReportPreviewFailure(window, document, prepared, false);
         return false;
+    }
     PreviewPass preview;
     const auto pass = [&](JobProgress& progress) {
         return PreviewEncryption(SystemFiles(), document.path, kDocumentOpen, *document.encryption,
@@ -120,11 +125,12 @@ bool DecryptPreview(const WindowParts& window, BackgroundWork& work, Document& d
 }
 
 constexpr KeyDialogSetup kEncryptKeyDialog{VQ_TEMPLATE_ENCRYPT_KEY, IDC_ENCRYPT_KEY,
-                                           IDC_ENCRYPT_CONTINUE, IDC_ENCRYPT_CLEAR,
-                                           IDC_ENCRYPT_CANCEL};
+                                           IDC_ENCRYPT_CONTINUE,    IDC_ENCRYPT_CLEAR,
+                                           IDC_ENCRYPT_CANCEL,      IDC_ENCRYPT_STRONG};
+// The format is read from the file: the decryption key dialog has no box.
 constexpr KeyDialogSetup kDecryptKeyDialog{VQ_TEMPLATE_DECRYPT_KEY, IDC_DECRYPT_KEY,
-                                           IDC_DECRYPT_CONTINUE, IDC_DECRYPT_CLEAR,
-                                           IDC_DECRYPT_CANCEL};
+                                           IDC_DECRYPT_CONTINUE,    IDC_DECRYPT_CLEAR,
+                                           IDC_DECRYPT_CANCEL,      0};
 
 } // namespace
 
@@ -132,7 +138,7 @@ void EncryptCommand(const WindowParts& window, BackgroundWork& work, Document& d
     const std::uint64_t started = document.generation;
     const KeyOutcome outcome =
         RunKeyDialog(window.window, window.instance, kEncryptKeyDialog, document.key,
-                     [&] { return EncryptPreview(window, work, document); });
+                     document.strongChosen, [&] { return EncryptPreview(window, work, document); });
     if (document.generation != started || work.Closing())
         return; // another command took over while a notice showed, or the window closes
     if (outcome != KeyOutcome::kPreviewShown) {
@@ -149,8 +155,9 @@ void EncryptCommand(const WindowParts& window, BackgroundWork& work, Document& d
 // meanwhile, so the buttons change only when no other command has come in between.
 void DecryptCommand(const WindowParts& window, BackgroundWork& work, Document& document) {
     const std::uint64_t started = document.generation;
+    bool noBox = false;
     const KeyOutcome outcome =
-        RunKeyDialog(window.window, window.instance, kDecryptKeyDialog, document.key,
+        RunKeyDialog(window.window, window.instance, kDecryptKeyDialog, document.key, noBox,
                      [&] { return DecryptPreview(window, work, document); });
     if (document.generation != started || work.Closing())
         return;

@@ -41,6 +41,10 @@ struct Document {
     // the one previewed.
     ContentSnapshot preview;
 
+    // Whether the encryption key dialog's "Use strong encryption" was ticked when it was last
+    // continued: it opens so again for as long as the program runs.
+    bool strongChosen = false;
+
     // Where the next Open or Save As dialog opens: the file chosen last.
     DialogPath dialog;
 

@@ -18,6 +18,7 @@ struct KeyDialogRun {
     HINSTANCE instance;
     const KeyDialogSetup& setup;
     SecretKey& key;
+    bool& strong;
     const KeyPreview& preview;
     KeyOutcome outcome = KeyOutcome::kNotCompleted;
 };
@@ -31,6 +32,8 @@ void OnInitDialog(HWND dialog, LPARAM lParam) {
     const KeyDialogRun* run = reinterpret_cast<const KeyDialogRun*>(lParam);
     HWND keyEdit = GetDlgItem(dialog, run->setup.keyId);
     SendMessageA(keyEdit, EM_SETLIMITTEXT, kMaxKeyCharacters, 0);
+    if (run->setup.strongId != 0)
+        CheckDlgButton(dialog, run->setup.strongId, run->strong ? BST_CHECKED : BST_UNCHECKED);
     SetFocus(keyEdit);
 }
 
@@ -59,6 +62,8 @@ int ReadKey(HWND keyEdit, SecretKey& key) {
 void OnContinue(HWND dialog, KeyDialogRun& run) {
     HWND keyEdit = GetDlgItem(dialog, run.setup.keyId);
     const int length = ReadKey(keyEdit, run.key);
+    if (run.setup.strongId != 0)
+        run.strong = IsDlgButtonChecked(dialog, run.setup.strongId) == BST_CHECKED;
     WipeKeyEdit(keyEdit, length);
     EndDialog(dialog, 0);
     if (length == 0) {
@@ -107,8 +112,8 @@ INT_PTR CALLBACK KeyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 } // namespace
 
 KeyOutcome RunKeyDialog(HWND mainWindow, HINSTANCE instance, const KeyDialogSetup& setup,
-                        SecretKey& key, const KeyPreview& preview) {
-    KeyDialogRun run{mainWindow, instance, setup, key, preview};
+                        SecretKey& key, bool& strong, const KeyPreview& preview) {
+    KeyDialogRun run{mainWindow, instance, setup, key, strong, preview};
     DialogBoxParamA(instance, setup.templateName, mainWindow, KeyDialogProc,
                     reinterpret_cast<LPARAM>(&run));
     return run.outcome;

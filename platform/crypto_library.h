@@ -29,6 +29,10 @@ struct CryptoLibrary {
 // program runs are found.
 CryptoLibrary OpenCryptoLibrary();
 
+// The library's primitives as the file jobs ask for them: null, with the problem in words that
+// name the file concerned, when the library cannot be had.
+const StrongPrimitives* StrongPrimitivesOrProblem(std::string& problem);
+
 // Whether the library can be had, without loading it: it is loaded already, or (on Windows)
 // both DLLs are in the program's folder.
 bool CryptoLibraryAvailable();

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/crypto_library.h"
 #include "platform/file_identity.h"
 #include "platform/platform.h"
 #include "platform/posix_file_failure.h"
@@ -61,6 +62,9 @@ class PosixFiles : public FileAccess {
     bool Exists(const std::string& path) override {
         struct stat entry = {};
         return lstat(path.c_str(), &entry) == 0;
+    }
+    const StrongPrimitives* StrongCryptography(std::string& problem) override {
+        return StrongPrimitivesOrProblem(problem);
     }
 
     FileFailure OpenSource(const std::string& path, OpenPurpose purpose,

@@ -1,5 +1,6 @@
 #include "platform/win32_files.h"
 
+#include "platform/crypto_library.h"
 #include "platform/file_identity.h"
 #include "platform/platform.h"
 #include "platform/win32_file_failure.h"
@@ -44,6 +45,9 @@ class Win32Files : public FileAccess {
         return SameFileOnDisk(first, second);
     }
     bool Exists(const std::string& path) override { return EntryExists(path); }
+    const StrongPrimitives* StrongCryptography(std::string& problem) override {
+        return StrongPrimitivesOrProblem(problem);
+    }
 
     FileFailure OpenSource(const std::string& path, OpenPurpose purpose,
                            std::unique_ptr<SourceFile>& out) override {

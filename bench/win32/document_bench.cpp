@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
         SecretKey key;
         (void)key.Assign(Key(), KeyLength());
         std::unique_ptr<Encryption> encryption;
-        allGood &= PrepareEncryption(FormatKind::kOriginal, key, encryption).done();
+        allGood &= PrepareEncryption(SystemFiles(), FormatKind::kOriginal, key, encryption).done();
         std::unique_ptr<RecordFolder> folder = OpenRecordFolder(store);
         RecordStore records(*folder);
         const Destination inPlace{doc, SaveTarget::kSource};

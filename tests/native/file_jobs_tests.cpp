@@ -11,6 +11,7 @@
 
 #include "core/content_fingerprint.h"
 #include "core/file_jobs.h"
+#include "platform/crypto_library.h"
 #include "tests/support/literal_cipher.h"
 #include "tests/support/sample_text.h"
 #include "tests/support/stop_after.h"
@@ -87,6 +88,9 @@ class MemoryFiles : public FileAccess {
         return first == second;
     }
     bool Exists(const std::string& path) override { return files.count(path) != 0; }
+    const StrongPrimitives* StrongCryptography(std::string& problem) override {
+        return StrongPrimitivesOrProblem(problem);
+    }
 };
 
 class MemoryRecords : public RecordFolder {
@@ -142,7 +146,7 @@ class FileJobs : public ::testing::Test {
   protected:
     void SetUp() override {
         key_.Assign(reinterpret_cast<const unsigned char*>(kKeyText.data()), kKeyText.size());
-        ASSERT_TRUE(PrepareEncryption(FormatKind::kOriginal, key_, encryption_).done());
+        ASSERT_TRUE(PrepareEncryption(files_, FormatKind::kOriginal, key_, encryption_).done());
     }
     PreviewPass EncryptPreview(const std::string& name, JobProgress* progress = nullptr) {
         return PreviewEncryption(files_, name, OpenPurpose::kRead, *encryption_, kHead, progress);

@@ -255,7 +255,7 @@ TEST(DocumentWorkProgress, ReadsAndSavesReportTheirBytesAndStopBeforeChangingAny
     SecretKey key;
     ASSERT_EQ(KeyProblem::kNone, key.Assign(reinterpret_cast<const unsigned char*>("key"), 3));
     std::unique_ptr<Encryption> encryption;
-    ASSERT_TRUE(PrepareEncryption(FormatKind::kOriginal, key, encryption).done());
+    ASSERT_TRUE(PrepareEncryption(SystemFiles(), FormatKind::kOriginal, key, encryption).done());
     FileAccess& files = SystemFiles();
     const OpenPurpose open = OpenPurpose::kReadWritable;
 

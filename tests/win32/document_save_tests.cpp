@@ -77,7 +77,7 @@ class DocumentSave : public ::testing::Test {
 
     std::unique_ptr<Encryption> EncryptionOf() {
         std::unique_ptr<Encryption> encryption;
-        (void)PrepareEncryption(FormatKind::kOriginal, Key(), encryption);
+        (void)PrepareEncryption(SystemFiles(), FormatKind::kOriginal, Key(), encryption);
         return encryption;
     }
 
