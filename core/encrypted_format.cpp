@@ -8,10 +8,12 @@
 
 namespace {
 
-JobResult NoLibrary(const std::string& problem) {
-    JobResult result = Ended(JobOutcome::kNoLibrary);
-    result.detail = problem;
-    return result;
+// The strong format's cryptography; null, with the kNoLibrary result, when it cannot be had.
+const StrongPrimitives* Cryptography(FileAccess& files, JobResult& missing) {
+    const StrongPrimitives* primitives = files.StrongCryptography(missing.detail);
+    if (primitives == nullptr)
+        missing.outcome = JobOutcome::kNoLibrary;
+    return primitives;
 }
 
 // Reads the header of a file that may be strong and tells whether it is: only then is the
@@ -65,10 +67,10 @@ JobResult PrepareEncryption(FileAccess& files, FormatKind kind, const SecretKey&
         out = std::make_unique<OriginalEncryption>(key);
         return Ended(JobOutcome::kDone);
     case FormatKind::kStrong: {
-        std::string problem;
-        const StrongPrimitives* primitives = files.StrongCryptography(problem);
+        JobResult missing;
+        const StrongPrimitives* primitives = Cryptography(files, missing);
         if (primitives == nullptr)
-            return NoLibrary(problem);
+            return missing;
         auto strong = std::make_unique<StrongEncryption>();
         if (!strong->Prepare(*primitives, key))
             return Ended(JobOutcome::kNoMemory);
@@ -91,10 +93,10 @@ JobResult PrepareDecryption(FileAccess& files, const FileFormat& format, const S
         out = std::make_unique<OriginalDecryption>(key);
         return Ended(JobOutcome::kDone);
     case FormatKind::kStrong: {
-        std::string problem;
-        const StrongPrimitives* primitives = files.StrongCryptography(problem);
+        JobResult missing;
+        const StrongPrimitives* primitives = Cryptography(files, missing);
         if (primitives == nullptr)
-            return NoLibrary(problem);
+            return missing;
         const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
         const StrongFileStart start{format.size, format.header.data(), format.header.size(),
                                     trailer};

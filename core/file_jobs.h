@@ -55,8 +55,9 @@ struct PreviewPass {
                                             std::size_t headLimit, JobProgress* progress);
 
 // The decrypt preview, and the key check: every byte of the body decrypted and summed, the
-// fingerprint of every byte. With a store, a format checked by records needs a record holding
-// the checksum (result.record; kNoRecord without one). A plain file is kNotEncrypted.
+// fingerprint of every byte. A format checked by records needs a record in `store` holding the
+// checksum (result.record; kNoRecord without one, or without a store); a strong file's key is
+// checked by its header and every chunk. A plain file is kNotEncrypted.
 [[nodiscard]] PreviewPass PreviewDecryption(FileAccess& files, const std::string& path,
                                             OpenPurpose purpose, const SecretKey& key,
                                             RecordStore* store, std::size_t headLimit,

@@ -107,8 +107,9 @@ PreviewPass PreviewDecryption(FileAccess& files, const std::string& path, OpenPu
     }
     pass.snapshot = ContentSnapshot{format.size, fingerprint.Value(), checksum.Value()};
     pass.result.checksum = checksum.Value();
-    if (store != nullptr && decryption->CheckedByRecord()) {
-        const std::optional<std::string> record = store->Find(checksum.Value());
+    if (decryption->CheckedByRecord()) {
+        const std::optional<std::string> record =
+            store != nullptr ? store->Find(checksum.Value()) : std::nullopt;
         if (record)
             pass.result.record = *record;
         else

@@ -100,17 +100,11 @@ bool DecryptPreview(const WindowParts& window, BackgroundWork& work, Document& d
     const std::unique_ptr<RecordFolder> folder = WindowRecordFolder();
     PreviewPass preview;
     const auto pass = [&](JobProgress& progress) {
-        if (!folder) { // no records folder: no key can be verified
-            PreviewPass unverified =
-                PreviewDecryption(SystemFiles(), document.path, kDocumentOpen, document.key,
-                                  nullptr, kShownBytes, &progress);
-            if (unverified.result.done())
-                unverified.result.outcome = JobOutcome::kNoRecord;
-            return unverified;
-        }
-        RecordStore store(*folder);
-        return PreviewDecryption(SystemFiles(), document.path, kDocumentOpen, document.key, &store,
-                                 kShownBytes, &progress);
+        std::unique_ptr<RecordStore> store;
+        if (folder) // without a records folder no record can verify a key
+            store = std::make_unique<RecordStore>(*folder);
+        return PreviewDecryption(SystemFiles(), document.path, kDocumentOpen, document.key,
+                                 store.get(), kShownBytes, &progress);
     };
     if (!RunPreviewPass(window, work, document, kProgressDecrypting, true, pass, preview))
         return false;
