@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # veilquill-cli.exe under Wine: the Windows side of the platform (records beside the program,
 # ReplaceFileA through a link, a hard link written in place, a record deleted through its
-# handle, a new output file that is never put over another) on real files.
+# handle, a new output file that is never put over another, the strong format's DLLs loaded
+# from the program's own folder only when a strong file needs them) on real files.
 # Usage (inside tools/with_wine.sh): cli_under_wine.sh PATH/TO/veilquill-cli.exe
 set -uo pipefail
 exe=$1
@@ -80,6 +81,31 @@ expect_rc 0 "decrypt"
 [ -z "$(ls ../Program/Data)" ] || fail "records left: $(ls ../Program/Data)"
 leftovers=$(find . ../Program -name 'vq~*')
 [ -z "$leftovers" ] || fail "temporary files left: $leftovers"
+
+# The strong format without its DLLs: the original format above worked, a strong encryption or
+# decryption names the missing file; with them beside the program it needs no record.
+printf 'strong text' >strong.txt
+cli encrypt --strong --key-file key strong.txt
+expect_rc 1 "encrypt --strong without the DLLs"
+grep -q 'the strong format needs libgcrypt: .*libgcrypt-20.dll is missing; file left as it was' err ||
+    fail "missing-DLL message: $(cat err)"
+[ "$(cat strong.txt)" = "strong text" ] || fail "encrypt --strong without the DLLs changed the file"
+cp "$(dirname "$exe")/libgcrypt-20.dll" "$(dirname "$exe")/libgpg-error-0.dll" ../Program/
+cli encrypt --strong --key-file key strong.txt
+expect_rc 0 "encrypt --strong"
+cli status strong.txt
+[ "$(tr -d '\r' <out)" = "strong.txt: encrypted (strong), 121 bytes" ] || fail "strong status: $(cat out)"
+encrypted=$(hex strong.txt)
+rm ../Program/libgpg-error-0.dll
+cli decrypt --key-file key strong.txt
+expect_rc 1 "decrypt a strong file without libgpg-error-0.dll"
+grep -q 'libgpg-error-0.dll is missing; file left as it was' err || fail "missing-DLL message: $(cat err)"
+[ "$(hex strong.txt)" = "$encrypted" ] || fail "decrypt without the DLL changed the file"
+cp "$(dirname "$exe")/libgpg-error-0.dll" ../Program/
+cli decrypt --key-file key strong.txt
+expect_rc 0 "decrypt a strong file"
+[ "$(cat strong.txt)" = "strong text" ] || fail "strong.txt holds $(cat strong.txt)"
+[ -z "$(ls ../Program/Data)" ] || fail "a strong file left records: $(ls ../Program/Data)"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2
