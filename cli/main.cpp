@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
     app.footer(kFooter);
 
     CLI::App* encrypt = app.add_subcommand(
-        "encrypt", "encrypt files in place and write a key-check record for each");
+        "encrypt", "encrypt files in place and write a key-check record for each (none with "
+                   "--strong)");
     AddKeyOptions(*encrypt, options);
     AddRecordOptions(*encrypt, options);
     encrypt->add_flag("--strong", options.strong,
@@ -80,7 +81,8 @@ int main(int argc, char** argv) {
     AddFiles(*encrypt, options);
 
     CLI::App* decrypt = app.add_subcommand(
-        "decrypt", "verify the key against the records, decrypt in place, delete the record");
+        "decrypt", "verify the key (against the records, or a strong file's own key check), "
+                   "decrypt in place, delete the record");
     AddKeyOptions(*decrypt, options);
     AddRecordOptions(*decrypt, options);
     decrypt
@@ -99,7 +101,8 @@ int main(int argc, char** argv) {
     AddRecordOptions(*check, options);
     AddFiles(*check, options);
 
-    CLI::App* status = app.add_subcommand("status", "say whether files are encrypted, and size");
+    CLI::App* status = app.add_subcommand(
+        "status", "say whether files are encrypted, in which format, and their size");
     AddFiles(*status, options);
 
     CLI::App* find = app.add_subcommand(
