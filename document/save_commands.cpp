@@ -1,5 +1,6 @@
 // "Save As": commits an encrypt or decrypt preview to disk.
-#include "cipher/encrypted_trailer.h"
+#include <cstdint>
+
 #include "core/file_jobs.h"
 #include "document/document_commands.h"
 #include "document/document_file.h"
@@ -57,11 +58,12 @@ void ReportSaveFailure(const WindowParts& window, const JobResult& result) {
 }
 
 // The saved file is the current file from now on. The status bar keeps the preview's texts
-// when that is the loaded file; a file saved under another name is named there instead.
+// when that is the loaded file; a file saved under another name is named there instead, with
+// the size the save wrote (a strong file is longer than its plain text by more than the
+// trailer).
 void CompleteSave(const WindowParts& window, Document& document, SaveKind kind,
-                  const Destination& destination) {
-    document.size = kind == SaveKind::kEncrypted ? document.preview.size + kTrailerLength
-                                                 : document.preview.size - kTrailerLength;
+                  const Destination& destination, std::uint64_t written) {
+    document.size = written;
     ApplyButtonEvent(window.window, kind == SaveKind::kEncrypted ? ButtonEvent::EncryptedSave
                                                                  : ButtonEvent::DecryptedSave);
     if (destination.into != SaveTarget::kSource) {
@@ -102,7 +104,7 @@ void RunSave(const WindowParts& window, BackgroundWork& work, Document& document
         [&](JobProgress& progress) { return SaveTo(document, kind, destination, progress); },
         FailedAt(FileFailure::kWriteFailed, true));
     if (result.done())
-        CompleteSave(window, document, kind, destination);
+        CompleteSave(window, document, kind, destination, result.written);
     else if (!work.Closing())
         ReportSaveFailure(window, result);
 }
