@@ -25,6 +25,23 @@ int EncryptCounterpart(int decryptId) {
     }
 }
 
+// What a control of a dialog is: class, id (the encryption key dialog's for the decryption key
+// dialog's buttons and field), style and place in the dialog.
+struct ControlShape {
+    std::string className;
+    int id;
+    LONG_PTR style;
+    RECT place;
+};
+std::vector<ControlShape> ShapesOf(HWND dialog, HWND leftOut) {
+    std::vector<ControlShape> shapes;
+    for (HWND child : ChildWindows(dialog))
+        if (child != leftOut)
+            shapes.push_back({WindowClass(child), EncryptCounterpart(GetDlgCtrlID(child)),
+                              WindowStyle(child), RectInParent(child)});
+    return shapes;
+}
+
 class StrongUi : public DocumentUi {
   protected:
     void SetUp() override { ASSERT_TRUE(PlaceCryptoLibrary(program)); }
@@ -152,10 +169,7 @@ TEST_F(StrongUi, TheBoxKeepsItsChoiceForTheRunBelowTheOldControls) {
     EXPECT_EQ(BS_AUTOCHECKBOX, WindowStyle(box) & BS_TYPEMASK);
     EXPECT_TRUE(IsShown(box));
     EXPECT_TRUE(IsEnabled(box));
-    std::vector<HWND> encryptControls;
-    for (HWND child : ChildWindows(encrypt))
-        if (child != box)
-            encryptControls.push_back(child);
+    const std::vector<ControlShape> encryptControls = ShapesOf(encrypt, box);
     RECT encryptClient{};
     GetClientRect(encrypt, &encryptClient);
     const RECT boxRect = RectInParent(box);
@@ -178,16 +192,16 @@ TEST_F(StrongUi, TheBoxKeepsItsChoiceForTheRunBelowTheOldControls) {
     ASSERT_TRUE(ClickControl(Main(), kDecrypt));
     HWND decrypt = WaitForKeyDialog(Pid(), KeyKind::Decrypt);
     ASSERT_NE(nullptr, decrypt);
-    const std::vector<HWND> decryptControls = ChildWindows(decrypt);
+    const std::vector<ControlShape> decryptControls = ShapesOf(decrypt, nullptr);
     ASSERT_EQ(decryptControls.size(), encryptControls.size());
     for (std::size_t i = 0; i < decryptControls.size(); ++i) {
-        HWND old = decryptControls[i];
-        HWND now = encryptControls[i];
-        EXPECT_EQ(WindowClass(old), WindowClass(now)) << i;
-        EXPECT_EQ(EncryptCounterpart(GetDlgCtrlID(old)), GetDlgCtrlID(now)) << i;
-        EXPECT_EQ(WindowStyle(old), WindowStyle(now)) << i;
-        EXPECT_TRUE(SameRect(RectInParent(old), RectInParent(now)))
-            << i << ": " << RectText(RectInParent(old)) << " now " << RectText(RectInParent(now));
+        const ControlShape& old = decryptControls[i];
+        const ControlShape& now = encryptControls[i];
+        EXPECT_EQ(old.className, now.className) << i;
+        EXPECT_EQ(old.id, now.id) << i;
+        EXPECT_EQ(old.style, now.style) << i;
+        EXPECT_TRUE(SameRect(old.place, now.place))
+            << i << ": " << RectText(old.place) << " now " << RectText(now.place);
     }
     RECT decryptClient{};
     GetClientRect(decrypt, &decryptClient);
