@@ -2,6 +2,7 @@
 // the command-line program beside the window decrypts in the window with the same Data
 // folder, and a file encrypted in the window decrypts with the command-line program.
 #include "ui_document_support.h"
+#include "ui_strong_support.h"
 
 namespace vqtest {
 namespace {
@@ -20,20 +21,10 @@ class CliCompatibility : public DocumentUi {
     // Runs the command-line program from the window's folder, so that it uses the same Data
     // folder, with the key from a key file; its exit code.
     DWORD RunCli(const std::string& command, const std::string& file) {
-        std::string line = "\"" + program.InFolder("veilquill-cli.exe") + "\" " + command +
-                           " --quiet --key-file \"" + docs.File("key.txt") + "\" \"" + file + "\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started{};
-        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                            docs.Path().c_str(), &startup, &started))
-            return 255;
-        UniqueHandle process(started.hProcess);
-        UniqueHandle thread(started.hThread);
-        DWORD code = 255;
-        if (WaitForSingleObject(process.get(), kStartMs) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process.get(), &code);
-        return code;
+        const std::string line = "\"" + program.InFolder("veilquill-cli.exe") + "\" " + command +
+                                 " --quiet --key-file \"" + docs.File("key.txt") + "\" \"" + file +
+                                 "\"";
+        return RunToEnd(line, docs.Path(), kStartMs);
     }
 };
 

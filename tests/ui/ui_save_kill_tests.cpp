@@ -5,11 +5,15 @@
 // a decrypted save has in plain text) unless the kill fell in the moment of the swap: then the
 // program's own temporary file may hold exactly the whole new content, which the next save in
 // that folder removes, and Wine's ReplaceFileA may leave an empty rf*.tmp of its own.
+// Strong files are killed the same way, at fewer moments: a strong file written anew is new
+// when it has the strong shape and the command-line program decrypts it to the plain text, and
+// neither direction leaves a record.
 //
 // How long a save takes is measured first in the same run: the Save As dialog takes a while
 // to return under Wine, so a save of a tiny file gives that part, and the save of the large
 // file timed the same way gives the rest.
 #include "ui_document_support.h"
+#include "ui_strong_support.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -21,6 +25,7 @@ namespace {
 constexpr std::size_t kFileSize = 24u * 1024u * 1024u;
 // Kills per direction, spread from a little before the save starts to a little after it ends.
 constexpr int kKills = 11;
+constexpr int kStrongKills = 5;
 constexpr double kFirstKill = -0.15; // in parts of the save's own time, from its start
 constexpr double kLastKill = 1.2;
 // How much the Save As dialog's own time varies from one save to the next. A save shorter
@@ -36,6 +41,7 @@ double MsSince(Clock::time_point start) {
 }
 
 enum class Direction { kEncrypt, kDecrypt };
+enum class Format { kOriginal, kStrong };
 
 // Where the file stands after a kill.
 enum class Outcome { kOld, kNew, kNeither };
@@ -52,6 +58,26 @@ class SaveKillUi : public ::testing::Test {
         record_ = UpperHex8(LiteralChecksum(plain_));
     }
 
+    // The strong file the decryption starts from, made once by the command-line program.
+    void UseStrongFormat() {
+        format_ = Format::kStrong;
+        const std::string made = JoinPath(cliWork_.Path(), "made.txt");
+        ASSERT_TRUE(WriteBytes(made, plain_));
+        ASSERT_EQ(0u, cli_.Run("encrypt --strong", made));
+        encrypted_ = Bytes(made);
+        ASSERT_TRUE(LooksStrong(encrypted_, plain_.size()));
+        DeleteFileA(made.c_str());
+    }
+    bool Strong() const { return format_ == Format::kStrong; }
+
+    // Whether `bytes` (of the file at `path`) are the new content: a strong encryption is new
+    // each time, so it is new when the command-line program gives the plain text back.
+    bool IsNew(Direction direction, const std::string& path, const std::string& bytes) const {
+        if (Strong() && direction == Direction::kEncrypt)
+            return LooksStrong(bytes, plain_.size()) && cli_.Decrypted(path) == plain_;
+        return bytes == NewBytes(direction);
+    }
+
     const std::string& OldBytes(Direction direction) const {
         return direction == Direction::kEncrypt ? plain_ : encrypted_;
     }
@@ -64,6 +90,9 @@ class SaveKillUi : public ::testing::Test {
     // start-up, without the Open dialog). An encrypted file gets its record in Data\ first.
     void StartWith(ProgramUnderTest& program, const std::string& path, bool withRecord,
                    const std::string& record) {
+        if (Strong()) {
+            ASSERT_TRUE(PlaceCryptoLibrary(program));
+        }
         if (withRecord) {
             ASSERT_TRUE(MakeFolders(program.DataFolder()));
             ASSERT_TRUE(WriteBytes(JoinPath(program.DataFolder(), "0.dat"), record));
@@ -74,12 +103,15 @@ class SaveKillUi : public ::testing::Test {
 
     // Runs the preview with the key; once its notice is there, it is ended at once (its own
     // timer would end it two seconds later) and "Save As" is waited for.
-    void Preview(ProgramUnderTest& program, Direction direction) {
+    void Preview(ProgramUnderTest& program, Direction direction, bool strong) {
         const KeyKind kind = direction == Direction::kEncrypt ? KeyKind::Encrypt : KeyKind::Decrypt;
         ASSERT_TRUE(ClickControl(program.MainWindow(),
                                  direction == Direction::kEncrypt ? kEncrypt : kDecrypt));
         HWND keyDialog = WaitForKeyDialog(program.Pid(), kind);
         ASSERT_NE(nullptr, keyDialog);
+        if (kind == KeyKind::Encrypt) {
+            ASSERT_TRUE(SetStrongBox(keyDialog, strong));
+        }
         ASSERT_TRUE(TypeKey(keyDialog, kKey));
         ASSERT_TRUE(PressKeyContinue(keyDialog));
         std::optional<Notification> notice = WaitForNotification(program.Pid(), 60000);
@@ -141,11 +173,11 @@ class SaveKillUi : public ::testing::Test {
         EXPECT_TRUE(WriteBytes(Target(), OldBytes(direction)));
         ProgramUnderTest program;
         StartWith(program, tiny, tinyEncrypted, UpperHex8(LiteralChecksum(tinyPlain)));
-        Preview(program, direction);
+        Preview(program, direction, false);
         timing.dialogMs = TimedSave(program, tiny, nullptr);
 
         // The large file through the Open dialog; its record goes beside the tiny one's.
-        if (direction == Direction::kDecrypt) {
+        if (direction == Direction::kDecrypt && !Strong()) {
             EXPECT_TRUE(WriteBytes(JoinPath(program.DataFolder(), "1.dat"), record_));
         }
         EXPECT_TRUE(ClickControlAndWait(program.MainWindow(), kClear));
@@ -153,12 +185,12 @@ class SaveKillUi : public ::testing::Test {
         HWND open = WaitForFileDialog(program.Pid(), "Open");
         EXPECT_TRUE(open != nullptr && ChooseFileInDialog(open, Target()));
         EXPECT_TRUE(WaitForPaneText(program.StatusBar(), 0, FileNameTextOfPath(Target()), 60000));
-        Preview(program, direction);
+        Preview(program, direction, Strong());
         double swapMs = -1;
         const double wholeMs = TimedSave(program, Target(), &swapMs);
         timing.saveMs = std::max(wholeMs - timing.dialogMs, 1.0);
         timing.swapMs = swapMs < 0 ? -1 : swapMs - timing.dialogMs;
-        EXPECT_EQ(NewBytes(direction), Bytes(Target())) << "the measured save is exact";
+        EXPECT_TRUE(IsNew(direction, Target(), Bytes(Target()))) << "the measured save is exact";
         EXPECT_TRUE(DeleteFileA(tiny.c_str()));
         return timing;
     }
@@ -169,8 +201,8 @@ class SaveKillUi : public ::testing::Test {
             EXPECT_TRUE(WriteBytes(Target(), OldBytes(direction)));
         }
         ProgramUnderTest program;
-        StartWith(program, Target(), direction == Direction::kDecrypt, record_);
-        Preview(program, direction);
+        StartWith(program, Target(), direction == Direction::kDecrypt && !Strong(), record_);
+        Preview(program, direction, Strong());
         const Clock::time_point pressed = PressSave(program, Target());
         const double killAt = timing.dialogMs + afterMs;
         while (MsSince(pressed) < killAt)
@@ -179,9 +211,9 @@ class SaveKillUi : public ::testing::Test {
         EXPECT_TRUE(program.WaitForExit(30000));
 
         const std::string bytes = Bytes(Target());
-        const Outcome outcome = bytes == OldBytes(direction)   ? Outcome::kOld
-                                : bytes == NewBytes(direction) ? Outcome::kNew
-                                                               : Outcome::kNeither;
+        const Outcome outcome = bytes == OldBytes(direction)        ? Outcome::kOld
+                                : IsNew(direction, Target(), bytes) ? Outcome::kNew
+                                                                    : Outcome::kNeither;
         EXPECT_NE(Outcome::kNeither, outcome)
             << "killed " << afterMs << " ms into the save: the file has " << bytes.size()
             << " bytes and is neither the old nor the new one";
@@ -194,7 +226,10 @@ class SaveKillUi : public ::testing::Test {
     void CheckAfterKill(Direction direction, Outcome outcome, const ProgramUnderTest& program,
                         double afterMs) {
         const bool encryptedNow = (direction == Direction::kEncrypt) == (outcome == Outcome::kNew);
-        if (outcome != Outcome::kNeither && encryptedNow) {
+        if (Strong()) {
+            EXPECT_TRUE(SortedEntries(program.DataFolder()).empty())
+                << "killed " << afterMs << " ms into the save: a record was written";
+        } else if (outcome != Outcome::kNeither && encryptedNow) {
             bool verified = false;
             for (const std::string& name : SortedEntries(program.DataFolder()))
                 verified |= Bytes(JoinPath(program.DataFolder(), name)) == record_;
@@ -216,7 +251,7 @@ class SaveKillUi : public ::testing::Test {
             if (name == "document.txt")
                 continue;
             const std::string left = Bytes(docs_.File(name));
-            if ((std::regex_match(name, ourTemp) && left == NewBytes(direction)) ||
+            if ((std::regex_match(name, ourTemp) && IsNew(direction, docs_.File(name), left)) ||
                 (std::regex_match(name, wineTemp) && left.empty())) {
                 inSwap = true;
                 if (left.empty())
@@ -240,14 +275,15 @@ class SaveKillUi : public ::testing::Test {
         ASSERT_FALSE(HasFailure());
         std::printf("%s save of %zu bytes: dialog %.0f ms, save %.0f ms, file changed at %.0f ms\n",
                     name, kFileSize, timing.dialogMs, timing.saveMs, timing.swapMs);
+        const int kills = Strong() ? kStrongKills : kKills;
         int old = 0;
         int fresh = 0;
-        for (int kill = 0; kill < kKills; ++kill) {
-            const double part = kFirstKill + (kLastKill - kFirstKill) * kill / (kKills - 1);
+        for (int kill = 0; kill < kills; ++kill) {
+            const double part = kFirstKill + (kLastKill - kFirstKill) * kill / (kills - 1);
             double afterMs = std::max(part * timing.saveMs, -timing.dialogMs);
             if (timing.swapMs != -1 && timing.saveMs < kDialogJitterMs)
                 afterMs = timing.swapMs - kDialogJitterMs +
-                          (kDialogJitterMs + kAfterSwapMs) * kill / (kKills - 1);
+                          (kDialogJitterMs + kAfterSwapMs) * kill / (kills - 1);
             const Outcome outcome = KillDuringSave(direction, afterMs, timing);
             old += outcome == Outcome::kOld ? 1 : 0;
             fresh += outcome == Outcome::kNew ? 1 : 0;
@@ -260,7 +296,7 @@ class SaveKillUi : public ::testing::Test {
                 return;
         }
         std::printf("%s save: %d kills, %d left the old file, %d the new one (%.0f s)\n", name,
-                    kKills, old, fresh, MsSince(start) / 1000.0);
+                    kills, old, fresh, MsSince(start) / 1000.0);
         std::printf("%d kills fell in the swap\n", leftInSwap_);
         std::fflush(stdout);
     }
@@ -269,6 +305,9 @@ class SaveKillUi : public ::testing::Test {
     static constexpr WPARAM kNoticeTimerId = 5;
 
     ScratchFolder docs_{"vqkill"};
+    ScratchFolder cliWork_{"vqkillcli"};
+    StrongCli cli_{cliWork_.Path(), kKey};
+    Format format_ = Format::kOriginal;
     int leftInSwap_ = 0;
     std::string pendingTemp_; // a temporary file a kill left, for the next save to remove
     std::string plain_;
@@ -282,6 +321,16 @@ TEST_F(SaveKillUi, AnEncryptedSaveKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
 
 TEST_F(SaveKillUi, ADecryptedSaveKilledAtAnyMomentLeavesNoPlainTextBehind) {
     KillAndCount(Direction::kDecrypt, "decrypted");
+}
+
+TEST_F(SaveKillUi, AStrongEncryptedSaveKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
+    ASSERT_NO_FATAL_FAILURE(UseStrongFormat());
+    KillAndCount(Direction::kEncrypt, "strong encrypted");
+}
+
+TEST_F(SaveKillUi, AStrongDecryptedSaveKilledAtAnyMomentLeavesNoPlainTextBehind) {
+    ASSERT_NO_FATAL_FAILURE(UseStrongFormat());
+    KillAndCount(Direction::kDecrypt, "strong decrypted");
 }
 
 } // namespace
