@@ -567,15 +567,18 @@ std::vector<double> Each(const Row& row, double Figures::*step) {
     return values;
 }
 
-const char* const kColumns = "%-15s| %6s %6s %4s | %7s %7s %4s | %6s %6s %6s %6s %4s | %7s %4s\n";
+// The first column is 15 characters wide for the original format, 16 for the strong one, whose
+// names ("encrypt 256 MiB") are longer.
+const char* const kColumns = "%-*s| %6s %6s %4s | %7s %7s %4s | %6s %6s %6s %6s %4s | %7s %4s\n";
 
 // The rows of one format with their verdicts, each over the 16-byte row of the original
 // format of its kind; `peakSource` is set to where the peaks came from.
 void PrintRows(const std::vector<Row>& rows, bool strong, const char*& peakSource) {
     const double slack = strong ? kKeyDerivationS : 0;
     const double peakLimit = strong ? kStrongPeakLimitMiB : kPeakLimitMiB;
-    std::printf(kColumns, "file", "open", "over", "", "preview", "over", "", "save", "over", "copy",
-                "limit", "", "peak MiB", "");
+    const int nameWidth = strong ? 16 : 15;
+    std::printf(kColumns, nameWidth, "file", "open", "over", "", "preview", "over", "", "save",
+                "over", "copy", "limit", "", "peak MiB", "");
     for (const Row& row : rows) {
         if (IsStrong(row.kind) != strong)
             continue;
@@ -604,7 +607,7 @@ void PrintRows(const std::vector<Row>& rows, bool strong, const char*& peakSourc
         const std::string name =
             std::string(strong ? (IsPlain(row.kind) ? "encrypt" : "decrypt") : KindName(row.kind)) +
             " " + SizeName(row.size);
-        std::printf(kColumns, name.c_str(), SecondsText(open).c_str(),
+        std::printf(kColumns, nameWidth, name.c_str(), SecondsText(open).c_str(),
                     SecondsText(openOver).c_str(), Verdict(openOver, kOpenLimitS + slack),
                     SecondsText(preview).c_str(), SecondsText(previewOver).c_str(),
                     Verdict(previewOver, kPreviewLimitS + slack), SecondsText(save).c_str(),
