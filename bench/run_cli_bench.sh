@@ -2,7 +2,9 @@
 # veilquill-cli against cp on the same 1 GiB file on the same disk, in one run: the time of
 # an encryption and a decryption in place next to a plain copy (and a copy flushed to disk,
 # since the program flushes what it writes), and the peak resident memory of each, as GNU
-# time reports it. Prints the figures and the ratios; the median of three runs of each.
+# time reports it; then the same encryption in the strong format (encrypt --strong) and its
+# decryption, against the original format's times of the same run. Prints the figures and
+# the ratios; the median of three runs of each.
 #
 #   bench/run_cli_bench.sh [BUILD_DIR] [FOLDER]
 #
@@ -39,8 +41,12 @@ record() { # name, then the command
     local results=()
     for ((i = 0; i < runs; i++)); do
         results+=("$(measure "$@")")
-        [ "$name" = encrypt ] && "$cli" decrypt --key-file key --data Data -q file.bin
-        [ "$name" = decrypt ] && "$cli" encrypt --key-file key --data Data -q file.bin
+        # Puts the file back as the next run needs it.
+        case $name in
+        encrypt | strong_encrypt) "$cli" decrypt --key-file key --data Data -q file.bin ;;
+        decrypt) "$cli" encrypt --key-file key --data Data -q file.bin ;;
+        strong_decrypt) "$cli" encrypt --strong --key-file key --data Data -q file.bin ;;
+        esac
         rm -f copy.bin
     done
     seconds[$name]=$(printf '%s\n' "${results[@]}" | cut -d' ' -f1 | median)
@@ -52,23 +58,45 @@ record cp_sync sh -c 'cp file.bin copy.bin && sync copy.bin'
 record encrypt "$cli" encrypt --key-file key --data Data -q file.bin
 "$cli" encrypt --key-file key --data Data -q file.bin
 record decrypt "$cli" decrypt --key-file key --data Data -q file.bin
+"$cli" decrypt --key-file key --data Data -q file.bin
+record strong_encrypt "$cli" encrypt --strong --key-file key --data Data -q file.bin
+"$cli" encrypt --strong --key-file key --data Data -q file.bin
+record strong_decrypt "$cli" decrypt --key-file key --data Data -q file.bin
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
-echo
-printf '%-34s %9s %14s\n' "${size_mib} MiB, median of $runs" "seconds" "peak RSS (MiB)"
-for name in cp cp_sync encrypt decrypt; do
-    label=$name
-    case $name in
-    cp) label="cp" ;;
-    cp_sync) label="cp, then sync of the copy" ;;
-    encrypt) label="veilquill-cli encrypt" ;;
-    decrypt) label="veilquill-cli decrypt" ;;
-    esac
-    printf '%-34s %9s %14s\n' "$label" "${seconds[$name]}" "$(awk -v k="${kib[$name]}" 'BEGIN { printf "%.1f", k / 1024 }')"
-done
-echo
+# The larger peak of two rows, in MiB.
+peak_mib() { awk -v a="${kib[$1]}" -v b="${kib[$2]}" 'BEGIN { m = a > b ? a : b; printf "%.1f", m / 1024 }'; }
+table() { # the names of the rows
+    echo
+    printf '%-34s %9s %14s\n' "${size_mib} MiB, median of $runs" "seconds" "peak RSS (MiB)"
+    local name label
+    for name in "$@"; do
+        case $name in
+        cp) label="cp" ;;
+        cp_sync) label="cp, then sync of the copy" ;;
+        encrypt) label="veilquill-cli encrypt" ;;
+        decrypt) label="veilquill-cli decrypt" ;;
+        strong_encrypt) label="veilquill-cli encrypt --strong" ;;
+        strong_decrypt) label="veilquill-cli decrypt, strong" ;;
+        esac
+        printf '%-34s %9s %14s\n' "$label" "${seconds[$name]}" "$(awk -v k="${kib[$name]}" 'BEGIN { printf "%.1f", k / 1024 }')"
+    done
+    echo
+}
+
+table cp cp_sync encrypt decrypt
 echo "encrypt / cp:            $(ratio "${seconds[encrypt]}" "${seconds[cp]}")   (target: at most 2)"
 echo "decrypt / cp:            $(ratio "${seconds[decrypt]}" "${seconds[cp]}")"
 echo "encrypt / cp with sync:  $(ratio "${seconds[encrypt]}" "${seconds[cp_sync]}")"
 echo "decrypt / cp with sync:  $(ratio "${seconds[decrypt]}" "${seconds[cp_sync]}")"
-echo "peak RSS of veilquill-cli: $(awk -v a="${kib[encrypt]}" -v b="${kib[decrypt]}" 'BEGIN { m = a > b ? a : b; printf "%.1f", m / 1024 }') MiB (target: under 32)"
+echo "peak RSS of veilquill-cli: $(peak_mib encrypt decrypt) MiB (target: under 32)"
+
+# The strong format against the original one: its time within 1.15 times the original's plus
+# 0.3 s for the key derivation.
+table encrypt strong_encrypt decrypt strong_decrypt
+for step in encrypt decrypt; do
+    limit=$(awk -v a="${seconds[$step]}" 'BEGIN { printf "%.2f", 1.15 * a + 0.3 }')
+    verdict=$(awk -v a="${seconds[strong_$step]}" -v b="$limit" 'BEGIN { print (a <= b ? "pass" : "FAIL") }')
+    echo "strong $step / $step: $(ratio "${seconds[strong_$step]}" "${seconds[$step]}")   (target: at most 1.15, plus 0.3 s: $limit s, $verdict)"
+done
+echo "peak RSS of veilquill-cli in the strong format: $(peak_mib strong_encrypt strong_decrypt) MiB (its key derivation takes 64 MiB)"

@@ -2,7 +2,9 @@
 # Times the document cycle through the real window under Wine: open, encrypt or decrypt
 # preview and save of plain and encrypted files of 16 bytes to 256 MiB, each over the same
 # step on the 16-byte file, next to a plain copy of the same file and the program's peak
-# working set, with the targets beside them. The machine's load is printed before and after.
+# working set, with the targets beside them; then the same in the strong format ("Use strong
+# encryption" ticked, and the file it saved decrypted), over the original format's 16-byte
+# steps, with its own targets. The machine's load is printed before and after.
 #
 #   bench/run_window_bench.sh [BUILD_DIR] [ROUNDS] [SIZES]
 #

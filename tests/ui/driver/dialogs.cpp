@@ -70,8 +70,10 @@ bool AnswerMessageBox(HWND box, int id) {
 }
 
 // The two key dialogs differ only in their ids: 109/107/111/112 for encryption,
-// 110/108/113/114 for decryption.
+// 110/108/113/114 for decryption; only the encryption key dialog has the strong format's box.
 namespace {
+
+constexpr int kStrongBoxId = 115;
 
 struct KeyIds {
     int edit, continueButton, clearButton, cancelButton;
@@ -98,6 +100,14 @@ bool TypeKey(HWND keyDialog, const std::string& key) {
 std::string KeyFieldText(HWND keyDialog) {
     return ControlText(keyDialog, IdsOf(keyDialog).edit);
 }
+bool TickStrongEncryption(HWND keyDialog) {
+    HWND box = Control(keyDialog, kStrongBoxId);
+    DWORD_PTR state = BST_UNCHECKED;
+    return box != nullptr && ClickControlAndWait(keyDialog, kStrongBoxId) &&
+           SendMessageTimeoutA(box, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kWaitMs, &state) != 0 &&
+           state == BST_CHECKED;
+}
+
 bool PressKeyContinue(HWND keyDialog) {
     return ClickControl(keyDialog, IdsOf(keyDialog).continueButton);
 }

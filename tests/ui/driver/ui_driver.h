@@ -195,6 +195,8 @@ HWND WaitForKeyDialog(DWORD pid, KeyKind kind, DWORD timeoutMs = kWaitMs);
 // Types into the key field (107 or 108, whichever the dialog has) and presses its buttons.
 bool TypeKey(HWND keyDialog, const std::string& key);
 std::string KeyFieldText(HWND keyDialog);
+// Ticks "Use strong encryption" in the encryption key dialog; true once the box shows it.
+bool TickStrongEncryption(HWND keyDialog);
 bool PressKeyContinue(HWND keyDialog);
 bool PressKeyClear(HWND keyDialog);
 bool PressKeyCancel(HWND keyDialog);
