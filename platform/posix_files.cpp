@@ -131,10 +131,17 @@ class PosixFiles : public FileAccess {
 
 } // namespace
 
+// A file held to be replaced gives its pages back to the system as they are read: its content
+// goes once the new one is in place, and the new content is then written into memory just
+// given back rather than into memory the system has still to take from the host. Only whole
+// pages go, so the few bytes read at the end are kept.
 FileFailure PosixSource::ReadAt(std::uint64_t offset, unsigned char* data, std::size_t length) {
-    return ReadAllAt(fd_.get(), data, length, static_cast<off_t>(offset))
-               ? FileFailure::kNone
-               : FileFailure::kReadFailed;
+    const auto at = static_cast<off_t>(offset);
+    if (!ReadAllAt(fd_.get(), data, length, at))
+        return FileFailure::kReadFailed;
+    if (!realPath_.empty())
+        posix_fadvise(fd_.get(), at, static_cast<off_t>(length), POSIX_FADV_DONTNEED);
+    return FileFailure::kNone;
 }
 
 FileFailure PosixSource::BeginReplacement(std::unique_ptr<NewContent>& out) {
