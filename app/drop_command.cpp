@@ -8,6 +8,7 @@
 #include "document/document.h"
 #include "document/document_commands.h"
 #include "finder/finder_commands.h"
+#include "platform/win32_path_attributes.h"
 #include "resources/resource_ids.h"
 #include "util/win_handles.h"
 
@@ -34,11 +35,6 @@ std::string TakeFirstDroppedPath(HDROP drop) {
 bool CanPress(HWND mainWindow, int id) {
     HWND button = GetDlgItem(mainWindow, id);
     return IsWindowVisible(button) && IsWindowEnabled(button);
-}
-
-bool IsFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 } // namespace

@@ -29,7 +29,7 @@ void OnCreate(MainWindow& main, HWND window) {
 }
 
 void OnDestroy(MainWindow& main) {
-    main.document.key.Clear();
+    main.document.ForgetKey();
     PostQuitMessage(0);
 }
 

@@ -30,7 +30,7 @@ void ClearCommand(MainWindow& main) {
     SendMessageA(main.parts.resultsList, LVM_DELETEALLITEMS, 0, 0);
     ApplyButtonEvent(main.parts.window, ButtonEvent::Clear);
     ClearAllPanes(main.parts.statusBar);
-    main.document.key.Clear();
+    main.document.ForgetKey();
 }
 
 void ExitCommand(HWND mainWindow) {

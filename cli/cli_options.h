@@ -15,6 +15,7 @@ struct CommandOptions {
     std::string dataFolder; // --data; empty means VEILQUILL_DATA or the default
     std::string output;     // decrypt -o
     bool noVerify = false;  // decrypt --no-verify
+    bool strong = false;    // encrypt --strong
     bool verbose = false;
     bool quiet = false;
     bool nulSeparated = false; // find -0

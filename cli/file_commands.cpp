@@ -42,14 +42,35 @@ std::string ChooseRecordsFolder(const CommandOptions& options) {
     return fromEnvironment.empty() ? DefaultRecordsFolder() : fromEnvironment;
 }
 
-// What the batch will go over, for the progress line; files that cannot be read count 0.
+// What `status` says a file is.
+const char* FormatText(const FileFormat& format) {
+    switch (format.kind) {
+    case FormatKind::kPlain:
+        break;
+    case FormatKind::kOriginal:
+        return "encrypted (original)";
+    case FormatKind::kStrong:
+        return format.refused ? "encrypted (strong, by a newer version)" : "encrypted (strong)";
+    }
+    return "plain";
+}
+
+// What a file is, read from its end (and start); no head.
+FileHead StateOf(const std::string& path) {
+    return ReadFileHead(SystemFiles(), path, OpenPurpose::kRead, 0, nullptr);
+}
+
+// A file's size for the progress line; a file that cannot be read counts 0.
+std::uint64_t SizeOf(const std::string& path) {
+    const FileHead state = StateOf(path);
+    return state.result.done() ? state.format.size : 0;
+}
+
+// What the batch will go over, for the progress line.
 std::uint64_t TotalSize(const CommandOptions& options) {
     std::uint64_t total = 0;
-    for (const std::string& path : options.paths) {
-        FileState state;
-        if (ReadFileState(SystemFiles(), path, state) == FileFailure::kNone)
-            total += state.size;
-    }
+    for (const std::string& path : options.paths)
+        total += SizeOf(path);
     return total;
 }
 
@@ -57,17 +78,24 @@ JobResult RunJob(Command command, const CommandOptions& options, const std::stri
                  const SecretKey& key, RecordStore& store, ProgressLine& progress) {
     FileAccess& files = SystemFiles();
     switch (command) {
-    case Command::kEncrypt:
-        return EncryptInPlace(files, path, key, store, &progress);
+    case Command::kEncrypt: {
+        std::unique_ptr<Encryption> encryption;
+        const FormatKind format = options.strong ? FormatKind::kStrong : FormatKind::kOriginal;
+        const JobResult prepared = PrepareEncryption(files, format, key, encryption);
+        if (!prepared.done())
+            return prepared;
+        return Encrypt(files, path, {path, SaveTarget::kSource}, *encryption, nullptr, store,
+                       &progress);
+    }
     case Command::kDecrypt:
         if (!options.output.empty())
-            return DecryptToNewFile(files, path, options.output, key,
-                                    options.noVerify ? nullptr : &store, &progress);
-        return DecryptInPlace(files, path, key, store, &progress);
+            return Decrypt(files, path, {options.output, SaveTarget::kNewFile}, key, nullptr,
+                           options.noVerify ? nullptr : &store, &progress);
+        return Decrypt(files, path, {path, SaveTarget::kSource}, key, nullptr, &store, &progress);
     case Command::kCheck:
         break;
     }
-    return CheckKey(files, path, key, store, &progress);
+    return PreviewDecryption(files, path, OpenPurpose::kRead, key, &store, 0, &progress).result;
 }
 
 void ReportSuccess(Command command, const CommandOptions& options, const std::string& path) {
@@ -103,10 +131,9 @@ int RunFileCommand(Command command, const CommandOptions& options) {
     ProgressLine progress(!options.quiet && StandardErrorIsTerminal(), TotalSize(options));
     std::size_t failed = 0;
     for (const std::string& path : options.paths) {
-        FileState state;
-        progress.BeginFile(
-            ReadFileState(SystemFiles(), path, state) == FileFailure::kNone ? state.size : 0);
-        const JobResult result = RunJob(command, options, path, key, store, progress);
+        progress.BeginFile(SizeOf(path));
+        const JobResult result = RunJobGuarded<JobResult>(
+            [&] { return RunJob(command, options, path, key, store, progress); });
         progress.Hide();
         if (result.outcome == JobOutcome::kDone) {
             ReportSuccess(command, options, path);
@@ -140,15 +167,14 @@ int RunCheck(const CommandOptions& options) {
 int RunStatus(const CommandOptions& options) {
     std::size_t failed = 0;
     for (const std::string& path : options.paths) {
-        FileState state;
-        const FileFailure failure = ReadFileState(SystemFiles(), path, state);
-        if (failure != FileFailure::kNone) {
+        const FileHead state = StateOf(path);
+        if (!state.result.done()) {
             ++failed;
-            Warn("status: " + path + ": " + FileFailureText(failure));
+            Warn("status: " + path + ": " + FileFailureText(state.result.file));
             continue;
         }
-        std::printf("%s: %s, %llu bytes\n", path.c_str(), state.encrypted ? "encrypted" : "plain",
-                    static_cast<unsigned long long>(state.size));
+        std::printf("%s: %s, %llu bytes\n", path.c_str(), FormatText(state.format),
+                    static_cast<unsigned long long>(state.format.size));
     }
     return failed == 0 ? kExitSuccess : kExitFailure;
 }

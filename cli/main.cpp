@@ -74,6 +74,9 @@ int main(int argc, char** argv) {
         "encrypt", "encrypt files in place and write a key-check record for each");
     AddKeyOptions(*encrypt, options);
     AddRecordOptions(*encrypt, options);
+    encrypt->add_flag("--strong", options.strong,
+                      "use the strong format (Argon2id, ChaCha20-Poly1305): its key check travels "
+                      "with the file and no record is written");
     AddFiles(*encrypt, options);
 
     CLI::App* decrypt = app.add_subcommand(

@@ -88,6 +88,22 @@ std::string JobFailureText(const JobResult& result, RecordFolder& folder, const 
     case JobOutcome::kStoreFailed:
         text = "the key-check record cannot be written in " + folder.Path();
         break;
+    case JobOutcome::kNoMemory:
+        text = "not enough memory";
+        break;
+    case JobOutcome::kWrongKey:
+        text = "wrong key";
+        break;
+    case JobOutcome::kDamaged:
+        text = "the file is damaged: the chunk at byte " + std::to_string(result.damagedAt) +
+               " does not verify";
+        break;
+    case JobOutcome::kNewerFormat:
+        text = "made by a newer version of Veilquill, or its header is damaged";
+        break;
+    case JobOutcome::kNoLibrary:
+        text = "the strong format needs libgcrypt: " + result.detail;
+        break;
     case JobOutcome::kFileFailed:
         text = FileFailureText(result.file);
         if (result.file == FileFailure::kExists && !output.empty())

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/file_jobs.h"
+#include "core/job_result.h"
 
 class ProgressLine : public JobProgress {
   public:

@@ -7,7 +7,10 @@
 #   Veilquill/Program/Veilquill.exe
 #   Veilquill/Program/SendTo.exe
 #   Veilquill/Program/veilquill-cli.exe   (the command-line program, sharing Program/Data)
+#   Veilquill/Program/libgcrypt-20.dll    (the strong format's cryptographic library, stripped,
+#   Veilquill/Program/libgpg-error-0.dll   for the build's processor: cmake/crypto_library.cmake)
 #   Veilquill/Help/Veilquill.chm
+#   Veilquill/Licenses/libgcrypt.txt, libgpg-error.txt, LGPL-2.1.txt   (the DLLs' licences)
 #   Veilquill/ReadMe.txt
 #
 # The installer (makensis, Debian package nsis) installs the same folder for the current user.
@@ -88,10 +91,14 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:veilquill-cli>
           ${VQ_STAGE}/Program/veilquill-cli.exe
   COMMAND ${vq_strip_command}
+  COMMAND ${CMAKE_COMMAND} -E copy ${VQ_CRYPTO_DLLS} ${VQ_STAGE}/Program
   COMMAND ${CMAKE_COMMAND} -E copy ${VQ_HELP_CHM} ${VQ_STAGE}/Help/Veilquill.chm
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${VQ_STAGE}/Licenses
+  COMMAND ${CMAKE_COMMAND} -E copy ${VQ_CRYPTO_LICENSES} ${VQ_STAGE}/Licenses
   COMMAND ${CMAKE_COMMAND} -E copy ${VQ_README} ${VQ_STAGE}/ReadMe.txt
   COMMAND ${CMAKE_COMMAND} -E touch ${VQ_STAGE_STAMP}
-  DEPENDS Veilquill SendTo veilquill-cli ${VQ_HELP_CHM} ${VQ_README}
+  DEPENDS Veilquill SendTo veilquill-cli ${VQ_HELP_CHM} ${VQ_README} ${VQ_CRYPTO_DLLS}
+          ${VQ_CRYPTO_LICENSES}
   COMMENT "Laying out the Veilquill folder that the zip and the installer ship"
   VERBATIM)
 add_custom_target(vq_stage DEPENDS ${VQ_STAGE_STAMP})

@@ -1,6 +1,7 @@
 #include "core/cipher_stream.h"
 
 #include "cipher/content_checksum.h"
+#include "core/job_result.h"
 
 namespace {
 
@@ -17,9 +18,18 @@ CipherStream::~CipherStream() {
     WipeBytes(table_.get(), sizeof(KeyCipherTable));
 }
 
-void CipherStream::Apply(unsigned char* data, std::size_t length) {
-    table_->Apply(data, length, static_cast<std::size_t>(position_ % kPositionClasses));
+std::size_t CipherStream::InputPiece() const {
+    return kJobPieceSize;
+}
+
+std::size_t CipherStream::PieceCapacity() const {
+    return kJobPieceSize;
+}
+
+bool CipherStream::Apply(unsigned char* piece, std::size_t& length, bool) {
+    table_->Apply(piece, length, static_cast<std::size_t>(position_ % kPositionClasses));
     position_ += length;
+    return true;
 }
 
 void RunningChecksum::Add(const unsigned char* data, std::size_t length) {

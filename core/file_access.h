@@ -1,5 +1,6 @@
-// What the file jobs need of the platform's files: a source held against other writers from
-// its first read to the swap, and new content that becomes visible only whole.
+// What the file jobs need of the platform: a source held against other writers from its first
+// read to the swap, new content that becomes visible only whole, and the strong format's
+// cryptography.
 #ifndef VEILQUILL_FILE_ACCESS_H
 #define VEILQUILL_FILE_ACCESS_H
 
@@ -7,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "core/strong_primitives.h"
 
 enum class FileFailure {
     kNone,
@@ -32,10 +35,10 @@ enum class FileFailure {
 class NewContent {
   public:
     virtual ~NewContent() = default;
-    virtual FileFailure Write(const unsigned char* data, std::size_t length) = 0;
+    [[nodiscard]] virtual FileFailure Write(const unsigned char* data, std::size_t length) = 0;
     // Flushes the content to disk, then puts it in place in one step. kStranded when the
     // step could not be finished and the content is left beside the file.
-    virtual FileFailure Commit() = 0;
+    [[nodiscard]] virtual FileFailure Commit() = 0;
 };
 
 // An existing file opened for a job.
@@ -44,11 +47,12 @@ class SourceFile {
     virtual ~SourceFile() = default;
     virtual std::uint64_t Size() const = 0;
     // Reads exactly `length` bytes at `offset`.
-    virtual FileFailure ReadAt(std::uint64_t offset, unsigned char* data, std::size_t length) = 0;
+    [[nodiscard]] virtual FileFailure ReadAt(std::uint64_t offset, unsigned char* data,
+                                             std::size_t length) = 0;
     // New content to take this file's place (the real file, when the name is a link) keeping
     // its identity and permissions; Commit fails with kChanged when another program has
     // written to the file since it was opened. Only for a source opened to be replaced.
-    virtual FileFailure BeginReplacement(std::unique_ptr<NewContent>& out) = 0;
+    [[nodiscard]] virtual FileFailure BeginReplacement(std::unique_ptr<NewContent>& out) = 0;
 };
 
 enum class OpenPurpose {
@@ -64,11 +68,19 @@ class FileAccess {
     virtual ~FileAccess() = default;
     // Opens an existing file. For kReplace it must be writable, and it is held against
     // other writers until the source is destroyed.
-    virtual FileFailure OpenSource(const std::string& path, OpenPurpose purpose,
-                                   std::unique_ptr<SourceFile>& out) = 0;
+    [[nodiscard]] virtual FileFailure OpenSource(const std::string& path, OpenPurpose purpose,
+                                                 std::unique_ptr<SourceFile>& out) = 0;
     // New content for a file that must not exist yet; its Commit fails with kExists when
     // the name has been taken meanwhile.
-    virtual FileFailure BeginNewFile(const std::string& path, std::unique_ptr<NewContent>& out) = 0;
+    [[nodiscard]] virtual FileFailure BeginNewFile(const std::string& path,
+                                                   std::unique_ptr<NewContent>& out) = 0;
+    // Whether two paths name the same file (the same path, or one file under two names).
+    virtual bool SameFile(const std::string& first, const std::string& second) = 0;
+    // Whether anything (a file or a folder) has this name.
+    virtual bool Exists(const std::string& path) = 0;
+    // The strong format's cryptography, reached the first time it is needed; null, with what
+    // is missing or unusable (naming the file) in `problem`, when it cannot be had.
+    virtual const StrongPrimitives* StrongCryptography(std::string& problem) = 0;
 };
 
 #endif

@@ -1,72 +1,102 @@
-// Encrypting, decrypting and checking one file on disk, in bounded memory whatever its size.
-// An encrypted file always has its record before it is swapped in; a decrypted one replaces
-// its file only when a record verifies the key, and that record goes afterwards.
+// The file jobs of both programs, one function per operation, in bounded memory whatever the
+// file's size: what a file is (and its first bytes), the previews (the decrypt preview is
+// also the key check), the encryption and the decryption into where the result goes. Each is
+// one call that touches no window, takes a JobProgress (may be null) and may run on a thread
+// of its own; asked to stop, a job ends with FileFailure::kStopped having changed nothing.
+//
+// An encrypted file in a format checked by records always has its record before it is put in
+// place; a decryption replaces its file only when the key is known to be right, and the
+// record that verified it goes afterwards.
 #ifndef VEILQUILL_FILE_JOBS_H
 #define VEILQUILL_FILE_JOBS_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "core/encrypted_format.h"
 #include "core/file_access.h"
+#include "core/job_result.h"
 #include "core/record_store.h"
 #include "core/secret_key.h"
 
-enum class JobOutcome {
-    kDone,
-    kNoKey,            // an empty key is never used
-    kEmpty,            // nothing to encrypt
-    kAlreadyEncrypted, // encrypt: the file ends in the trailer
-    kNotEncrypted,     // decrypt, check: the file does not
-    kNoRecord,         // no record holds the checksum of what the key gives
-    kStoreFailed,      // the record could not be written; the file was not touched
-    kFileFailed,       // see `file`
+// A file's format, and its first bytes without header or trailer.
+struct FileHead {
+    JobResult result;
+    FileFormat format;
+    std::vector<unsigned char> head; // at most `headLimit` bytes
 };
 
-struct JobResult {
-    JobOutcome outcome = JobOutcome::kDone;
-    FileFailure file = FileFailure::kNone;
-    std::string record;         // the record written, or the one that verified the key
-    std::uint32_t checksum = 0; // of the plain text, once the whole file has been read
+// Reads the file's format and then at most `headLimit` bytes of its body; an empty file is
+// no failure (size 0).
+[[nodiscard]] FileHead ReadFileHead(FileAccess& files, const std::string& path, OpenPurpose purpose,
+                                    std::size_t headLimit, JobProgress* progress);
+
+// What a preview saw on disk, kept until its save.
+struct ContentSnapshot {
+    std::uint64_t size = 0;        // bytes in the file
+    std::uint64_t fingerprint = 0; // ContentFingerprint of those bytes as read
+    std::uint32_t checksum = 0;    // ContentChecksum of the plain text
 };
 
-// Told of every piece of the file as the job goes over it. A job asked to stop ends before
-// its next piece with FileFailure::kStopped, leaving the file and the records as they were.
-class JobProgress {
-  public:
-    virtual ~JobProgress() = default;
-    virtual void Advance(std::uint64_t bytes) = 0;
-    virtual bool StopRequested() const { return false; }
+// A preview: the snapshot of the whole file and the first bytes of the file to be written.
+struct PreviewPass {
+    JobResult result;
+    ContentSnapshot snapshot;
+    std::vector<unsigned char> head; // at most `headLimit` bytes of the transform
 };
 
-// The size of the pieces a job reads, transforms and writes.
-constexpr std::size_t kJobPieceSize = 1024 * 1024;
+// The encrypt preview: the checksum and fingerprint of every byte, and the first `headLimit`
+// bytes of the encrypted file without its trailer. An empty file is kEmpty, an encrypted one
+// kAlreadyEncrypted.
+[[nodiscard]] PreviewPass PreviewEncryption(FileAccess& files, const std::string& path,
+                                            OpenPurpose purpose, const Encryption& encryption,
+                                            std::size_t headLimit, JobProgress* progress);
 
-// What `status` tells of a file.
-struct FileState {
-    bool encrypted = false;
-    std::uint64_t size = 0;
+// The decrypt preview, and the key check: every byte of the body decrypted and summed, the
+// fingerprint of every byte. With a store, a format checked by records needs a record holding
+// the checksum (result.record; kNoRecord without one). A plain file is kNotEncrypted.
+[[nodiscard]] PreviewPass PreviewDecryption(FileAccess& files, const std::string& path,
+                                            OpenPurpose purpose, const SecretKey& key,
+                                            RecordStore* store, std::size_t headLimit,
+                                            JobProgress* progress);
+
+// Where a save puts its result.
+enum class SaveTarget {
+    kSource,    // the file read itself
+    kOtherFile, // another existing file, which is replaced keeping its identity
+    kNewFile,   // a name that is free (taken meanwhile: kExists)
 };
 
-// Whether the file ends in the trailer, and its size; reads only its last two bytes.
-FileFailure ReadFileState(FileAccess& files, const std::string& path, FileState& state);
+struct Destination {
+    std::string path;
+    SaveTarget into = SaveTarget::kSource;
+};
 
-// Encrypts the file in place and stores its plain text's checksum in a new record.
-JobResult EncryptInPlace(FileAccess& files, const std::string& path, const SecretKey& key,
-                         RecordStore& store, JobProgress* progress);
+// Where a result written to `target` goes when `source` is read.
+[[nodiscard]] Destination DestinationOf(FileAccess& files, const std::string& source,
+                                        const std::string& target);
 
-// Decrypts the file in place when a record verifies the key, then deletes that record if it
-// still holds the checksum.
-JobResult DecryptInPlace(FileAccess& files, const std::string& path, const SecretKey& key,
-                         RecordStore& store, JobProgress* progress);
+// Encrypts the file with its trailer into the destination in one read. With `expected` (what
+// its preview saw) the file must still have that size, fingerprint and checksum, or nothing is
+// written (kChanged); without, an empty or encrypted file is refused. A format checked by
+// records gets its record in `store` just before the result is put in place; it is removed
+// again when that fails (not when the result is stranded beside its file: that is encrypted
+// too). result.record names it.
+[[nodiscard]] JobResult Encrypt(FileAccess& files, const std::string& source,
+                                const Destination& destination, const Encryption& encryption,
+                                const ContentSnapshot* expected, RecordStore& store,
+                                JobProgress* progress);
 
-// Whether a record verifies the key for the file; writes nothing.
-JobResult CheckKey(FileAccess& files, const std::string& path, const SecretKey& key,
-                   RecordStore& store, JobProgress* progress);
-
-// Decrypts the file into a new file at `output`, leaving the encrypted file and the records
-// as they are. With a store the key must be verified by one of its records first; without
-// one (null) the result is written whatever the key gives.
-JobResult DecryptToNewFile(FileAccess& files, const std::string& path, const std::string& output,
-                           const SecretKey& key, RecordStore* store, JobProgress* progress);
+// Decrypts the file without header and trailer into the destination in one read, checked
+// against `expected` as above. Without `expected`, a format checked by records is put in place
+// only once a record in `store` verifies the key (without a store: whatever the key gives).
+// With it, the preview has verified the key and the checksum must be the same. When the
+// result replaced the file itself, the record holding its checksum goes.
+[[nodiscard]] JobResult Decrypt(FileAccess& files, const std::string& source,
+                                const Destination& destination, const SecretKey& key,
+                                const ContentSnapshot* expected, RecordStore* store,
+                                JobProgress* progress);
 
 #endif

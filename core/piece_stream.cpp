@@ -2,40 +2,83 @@
 
 #include <algorithm>
 
-#include "core/piece_writer.h"
+FileFailure HeadSink::Take(const unsigned char* data, std::size_t length) {
+    const std::size_t room = limit_ - std::min(limit_, head_.size());
+    head_.insert(head_.end(), data, data + std::min(room, length));
+    return FileFailure::kNone;
+}
 
-FileFailure StreamThrough(SourceFile& source, std::uint64_t length, const SecretKey& key,
-                          CipherDirection direction, NewContent* sink, RunningChecksum& checksum,
-                          RunningFingerprint* asRead, JobProgress* progress) {
-    PieceBuffer pieces[2];
-    CipherStream cipher(key, direction);
-    std::unique_ptr<PieceWriter> writer;
-    if (sink != nullptr)
-        writer = std::make_unique<PieceWriter>(*sink);
+namespace {
+
+JobResult RunPieces(SourceFile& source, const StreamPass& pass, PieceBuffer (&pieces)[2],
+                    PieceSink* sink, RunningChecksum& checksum, RunningFingerprint* asRead,
+                    JobProgress* progress) {
+    std::uint64_t produced = 0;
+    ContentTransform& transform = *pass.transform;
+    const std::size_t inputPiece = transform.InputPiece();
     int turn = 0;
-    for (std::uint64_t offset = 0; offset < length; turn ^= 1) {
+    for (std::uint64_t offset = pass.begin; offset < pass.end; turn ^= 1) {
         if (StopRequested(progress))
-            return FileFailure::kStopped;
+            return FailedAt(FileFailure::kStopped, false);
         unsigned char* piece = pieces[turn].data();
-        const auto count =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kJobPieceSize, length - offset));
-        FileFailure failure = source.ReadAt(offset, piece, count);
-        if (failure != FileFailure::kNone)
-            return failure;
+        std::size_t count =
+            static_cast<std::size_t>(std::min<std::uint64_t>(inputPiece, pass.end - offset));
+        const FileFailure read = source.ReadAt(offset, piece, count);
+        if (read != FileFailure::kNone)
+            return FailedAt(read, false);
         if (asRead != nullptr)
             asRead->Add(piece, count);
-        if (direction == CipherDirection::kForward) {
-            checksum.Add(piece, count);
-            cipher.Apply(piece, count);
-        } else {
-            cipher.Apply(piece, count);
-            checksum.Add(piece, count);
-        }
-        if (writer && (failure = writer->Hand(piece, count)) != FileFailure::kNone)
-            return failure;
         offset += count;
         if (progress != nullptr)
             progress->Advance(count);
+        if (pass.plainIsInput)
+            checksum.Add(piece, count);
+        if (pass.stopTransformingWhenFull != nullptr && pass.stopTransformingWhenFull->Full())
+            continue;
+        if (!transform.Apply(piece, count, offset == pass.end)) {
+            JobResult damaged = Ended(JobOutcome::kDamaged);
+            damaged.damagedAt = transform.DamagedAt();
+            return damaged;
+        }
+        produced += count;
+        if (!pass.plainIsInput)
+            checksum.Add(piece, count);
+        if (sink != nullptr) {
+            const FileFailure taken = sink->Take(piece, count);
+            if (taken != FileFailure::kNone)
+                return FailedAt(taken, true);
+        }
     }
-    return writer ? writer->Finish() : FileFailure::kNone;
+    JobResult done = Ended(JobOutcome::kDone);
+    done.written = produced;
+    return done;
+}
+
+} // namespace
+
+FileFailure FingerprintRange(SourceFile& source, std::uint64_t begin, std::uint64_t end,
+                             RunningFingerprint& fingerprint) {
+    unsigned char bytes[256];
+    for (std::uint64_t offset = begin; offset < end;) {
+        const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(256, end - offset));
+        const FileFailure read = source.ReadAt(offset, bytes, count);
+        if (read != FileFailure::kNone)
+            return read;
+        fingerprint.Add(bytes, count);
+        offset += count;
+    }
+    return FileFailure::kNone;
+}
+
+JobResult StreamThrough(SourceFile& source, const StreamPass& pass, PieceSink* sink,
+                        RunningChecksum& checksum, RunningFingerprint* asRead,
+                        JobProgress* progress) {
+    const std::size_t capacity = pass.transform->PieceCapacity();
+    PieceBuffer pieces[2] = {PieceBuffer(capacity), PieceBuffer(capacity)};
+    const JobResult ran = RunPieces(source, pass, pieces, sink, checksum, asRead, progress);
+    // The sink is done with the pieces before they go, whatever ended the pass.
+    const FileFailure finished = sink != nullptr ? sink->Finish() : FileFailure::kNone;
+    if (!ran.done() || finished == FileFailure::kNone)
+        return ran;
+    return FailedAt(finished, true);
 }

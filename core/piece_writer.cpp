@@ -11,7 +11,7 @@ FileFailure PieceWriter::WaitUntilIdle(std::unique_lock<std::mutex>& hold) {
     return failure_;
 }
 
-FileFailure PieceWriter::Hand(const unsigned char* data, std::size_t length) {
+FileFailure PieceWriter::Take(const unsigned char* data, std::size_t length) {
     std::unique_lock<std::mutex> hold(lock_);
     const FileFailure failure = WaitUntilIdle(hold);
     if (failure != FileFailure::kNone || length == 0)

@@ -10,22 +10,23 @@
 #include <thread>
 
 #include "core/file_access.h"
+#include "core/piece_stream.h"
 
 // Shared by the job's thread, which hands pieces over, and the writer thread, which writes
 // them to the sink in order; everything they share is guarded by one lock. A piece handed
-// over stays the caller's memory and must not change until the next Hand or Finish returns.
-class PieceWriter {
+// over stays the caller's memory and must not change until the next Take or Finish returns.
+class PieceWriter final : public PieceSink {
   public:
     explicit PieceWriter(NewContent& sink);
-    ~PieceWriter(); // finishes and joins the thread
+    ~PieceWriter() override; // finishes and joins the thread
     PieceWriter(const PieceWriter&) = delete;
     PieceWriter& operator=(const PieceWriter&) = delete;
 
     // Waits until the piece handed before has been written, then hands this one over. The
     // first failure of the sink, once there is one, is returned here and by Finish.
-    FileFailure Hand(const unsigned char* data, std::size_t length);
+    FileFailure Take(const unsigned char* data, std::size_t length) override;
     // Waits until every piece has been written.
-    FileFailure Finish();
+    FileFailure Finish() override;
 
   private:
     void Run();

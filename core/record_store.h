@@ -42,16 +42,14 @@ class RecordStore {
   public:
     explicit RecordStore(RecordFolder& folder) : folder_(folder) {}
 
-    RecordFolder& Folder() const { return folder_; }
-
     // Stores `checksum` in a new record with the lowest free number, creating the folder
     // when needed. Each number is taken with an exclusive create, so two programs writing at
     // once never share one. The record's name, or nothing when it could not be written.
-    std::optional<std::string> Write(std::uint32_t checksum);
+    [[nodiscard]] std::optional<std::string> Write(std::uint32_t checksum);
 
     // The first record, in the order the folder lists them, that holds `checksum`. Entries
     // that are not records are passed over.
-    std::optional<std::string> Find(std::uint32_t checksum);
+    [[nodiscard]] std::optional<std::string> Find(std::uint32_t checksum);
 
     // Deletes the record `name` only while it still holds `checksum`: another program may
     // have reused its number since it verified a key.

@@ -2,12 +2,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/file_jobs.h"
+#include "document/display_text.h"
 #include "document/document_commands.h"
+#include "document/document_file.h"
 #include "document/document_status.h"
+#include "document/job_notices.h"
 #include "document/key_dialog.h"
-#include "document/preview_reads.h"
+#include "platform/platform.h"
+#include "platform/win32_path_attributes.h"
 #include "resources/resource_ids.h"
-#include "store/checksum_store.h"
 #include "ui/control_states.h"
 #include "ui/notification.h"
 #include "ui/status_texts.h"
@@ -15,22 +19,51 @@
 
 namespace {
 
+// The view is handed at most its bound; one byte more tells it that the file goes on.
+constexpr std::size_t kShownBytes = kViewTextBound + 1;
+
+// Documents are opened only when they could be written, shared with other readers and
+// writers, as the window has always opened them.
+constexpr OpenPurpose kDocumentOpen = OpenPurpose::kReadWritable;
+
 // A preview that could not read the file: the status bar shows the loaded file again, and
 // the user is told once (not when the work was stopped).
-void ReportPreviewFailure(const WindowParts& window, const Document& document, FileStatus status,
-                          bool loadedEncrypted) {
+void ReportPreviewFailure(const WindowParts& window, const Document& document,
+                          const JobResult& result, bool loadedEncrypted) {
     ShowEncryptedState(window, loadedEncrypted);
     ShowFileNameAndSize(window, document);
-    if (status != FileStatus::kStopped)
-        ShowNotification(window.instance, Notice::Failure);
+    if (const std::optional<Notice> notice = NoticeFor(DocumentStep::kPreview, result))
+        ShowNotification(window.instance, *notice);
 }
 
-// Takes a preview's read into the document: the file size and the preview's snapshot. On
-// failure the user has been told.
-bool TakePreview(const WindowParts& window, Document& document, const PreviewText& preview,
-                 bool loadedEncrypted) {
-    if (preview.status != FileStatus::kOk) {
-        ReportPreviewFailure(window, document, preview.status, loadedEncrypted);
+// Runs a preview's pass (`pass(JobProgress&)`) on the work's thread, with the progress text for
+// a large file, and takes its snapshot and the file's size into the document. When the window
+// closes meanwhile, the pass ends as kStopped and nothing is shown. A pass that could not read
+// the file has been reported; one that read it (kDone, or a decryption no record verifies)
+// is returned for the caller to show.
+template <typename Pass>
+bool RunPreviewPass(const WindowParts& window, BackgroundWork& work, Document& document,
+                    const char* progressText, bool loadedEncrypted, Pass pass,
+                    PreviewPass& preview) {
+    const bool large = NeedsProgressText(document.size);
+    if (large)
+        ShowTransformProgress(window, progressText);
+    const WorkDisplay display{large ? progressText : nullptr, document.size};
+    PreviewPass failed;
+    failed.result = Ended(JobOutcome::kNoMemory);
+    preview = work.Run(
+        display,
+        [&](JobProgress& progress) {
+            NormaliseFileAttributes(document.path);
+            return pass(progress);
+        },
+        std::move(failed));
+    if (work.Closing())
+        preview.result = FailedAt(FileFailure::kStopped, false);
+    const bool read = preview.result.done() || preview.result.outcome == JobOutcome::kNoRecord;
+    if (!read) {
+        if (preview.result.file != FileFailure::kStopped)
+            ReportPreviewFailure(window, document, preview.result, loadedEncrypted);
         return false;
     }
     document.size = preview.snapshot.size;
@@ -39,61 +72,51 @@ bool TakePreview(const WindowParts& window, Document& document, const PreviewTex
     return true;
 }
 
-// Runs a preview's read (`read(JobProgress*)`) on the work's thread, with the progress text for
-// a large file, and takes it into the document. When the window closes meanwhile, the read
-// ends as kStopped and nothing is shown.
-template <typename Read>
-bool RunPreviewRead(const WindowParts& window, BackgroundWork& work, Document& document,
-                    const char* progressText, bool loadedEncrypted, Read read,
-                    PreviewText& preview) {
-    const bool large = NeedsProgressText(document.size);
-    if (large)
-        ShowTransformProgress(window, progressText);
-    const WorkDisplay display{large ? progressText : nullptr, document.size};
-    PreviewText failed;
-    failed.status = FileStatus::kNoMemory;
-    preview = work.Run(
-        display, [&](JobProgress& progress) { return read(&progress); }, std::move(failed));
-    if (work.Closing())
-        preview.status = FileStatus::kStopped;
-    if (preview.status == FileStatus::kStopped)
-        return false;
-    return TakePreview(window, document, preview, loadedEncrypted);
-}
-
 bool EncryptPreview(const WindowParts& window, BackgroundWork& work, Document& document) {
-    PreviewText preview;
-    const auto read = [&](JobProgress* progress) {
-        return ReadEncryptPreview(document.path, document.key.Bytes(), document.key.Length(),
-                                  progress);
-    };
-    if (!RunPreviewRead(window, work, document, kProgressEncrypting, false, read, preview))
+    const FormatKind format = document.strongChosen ? FormatKind::kStrong : FormatKind::kOriginal;
+    const JobResult prepared =
+        PrepareEncryption(SystemFiles(), format, document.key, document.encryption);
+    if (!prepared.done()) {
+        ReportPreviewFailure(window, document, prepared, false);
         return false;
-    ShowDocumentText(window, preview.text.c_str(), document.size);
+    }
+    PreviewPass preview;
+    const auto pass = [&](JobProgress& progress) {
+        return PreviewEncryption(SystemFiles(), document.path, kDocumentOpen, *document.encryption,
+                                 kShownBytes, &progress);
+    };
+    if (!RunPreviewPass(window, work, document, kProgressEncrypting, false, pass, preview))
+        return false;
+    ShowDocumentText(window, DisplayTextOf(preview.head).c_str(), document.size);
     document.mode = DocumentMode::kEncryptPreview;
     ShowEncryptedState(window, true);
     ShowFileNameAndSize(window, document);
     return true;
 }
 
-// The decrypt preview looks the decrypted bytes' checksum up among the records; a verified
-// key's record is kept in the document's recordPath for the save.
+// The decrypt preview is also the key check: the decrypted bytes' checksum is looked up
+// among the records beside the program.
 bool DecryptPreview(const WindowParts& window, BackgroundWork& work, Document& document) {
-    char storeFolder[MAX_PATH] = {};
-    const bool haveStore = ChecksumStoreFolder(storeFolder, sizeof storeFolder);
-    PreviewText preview;
-    const auto read = [&](JobProgress* progress) {
-        return ReadDecryptPreview(document.path, document.key.Bytes(), document.key.Length(),
-                                  haveStore ? storeFolder : nullptr, progress);
+    const std::unique_ptr<RecordFolder> folder = WindowRecordFolder();
+    PreviewPass preview;
+    const auto pass = [&](JobProgress& progress) {
+        if (!folder) { // no records folder: no key can be verified
+            PreviewPass unverified =
+                PreviewDecryption(SystemFiles(), document.path, kDocumentOpen, document.key,
+                                  nullptr, kShownBytes, &progress);
+            if (unverified.result.done())
+                unverified.result.outcome = JobOutcome::kNoRecord;
+            return unverified;
+        }
+        RecordStore store(*folder);
+        return PreviewDecryption(SystemFiles(), document.path, kDocumentOpen, document.key, &store,
+                                 kShownBytes, &progress);
     };
-    if (!RunPreviewRead(window, work, document, kProgressDecrypting, true, read, preview))
+    if (!RunPreviewPass(window, work, document, kProgressDecrypting, true, pass, preview))
         return false;
-    const bool verified = preview.verified;
-    if (!verified ||
-        !CopyWholeText(document.recordPath, sizeof document.recordPath, preview.recordPath.c_str()))
-        document.recordPath[0] = '\0';
+    const bool verified = preview.result.done();
     document.mode = DocumentMode::kDecryptPreview;
-    ShowDocumentText(window, preview.text.c_str(), document.size);
+    ShowDocumentText(window, DisplayTextOf(preview.head).c_str(), document.size);
     ShowFileNameAndSize(window, document);
     // The buttons change once the notice has closed, in DecryptCommand.
     ShowEncryptedState(window, !verified); // unverified, the file on disk is still encrypted
@@ -102,11 +125,12 @@ bool DecryptPreview(const WindowParts& window, BackgroundWork& work, Document& d
 }
 
 constexpr KeyDialogSetup kEncryptKeyDialog{VQ_TEMPLATE_ENCRYPT_KEY, IDC_ENCRYPT_KEY,
-                                           IDC_ENCRYPT_CONTINUE, IDC_ENCRYPT_CLEAR,
-                                           IDC_ENCRYPT_CANCEL};
+                                           IDC_ENCRYPT_CONTINUE,    IDC_ENCRYPT_CLEAR,
+                                           IDC_ENCRYPT_CANCEL,      IDC_ENCRYPT_STRONG};
+// The format is read from the file: the decryption key dialog has no box.
 constexpr KeyDialogSetup kDecryptKeyDialog{VQ_TEMPLATE_DECRYPT_KEY, IDC_DECRYPT_KEY,
-                                           IDC_DECRYPT_CONTINUE, IDC_DECRYPT_CLEAR,
-                                           IDC_DECRYPT_CANCEL};
+                                           IDC_DECRYPT_CONTINUE,    IDC_DECRYPT_CLEAR,
+                                           IDC_DECRYPT_CANCEL,      0};
 
 } // namespace
 
@@ -114,11 +138,11 @@ void EncryptCommand(const WindowParts& window, BackgroundWork& work, Document& d
     const std::uint64_t started = document.generation;
     const KeyOutcome outcome =
         RunKeyDialog(window.window, window.instance, kEncryptKeyDialog, document.key,
-                     [&] { return EncryptPreview(window, work, document); });
+                     document.strongChosen, [&] { return EncryptPreview(window, work, document); });
     if (document.generation != started || work.Closing())
         return; // another command took over while a notice showed, or the window closes
     if (outcome != KeyOutcome::kPreviewShown) {
-        document.key.Clear(); // no preview waits for its save
+        document.ForgetKey(); // no preview waits for its save
         return;
     }
     ShowNotification(window.instance, Notice::SuccessEncrypted);
@@ -131,13 +155,14 @@ void EncryptCommand(const WindowParts& window, BackgroundWork& work, Document& d
 // meanwhile, so the buttons change only when no other command has come in between.
 void DecryptCommand(const WindowParts& window, BackgroundWork& work, Document& document) {
     const std::uint64_t started = document.generation;
+    bool noBox = false;
     const KeyOutcome outcome =
-        RunKeyDialog(window.window, window.instance, kDecryptKeyDialog, document.key,
+        RunKeyDialog(window.window, window.instance, kDecryptKeyDialog, document.key, noBox,
                      [&] { return DecryptPreview(window, work, document); });
     if (document.generation != started || work.Closing())
         return;
     if (outcome != KeyOutcome::kPreviewShown) {
-        document.key.Clear();
+        document.ForgetKey();
         ApplyButtonEvent(window.window, ButtonEvent::DecryptNotCompleted);
         return;
     }

@@ -55,3 +55,9 @@ const char* TextForView(const char* text, std::uint64_t fileSize,
     Append(room, length, sizeof room, kCutNoteEnd);
     return room;
 }
+
+std::string DisplayTextOf(const std::vector<unsigned char>& bytes) {
+    std::string text(bytes.begin(), bytes.end());
+    ConvertForDisplay(reinterpret_cast<unsigned char*>(&text[0]), text.size());
+    return text;
+}

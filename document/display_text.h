@@ -6,8 +6,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 void ConvertForDisplay(unsigned char* data, std::size_t length);
+
+// The display text of a file's bytes: a copy with every zero byte shown as a space.
+std::string DisplayTextOf(const std::vector<unsigned char>& bytes);
 
 // The most bytes of a file the view is handed. The edit control lays out every character it
 // holds before it draws, and cipher text (every byte value, few line ends) is slow to lay out:

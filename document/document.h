@@ -5,9 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
-#include "document/cipher_key.h"
-#include "document/preview_reads.h"
+#include "core/encrypted_format.h"
+#include "core/file_jobs.h"
+#include "core/secret_key.h"
 #include "ui/path_dialog.h"
 
 // What the view shows: the file as loaded, an encrypt preview, or a decrypt preview.
@@ -20,9 +22,6 @@ enum class DocumentMode {
 // Room for a status text; a longer one is cut, as it is only shown.
 constexpr std::size_t kStatusTextCapacity = 256;
 
-// Room for the path of a checksum record.
-constexpr std::size_t kRecordPathCapacity = 256;
-
 struct Document {
     // The loaded file's full path, kept whole so that a later change of the current folder
     // cannot change the file; empty when no file is loaded.
@@ -34,13 +33,17 @@ struct Document {
     char nameText[kStatusTextCapacity] = {};
     char sizeText[kStatusTextCapacity] = {};
 
-    // The key of the preview waiting for its save.
-    CipherKey key;
+    // The key of the preview waiting for its save, and for an encryption what the preview
+    // derived from it, so that the save writes exactly the bytes the preview showed.
+    SecretKey key;
+    std::unique_ptr<Encryption> encryption;
     // What that preview read from disk, so that its save can tell whether the file is still
     // the one previewed.
-    PreviewSnapshot preview;
-    // The record that verified a decryption key, deleted once the decrypted file is saved.
-    char recordPath[kRecordPathCapacity] = {};
+    ContentSnapshot preview;
+
+    // Whether the encryption key dialog's "Use strong encryption" was ticked when it was last
+    // continued: it opens so again for as long as the program runs.
+    bool strongChosen = false;
 
     // Where the next Open or Save As dialog opens: the file chosen last.
     DialogPath dialog;
@@ -49,6 +52,12 @@ struct Document {
     // window stays usable while one shows: a command finishes after its notice only when the
     // count is still the one it started with.
     std::uint64_t generation = 0;
+
+    // No preview waits for its save any more: its key and what came of it are wiped.
+    void ForgetKey() {
+        key.Clear();
+        encryption.reset();
+    }
 };
 
 // A command that may change the document begins.

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/platform.h"
 #include "util/path_text.h"
-#include "util/win_handles.h"
 
 namespace {
 
@@ -14,70 +14,7 @@ bool FullPath(const char* path, char (&out)[MAX_PATH]) {
     return length != 0 && length < MAX_PATH;
 }
 
-bool SameFileIdentity(const char* first, const char* second) {
-    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    UniqueHandle a(
-        CreateFileA(first, 0, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    UniqueHandle b(
-        CreateFileA(second, 0, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!a.valid() || !b.valid())
-        return false;
-    BY_HANDLE_FILE_INFORMATION infoA{};
-    BY_HANDLE_FILE_INFORMATION infoB{};
-    if (GetFileInformationByHandle(a.get(), &infoA) == FALSE ||
-        GetFileInformationByHandle(b.get(), &infoB) == FALSE)
-        return false;
-    return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
-           infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
-           infoA.nFileIndexLow == infoB.nFileIndexLow;
-}
-
 } // namespace
-
-FileStatus StatusOfJob(JobOutcome outcome, FileFailure failure, bool atTarget) {
-    switch (failure) {
-    case FileFailure::kNone:
-        break;
-    case FileFailure::kChanged:
-        return FileStatus::kChanged;
-    case FileFailure::kStopped:
-        return FileStatus::kStopped;
-    case FileFailure::kStranded:
-        return FileStatus::kStranded;
-    case FileFailure::kReadFailed:
-        return atTarget ? FileStatus::kWriteFailed : FileStatus::kReadFailed;
-    default:
-        return atTarget ? FileStatus::kWriteFailed : FileStatus::kOpenFailed;
-    }
-    switch (outcome) {
-    case JobOutcome::kEmpty:
-        return FileStatus::kEmpty;
-    case JobOutcome::kNoKey:
-        return FileStatus::kNoKey;
-    case JobOutcome::kStoreFailed:
-        return FileStatus::kStoreFailed;
-    default:
-        return FileStatus::kOk;
-    }
-}
-
-void NormaliseAttributes(const char* path) {
-    const DWORD attributes = GetFileAttributesA(path);
-    // A folder keeps its attributes: Explorer marks customised folders read-only or system.
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return;
-    if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) != 0)
-        SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
-}
-
-bool IsSameFile(const char* first, const char* second) {
-    char fullFirst[MAX_PATH] = {};
-    char fullSecond[MAX_PATH] = {};
-    if (first == nullptr || second == nullptr || !FullPath(first, fullFirst) ||
-        !FullPath(second, fullSecond))
-        return false;
-    return lstrcmpiA(fullFirst, fullSecond) == 0 || SameFileIdentity(fullFirst, fullSecond);
-}
 
 bool FullPathOf(const char* path, char* out, std::size_t capacity) {
     char full[MAX_PATH] = {};
@@ -88,6 +25,7 @@ bool FullPathOf(const char* path, char* out, std::size_t capacity) {
            CopyWholeText(out, capacity, full);
 }
 
-bool PathExists(const char* path) {
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+std::unique_ptr<RecordFolder> WindowRecordFolder() {
+    const std::string folder = DefaultRecordsFolder();
+    return folder.empty() ? nullptr : OpenRecordFolder(folder);
 }

@@ -6,8 +6,10 @@
 
 namespace {
 
-// The key edit takes no more than the key holds without its terminator.
-constexpr int kMaxKeyCharacters = CipherKey::kCapacity - 1;
+// The key edit takes no more than a key may hold.
+constexpr int kMaxKeyCharacters = static_cast<int>(kMaxKeyLength);
+// The key's characters and the terminator the edit writes after them.
+constexpr int kKeyTextCapacity = kMaxKeyCharacters + 1;
 
 // One run of the dialog: what it was given and what came of it. The dialog's DWLP_USER slot
 // points here.
@@ -15,7 +17,8 @@ struct KeyDialogRun {
     HWND mainWindow;
     HINSTANCE instance;
     const KeyDialogSetup& setup;
-    CipherKey& key;
+    SecretKey& key;
+    bool& strong;
     const KeyPreview& preview;
     KeyOutcome outcome = KeyOutcome::kNotCompleted;
 };
@@ -29,21 +32,38 @@ void OnInitDialog(HWND dialog, LPARAM lParam) {
     const KeyDialogRun* run = reinterpret_cast<const KeyDialogRun*>(lParam);
     HWND keyEdit = GetDlgItem(dialog, run->setup.keyId);
     SendMessageA(keyEdit, EM_SETLIMITTEXT, kMaxKeyCharacters, 0);
+    if (run->setup.strongId != 0)
+        CheckDlgButton(dialog, run->setup.strongId, run->strong ? BST_CHECKED : BST_UNCHECKED);
     SetFocus(keyEdit);
 }
 
 // Overwrites the typed key in the edit control before the dialog goes, so that no copy of
 // it stays behind in the control's memory.
 void WipeKeyEdit(HWND keyEdit, int length) {
-    char cover[CipherKey::kCapacity] = {};
+    char cover[kKeyTextCapacity] = {};
     std::memset(cover, '*', static_cast<std::size_t>(length));
     SetWindowTextA(keyEdit, cover);
     SetWindowTextA(keyEdit, "");
 }
 
+// Takes the typed key into `key` in place of the one held; its length (0: no key).
+int ReadKey(HWND keyEdit, SecretKey& key) {
+    char text[kKeyTextCapacity] = {};
+    const int length = GetWindowTextA(keyEdit, text, sizeof text);
+    const bool taken =
+        length > 0 && key.Assign(reinterpret_cast<const unsigned char*>(text),
+                                 static_cast<std::size_t>(length)) == KeyProblem::kNone;
+    WipeBytes(text, sizeof text);
+    if (!taken)
+        key.Clear();
+    return taken ? length : 0;
+}
+
 void OnContinue(HWND dialog, KeyDialogRun& run) {
     HWND keyEdit = GetDlgItem(dialog, run.setup.keyId);
-    const int length = run.key.ReadFrom(keyEdit);
+    const int length = ReadKey(keyEdit, run.key);
+    if (run.setup.strongId != 0)
+        run.strong = IsDlgButtonChecked(dialog, run.setup.strongId) == BST_CHECKED;
     WipeKeyEdit(keyEdit, length);
     EndDialog(dialog, 0);
     if (length == 0) {
@@ -92,8 +112,8 @@ INT_PTR CALLBACK KeyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 } // namespace
 
 KeyOutcome RunKeyDialog(HWND mainWindow, HINSTANCE instance, const KeyDialogSetup& setup,
-                        CipherKey& key, const KeyPreview& preview) {
-    KeyDialogRun run{mainWindow, instance, setup, key, preview};
+                        SecretKey& key, bool& strong, const KeyPreview& preview) {
+    KeyDialogRun run{mainWindow, instance, setup, key, strong, preview};
     DialogBoxParamA(instance, setup.templateName, mainWindow, KeyDialogProc,
                     reinterpret_cast<LPARAM>(&run));
     return run.outcome;

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "document/cipher_key.h"
+#include "core/secret_key.h"
 
 // Runs after "Continue" with a key, once the dialog has been ended; true when the preview it
 // shows is complete and may be saved.
@@ -19,6 +19,7 @@ struct KeyDialogSetup {
     int continueId;
     int clearId;
     int cancelId;
+    int strongId; // the "Use strong encryption" box, 0 for a dialog without one
 };
 
 enum class KeyOutcome {
@@ -27,9 +28,10 @@ enum class KeyOutcome {
 };
 
 // Runs the dialog from the templates of `instance` modally, owned by the main window.
-// "Continue" reads the key into `key`, wipes it from the dialog and runs `preview`; an empty key
-// shows the failure notice instead; "Cancel" ends the dialog.
+// "Continue" reads the key into `key` (and the box's state into `strong`, which also gives its
+// state when the dialog opens), wipes it from the dialog and runs `preview`; an empty key shows
+// the failure notice instead; "Cancel" ends the dialog.
 KeyOutcome RunKeyDialog(HWND mainWindow, HINSTANCE instance, const KeyDialogSetup& setup,
-                        CipherKey& key, const KeyPreview& preview);
+                        SecretKey& key, bool& strong, const KeyPreview& preview);
 
 #endif

@@ -1,10 +1,16 @@
 // Brings a file into the program: reads it, shows it and tells whether it is encrypted.
 #include <cstring>
+#include <string>
 #include <utility>
 
+#include "core/file_jobs.h"
+#include "document/display_text.h"
 #include "document/document_commands.h"
+#include "document/document_file.h"
 #include "document/document_status.h"
-#include "document/preview_reads.h"
+#include "document/job_notices.h"
+#include "platform/platform.h"
+#include "platform/win32_path_attributes.h"
 #include "resources/resource_ids.h"
 #include "ui/control_states.h"
 #include "ui/notification.h"
@@ -31,19 +37,20 @@ void RepaintAfterDialog(const WindowParts& window) {
     UpdateWindow(window.window);
 }
 
-// Puts the path of the file to load into the document's dialog path. A path handed over is
-// refused when it has `capacity` characters or more.
+// The path of the file to load, into `chosen`: the one handed over (refused when it has
+// `capacity` characters or more), or the Open dialog's answer.
 Choice ChooseFile(const WindowParts& window, Document& document, const char* path,
-                  std::size_t capacity) {
+                  std::size_t capacity, std::string& chosen) {
     if (path != nullptr) {
-        if (path[0] == '\0' || std::strlen(path) >= capacity ||
-            !CopyWholeText(document.dialog.path, sizeof document.dialog.path, path))
+        if (path[0] == '\0' || std::strlen(path) >= capacity)
             return Choice::kRefused;
+        chosen = path;
         return Choice::kChosen;
     }
     switch (AskForPath(window.window, PathQuestion::kOpen, document.dialog)) {
     case PathAnswer::kChosen:
         RepaintAfterDialog(window);
+        chosen = document.dialog.path;
         return Choice::kChosen;
     case PathAnswer::kTooLong:
         return Choice::kRefused;
@@ -53,67 +60,65 @@ Choice ChooseFile(const WindowParts& window, Document& document, const char* pat
     return Choice::kCancelled;
 }
 
-void ReportReadFailure(const WindowParts& window, FileStatus status) {
+void ReportReadFailure(const WindowParts& window, const JobResult& result) {
     EndLoadWithout(window);
-    switch (status) {
-    case FileStatus::kEmpty:
-    case FileStatus::kStopped:
-        break; // an empty file has nothing to show and needs no message
-    case FileStatus::kNoMemory:
-        ShowNotification(window.instance, Notice::Failure);
-        break;
-    default:
-        ShowNotification(window.instance, Notice::OpenError);
-        break;
-    }
+    if (const std::optional<Notice> notice = NoticeFor(DocumentStep::kLoad, result))
+        ShowNotification(window.instance, *notice);
 }
 
-void ShowLoadedDocument(const WindowParts& window, Document& document,
-                        const DisplayDocument& shown) {
-    document.size = shown.size;
+void ShowLoadedDocument(const WindowParts& window, Document& document, const FileHead& shown) {
+    document.size = shown.format.size;
     BuildFileSizeText(document);
     // Handing a large text to the view takes visible time.
     if (NeedsProgressText(document.size))
         ShowReadingProgress(window);
-    ShowDocumentText(window, shown.text.c_str(), document.size);
-    ApplyButtonEvent(window.window, shown.encrypted ? ButtonEvent::LoadSucceededEncrypted
-                                                    : ButtonEvent::LoadSucceededPlain);
-    ShowEncryptedState(window, shown.encrypted);
+    ShowDocumentText(window, DisplayTextOf(shown.head).c_str(), document.size);
+    const bool encrypted = shown.format.encrypted();
+    ApplyButtonEvent(window.window, encrypted ? ButtonEvent::LoadSucceededEncrypted
+                                              : ButtonEvent::LoadSucceededPlain);
+    ShowEncryptedState(window, encrypted);
     ShowFileNameAndSize(window, document);
 }
 
-// The file's size as the folder lists it, for the share of it read; 0 when unknown.
-std::uint64_t ListedSize(const char* path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (GetFileAttributesExA(path, GetFileExInfoStandard, &data) == FALSE)
-        return 0;
-    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+// Reads what the view shows of the file: at most its bound and one byte more, so that the view
+// can tell a longer file. Documents are opened only when they could be written, shared with
+// other readers and writers, as the window has always opened them; a read-only or hidden file
+// is made writable first.
+FileHead ReadShownHead(const char* path, JobProgress& progress) {
+    NormaliseFileAttributes(path);
+    FileHead head = ReadFileHead(SystemFiles(), path, OpenPurpose::kReadWritable,
+                                 kViewTextBound + 1, &progress);
+    if (head.result.done() && head.format.size == 0)
+        head.result = Ended(JobOutcome::kEmpty);
+    return head;
 }
 
-void LoadChosenFile(const WindowParts& window, BackgroundWork& work, Document& document) {
+// Loads the chosen file; the next dialog opens on it.
+void LoadChosenFile(const WindowParts& window, BackgroundWork& work, Document& document,
+                    const std::string& chosen) {
     ApplyButtonEvent(window.window, ButtonEvent::LoadFileChosen);
-    if (!FullPathOf(document.dialog.path, document.path, sizeof document.path)) {
-        ReportReadFailure(window, FileStatus::kOpenFailed);
+    if (!FullPathOf(chosen.c_str(), document.path, sizeof document.path)) {
+        ReportReadFailure(window, FailedAt(FileFailure::kMissing, false));
         return;
     }
     CopyWholeText(document.dialog.path, sizeof document.dialog.path, document.path);
     BuildFileNameText(document);
 
-    const std::uint64_t listedSize = ListedSize(document.path);
+    // The file's size as the folder lists it, for the share of it read.
+    const std::uint64_t listedSize = ListedFileSize(document.path);
     const WorkDisplay display{NeedsProgressText(listedSize) ? kProgressReading : nullptr,
                               listedSize};
-    DisplayDocument failed;
-    failed.status = FileStatus::kNoMemory;
-    const DisplayDocument shown = work.Run(
-        display,
-        [&](JobProgress& progress) { return ReadDocumentForDisplay(document.path, &progress); },
+    FileHead failed;
+    failed.result = Ended(JobOutcome::kNoMemory);
+    const FileHead shown = work.Run(
+        display, [&](JobProgress& progress) { return ReadShownHead(document.path, progress); },
         std::move(failed));
-    if (shown.status == FileStatus::kStopped || work.Closing()) {
+    if (shown.result.file == FileFailure::kStopped || work.Closing()) {
         document.path[0] = '\0'; // the window closes: nothing more is shown
         return;
     }
-    if (shown.status != FileStatus::kOk) {
-        ReportReadFailure(window, shown.status);
+    if (!shown.result.done()) {
+        ReportReadFailure(window, shown.result);
         document.path[0] = '\0';
         return;
     }
@@ -123,10 +128,11 @@ void LoadChosenFile(const WindowParts& window, BackgroundWork& work, Document& d
 void Load(const WindowParts& window, BackgroundWork& work, Document& document, const char* path,
           std::size_t capacity) {
     document.mode = DocumentMode::kLoaded;
-    document.key.Clear();
-    switch (ChooseFile(window, document, path, capacity)) {
+    document.ForgetKey();
+    std::string chosen;
+    switch (ChooseFile(window, document, path, capacity, chosen)) {
     case Choice::kChosen:
-        LoadChosenFile(window, work, document);
+        LoadChosenFile(window, work, document, chosen);
         break;
     case Choice::kCancelled:
         EndLoadWithout(window);

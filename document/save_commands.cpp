@@ -1,9 +1,11 @@
 // "Save As": commits an encrypt or decrypt preview to disk.
 #include "cipher/encrypted_trailer.h"
+#include "core/file_jobs.h"
 #include "document/document_commands.h"
+#include "document/document_file.h"
 #include "document/document_status.h"
-#include "document/file_saves.h"
-#include "store/checksum_store.h"
+#include "document/job_notices.h"
+#include "platform/platform.h"
 #include "ui/control_states.h"
 #include "ui/notification.h"
 #include "ui/status_texts.h"
@@ -31,53 +33,45 @@ bool MayReplace(HWND mainWindow, const char* target) {
                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
-FileStatus SaveToTarget(const Document& document, SaveKind kind, const char* target, bool sameFile,
-                        JobProgress* progress) {
-    SaveRequest request;
-    request.sourcePath = document.path;
-    request.targetPath = target;
-    request.key = document.key.Bytes();
-    request.keyLength = document.key.Length();
-    request.preview = document.preview;
-    if (kind == SaveKind::kDecrypted)
-        return SaveDecryptedFile(request, document.recordPath, sameFile, progress).status;
-
-    char storeFolder[MAX_PATH] = {};
-    if (!ChecksumStoreFolder(storeFolder, sizeof storeFolder))
-        return FileStatus::kStoreFailed;
-    return SaveEncryptedFile(request, storeFolder, progress).status;
+// The save's file work, on the work's thread.
+JobResult SaveTo(const Document& document, SaveKind kind, const Destination& destination,
+                 JobProgress& progress) {
+    const std::unique_ptr<RecordFolder> folder = WindowRecordFolder();
+    if (kind == SaveKind::kDecrypted) {
+        std::unique_ptr<RecordStore> store;
+        if (folder)
+            store = std::make_unique<RecordStore>(*folder);
+        return Decrypt(SystemFiles(), document.path, destination, document.key, &document.preview,
+                       store.get(), &progress);
+    }
+    if (!folder || !document.encryption)
+        return Ended(JobOutcome::kStoreFailed);
+    RecordStore store(*folder);
+    return Encrypt(SystemFiles(), document.path, destination, *document.encryption,
+                   &document.preview, store, &progress);
 }
 
-void ReportSaveFailure(const WindowParts& window, FileStatus status) {
-    switch (status) {
-    case FileStatus::kOpenFailed:
-    case FileStatus::kReadFailed:
-        ShowNotification(window.instance, Notice::OpenError);
-        break;
-    case FileStatus::kStopped:
-        break; // the user asked for it
-    default:
-        ShowNotification(window.instance, Notice::Failure);
-        break;
-    }
+void ReportSaveFailure(const WindowParts& window, const JobResult& result) {
+    if (const std::optional<Notice> notice = NoticeFor(DocumentStep::kSave, result))
+        ShowNotification(window.instance, *notice);
 }
 
 // The saved file is the current file from now on. The status bar keeps the preview's texts
 // when that is the loaded file; a file saved under another name is named there instead.
-void CompleteSave(const WindowParts& window, Document& document, SaveKind kind, const char* target,
-                  bool sameFile) {
+void CompleteSave(const WindowParts& window, Document& document, SaveKind kind,
+                  const Destination& destination) {
     document.size = kind == SaveKind::kEncrypted ? document.preview.size + kTrailerLength
                                                  : document.preview.size - kTrailerLength;
     ApplyButtonEvent(window.window, kind == SaveKind::kEncrypted ? ButtonEvent::EncryptedSave
                                                                  : ButtonEvent::DecryptedSave);
-    if (!sameFile) {
-        CopyWholeText(document.path, sizeof document.path, target);
+    if (destination.into != SaveTarget::kSource) {
+        CopyWholeText(document.path, sizeof document.path, destination.path.c_str());
         BuildFileNameText(document);
         BuildFileSizeText(document);
         ShowFileNameAndSize(window, document);
     }
     RestoreDialogPath(document);
-    document.key.Clear(); // the preview is saved; the key is no longer needed
+    document.ForgetKey(); // the preview is saved; the key is no longer needed
 }
 
 // A large save shows its direction's progress text in pane 0, and afterwards pane 0 is as the
@@ -99,20 +93,18 @@ void RunSave(const WindowParts& window, BackgroundWork& work, Document& document
     char target[kDialogPathCapacity] = {};
     CopyWholeText(target, sizeof target, document.dialog.path);
     RestoreDialogPath(document);
-    const bool sameFile = IsSameFile(document.path, target);
-    if (!sameFile && PathExists(target) && !MayReplace(window.window, target))
+    const Destination destination = DestinationOf(SystemFiles(), document.path, target);
+    if (destination.into == SaveTarget::kOtherFile && !MayReplace(window.window, target))
         return;
 
-    const FileStatus status = work.Run(
+    const JobResult result = work.Run(
         SaveDisplay(document, kind),
-        [&](JobProgress& progress) {
-            return SaveToTarget(document, kind, target, sameFile, &progress);
-        },
-        FileStatus::kWriteFailed);
-    if (status == FileStatus::kOk)
-        CompleteSave(window, document, kind, target, sameFile);
-    else if (status != FileStatus::kStopped && !work.Closing())
-        ReportSaveFailure(window, status);
+        [&](JobProgress& progress) { return SaveTo(document, kind, destination, progress); },
+        FailedAt(FileFailure::kWriteFailed, true));
+    if (result.done())
+        CompleteSave(window, document, kind, destination);
+    else if (!work.Closing())
+        ReportSaveFailure(window, result);
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include "core/tree_walk.h"
 #include "finder/scan_run.h"
-#include "finder/trailer_check.h"
 #include "platform/platform.h"
 
 namespace {
@@ -25,10 +24,4 @@ class RunObserver : public ScanObserver {
 bool WalkFolder(ScanRun& run, std::string& folder) {
     RunObserver observer(run);
     return WalkTree(SystemScanFolders(), observer, folder);
-}
-
-bool TestAndListFile(ScanRun& run, const std::string& path) {
-    if (!FileEndsInTrailer(path.c_str()))
-        return !run.StopRequested();
-    return run.AddFound(path);
 }

@@ -19,8 +19,4 @@ class ScanRun;
 // returns at once, and nothing more is counted, tested or listed.
 bool WalkFolder(ScanRun& run, std::string& folder);
 
-// The test of one entry that is a file: lists it in the run when it ends in the trailer.
-// Returns false when the scan's stop was seen.
-bool TestAndListFile(ScanRun& run, const std::string& path);
-
 #endif

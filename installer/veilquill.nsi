@@ -1,10 +1,10 @@
 ; The per-user installer of Veilquill, built by makensis as part of each Windows build.
 ;
 ; It needs no administrator rights: it installs into the user's own
-; %LOCALAPPDATA%\Programs\Veilquill, laid out as the zip (Program\, Help\, ReadMe.txt), so that
-; the key-check records in Program\Data stay writable, and it registers its uninstaller for the
-; current user only. Installing over an installation upgrades it; Program\Data is never touched,
-; neither by an upgrade nor by the uninstaller.
+; %LOCALAPPDATA%\Programs\Veilquill, laid out as the zip (Program\, Help\, Licenses\,
+; ReadMe.txt), so that the key-check records in Program\Data stay writable, and it registers its
+; uninstaller for the current user only. Installing over an installation upgrades it;
+; Program\Data is never touched, neither by an upgrade nor by the uninstaller.
 ;
 ; The build passes:
 ;   VQ_TARGET       amd64-unicode or x86-unicode
@@ -144,8 +144,14 @@ Section "Veilquill" SecProgram
   File "${VQ_STAGE}/Program/Veilquill.exe"
   File "${VQ_STAGE}/Program/SendTo.exe"
   File "${VQ_STAGE}/Program/veilquill-cli.exe"
+  File "${VQ_STAGE}/Program/libgcrypt-20.dll"
+  File "${VQ_STAGE}/Program/libgpg-error-0.dll"
   SetOutPath "$INSTDIR\Help"
   File "${VQ_STAGE}/Help/Veilquill.chm"
+  SetOutPath "$INSTDIR\Licenses"
+  File "${VQ_STAGE}/Licenses/libgcrypt.txt"
+  File "${VQ_STAGE}/Licenses/libgpg-error.txt"
+  File "${VQ_STAGE}/Licenses/LGPL-2.1.txt"
   SetOutPath "$INSTDIR"
   File "${VQ_STAGE}/ReadMe.txt"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -207,8 +213,14 @@ Section "Uninstall"
   Delete "$INSTDIR\Program\Veilquill.exe"
   Delete "$INSTDIR\Program\SendTo.exe"
   Delete "$INSTDIR\Program\veilquill-cli.exe"
+  Delete "$INSTDIR\Program\libgcrypt-20.dll"
+  Delete "$INSTDIR\Program\libgpg-error-0.dll"
   Delete "$INSTDIR\Help\Veilquill.chm"
   RMDir "$INSTDIR\Help"
+  Delete "$INSTDIR\Licenses\libgcrypt.txt"
+  Delete "$INSTDIR\Licenses\libgpg-error.txt"
+  Delete "$INSTDIR\Licenses\LGPL-2.1.txt"
+  RMDir "$INSTDIR\Licenses"
   Delete "$INSTDIR\ReadMe.txt"
   Delete "$INSTDIR\Uninstall.exe"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"

@@ -1,5 +1,8 @@
-// This system's side of the core: its files, folders and terminal. One implementation per
-// system: posix_platform.cpp (Linux) and win32_platform.cpp (Windows).
+// This system's side of the core: its files, folders, records folder and terminal. Each system
+// implements it in one file per job, win32_*.cpp on Windows and posix_*.cpp on Linux: the
+// files (*_files.cpp, with their new content and its swap in *_new_content.cpp), the folder
+// listings (*_folders.cpp), the records folder (*_records_folder.cpp) and the terminal and
+// environment (*_terminal.cpp).
 #ifndef VEILQUILL_PLATFORM_H
 #define VEILQUILL_PLATFORM_H
 

@@ -22,7 +22,6 @@ LAYERS = {
     "document":  (2, ()),
     "finder":    (2, ()),
     "ui":        (1, ()),
-    "store":     (1, ("platform",)),  # the window's records, on the system's records folder
     "platform":  (1, ()),
     "cipher":    (0, ()),  # portable
     "util":      (0, ()),  # portable

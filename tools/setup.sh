@@ -12,6 +12,7 @@ packages=(
   xvfb x11-apps x11-utils imagemagick
   fp-utils nsis zip unzip python3 procps
   libcli11-dev time
+  libgcrypt20-dev libgcrypt-mingw-w64-dev
 )
 
 missing=()

@@ -14,7 +14,7 @@
 #include <optional>
 #include <utility>
 
-#include "core/file_jobs.h"
+#include "core/job_result.h"
 #include "ui/window_parts.h"
 
 // The one object the work's thread and the window's thread share: the worker adds the bytes

@@ -48,8 +48,8 @@ inline void FreeTaskMemory(void* memory) noexcept {
 inline void FinishDrop(HDROP drop) noexcept {
     DragFinish(drop);
 }
-inline void FreeGlobalMemory(HGLOBAL memory) noexcept {
-    GlobalFree(memory);
+inline void FreeLoadedModule(HMODULE module) noexcept {
+    FreeLibrary(module);
 }
 inline void ReleaseSrwLock(SRWLOCK* lock) noexcept {
     ReleaseSRWLockExclusive(lock);
@@ -68,33 +68,6 @@ struct OleInitialization {
     static void Close(Type) noexcept { OleUninitialize(); }
 };
 
-// A value that is given back through what it came from: a device context through its window, a
-// selection through its device context, memory in another process through that process. The
-// source is borrowed and must outlive the value.
-template <typename Source, typename T, auto close> struct FromSource {
-    struct Type {
-        Source source;
-        T value;
-    };
-    static Type Invalid() noexcept { return {Source{}, T{}}; }
-    static bool IsValid(Type held) noexcept { return held.value != T{}; }
-    static void Close(Type held) noexcept { close(held.source, held.value); }
-};
-
-inline void ReleaseWindowDc(HWND window, HDC dc) noexcept {
-    ReleaseDC(window, dc);
-}
-// Selects back what was selected before.
-inline void SelectBack(HDC dc, HGDIOBJ previous) noexcept {
-    SelectObject(dc, previous);
-}
-inline void FreeRemoteMemory(HANDLE process, void* address) noexcept {
-    VirtualFreeEx(process, address, 0, MEM_RELEASE);
-}
-inline void DeleteDcHandle(HDC dc) noexcept {
-    DeleteDC(dc);
-}
-
 // CoInitializeEx succeeded on this thread; closing it uninitialises. The value is only a mark.
 struct ComInitialization {
     using Type = bool;
@@ -109,40 +82,23 @@ using UniqueHandle = Unique<handle_traits::Kernel>;
 using UniqueFind = Unique<handle_traits::Find>;
 template <typename T> using UniqueGdi = Unique<NullIsInvalid<T, handle_traits::DeleteGdiObject>>;
 using UniqueFont = UniqueGdi<HFONT>;
-using UniqueBitmap = UniqueGdi<HBITMAP>;
 using UniqueIcon = Unique<NullIsInvalid<HICON, handle_traits::DestroyIconHandle>>;
 using UniqueMenu = Unique<NullIsInvalid<HMENU, handle_traits::DestroyMenuHandle>>;
 using UniqueWindow = Unique<NullIsInvalid<HWND, handle_traits::DestroyWindowHandle>>;
 using UniqueTaskMemory = Unique<NullIsInvalid<void*, handle_traits::FreeTaskMemory>>;
 // A drop handed over with WM_DROPFILES, finished with DragFinish.
 using UniqueDrop = Unique<NullIsInvalid<HDROP, handle_traits::FinishDrop>>;
-using UniqueGlobal = Unique<NullIsInvalid<HGLOBAL, handle_traits::FreeGlobalMemory>>;
+// A DLL loaded with LoadLibraryEx, given back with FreeLibrary.
+using UniqueModule = Unique<NullIsInvalid<HMODULE, handle_traits::FreeLoadedModule>>;
 using OleInitialization = Unique<handle_traits::OleInitialization>;
 using ComInitialization = Unique<handle_traits::ComInitialization>;
 template <typename Interface>
 using UniqueCom = Unique<NullIsInvalid<Interface*, handle_traits::ReleaseComObject<Interface>>>;
 using SrwExclusiveLock = Unique<NullIsInvalid<SRWLOCK*, handle_traits::ReleaseSrwLock>>;
-// GetDC's device context of a window (nullptr: the screen), given back with ReleaseDC.
-using UniqueWindowDc = Unique<handle_traits::FromSource<HWND, HDC, handle_traits::ReleaseWindowDc>>;
-using UniqueMemoryDc = Unique<NullIsInvalid<HDC, handle_traits::DeleteDcHandle>>;
-using UniqueSelection = Unique<handle_traits::FromSource<HDC, HGDIOBJ, handle_traits::SelectBack>>;
-// VirtualAllocEx's memory inside another process, freed there with VirtualFreeEx.
-using UniqueRemoteMemory =
-    Unique<handle_traits::FromSource<HANDLE, void*, handle_traits::FreeRemoteMemory>>;
 
 // OLE on the calling thread for as long as the result lives; nothing to undo when it failed.
 inline OleInitialization InitializeOle() noexcept {
     return OleInitialization(SUCCEEDED(OleInitialize(nullptr)));
-}
-
-// The device context of `window` (nullptr: the screen) until the result is destroyed.
-inline UniqueWindowDc GetWindowDc(HWND window) noexcept {
-    return UniqueWindowDc({window, GetDC(window)});
-}
-
-// Selects `object` into `dc` until the result is destroyed.
-inline UniqueSelection SelectInto(HDC dc, HGDIOBJ object) noexcept {
-    return UniqueSelection({dc, SelectObject(dc, object)});
 }
 
 // A single-threaded COM apartment on the calling thread for as long as the result lives.
@@ -156,25 +112,5 @@ inline SrwExclusiveLock LockExclusive(SRWLOCK& lock) noexcept {
     AcquireSRWLockExclusive(&lock);
     return SrwExclusiveLock(&lock);
 }
-
-// A fixed, zero-filled block of memory (GlobalAlloc with GMEM_FIXED | GMEM_ZEROINIT, whose
-// handle is the block's address).
-class ZeroedBlock {
-  public:
-    ZeroedBlock() = default;
-    explicit ZeroedBlock(SIZE_T size) : memory_(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size)) {
-        if (memory_.valid())
-            size_ = size;
-    }
-
-    unsigned char* data() const { return static_cast<unsigned char*>(memory_.get()); }
-    char* text() const { return static_cast<char*>(memory_.get()); }
-    SIZE_T size() const { return size_; }
-    bool valid() const { return memory_.valid(); }
-
-  private:
-    UniqueGlobal memory_;
-    SIZE_T size_ = 0;
-};
 
 #endif

@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "bench/win32/bench_clock.h"
-#include "document/file_saves.h"
-#include "document/preview_reads.h"
+#include "core/file_jobs.h"
+#include "platform/platform.h"
 #include "util/win_handles.h"
 
 namespace {
@@ -156,38 +156,40 @@ int main(int argc, char** argv) {
         copyStep.Take(
             [&] { allGood &= CopyFileA(original.c_str(), copy.c_str(), FALSE) != FALSE; });
         CopyFileA(original.c_str(), doc.c_str(), FALSE);
-        openPlain.Take([&] { allGood &= !ReadDocumentForDisplay(doc.c_str(), nullptr).encrypted; });
-        PreviewSnapshot snapshot;
+        FileAccess& files = SystemFiles();
+        const OpenPurpose open = OpenPurpose::kReadWritable;
+        const auto encrypted = [&] {
+            return ReadFileHead(files, doc, open, 8193, nullptr).format.encrypted();
+        };
+        openPlain.Take([&] { allGood &= !encrypted(); });
+        SecretKey key;
+        (void)key.Assign(Key(), KeyLength());
+        std::unique_ptr<Encryption> encryption;
+        allGood &= PrepareEncryption(SystemFiles(), FormatKind::kOriginal, key, encryption).done();
+        std::unique_ptr<RecordFolder> folder = OpenRecordFolder(store);
+        RecordStore records(*folder);
+        const Destination inPlace{doc, SaveTarget::kSource};
+        ContentSnapshot snapshot;
         encryptPreview.Take([&] {
-            const PreviewText preview =
-                ReadEncryptPreview(doc.c_str(), Key(), KeyLength(), nullptr);
-            allGood &= preview.status == FileStatus::kOk;
+            const PreviewPass preview =
+                PreviewEncryption(files, doc, open, *encryption, 8193, nullptr);
+            allGood &= preview.result.done();
             snapshot = preview.snapshot;
         });
-        SaveRequest request;
-        request.sourcePath = doc.c_str();
-        request.targetPath = doc.c_str();
-        request.key = Key();
-        request.keyLength = KeyLength();
-        request.preview = snapshot;
         encryptedSave.Take([&] {
-            allGood &= SaveEncryptedFile(request, store.c_str(), nullptr).status == FileStatus::kOk;
+            allGood &=
+                Encrypt(files, doc, inPlace, *encryption, &snapshot, records, nullptr).done();
         });
 
-        openEncrypted.Take(
-            [&] { allGood &= ReadDocumentForDisplay(doc.c_str(), nullptr).encrypted; });
-        std::string record;
+        openEncrypted.Take([&] { allGood &= encrypted(); });
         decryptPreview.Take([&] {
-            const PreviewText preview =
-                ReadDecryptPreview(doc.c_str(), Key(), KeyLength(), store.c_str(), nullptr);
-            allGood &= preview.verified;
+            const PreviewPass preview =
+                PreviewDecryption(files, doc, open, key, &records, 8193, nullptr);
+            allGood &= preview.result.done();
             snapshot = preview.snapshot;
-            record = preview.recordPath;
         });
-        request.preview = snapshot;
         decryptedSave.Take([&] {
-            allGood &=
-                SaveDecryptedFile(request, record.c_str(), true, nullptr).status == FileStatus::kOk;
+            allGood &= Decrypt(files, doc, inPlace, key, &snapshot, &records, nullptr).done();
         });
         allGood &= FilesEqual(original, doc);
     }

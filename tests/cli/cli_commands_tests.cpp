@@ -57,7 +57,7 @@ TEST_F(CliCommands, EncryptWritesTheLiteralCipherAndARecordThenDecryptRestoresTh
     EXPECT_EQ(run.out, "verified: notes.txt\n");
 
     run = Run({"status", "notes.txt"});
-    EXPECT_EQ(run.out, "notes.txt: encrypted, 300012 bytes\n");
+    EXPECT_EQ(run.out, "notes.txt: encrypted (original), 300012 bytes\n");
 
     run = RunWithKey("decrypt", {"notes.txt"});
     EXPECT_EQ(run.exitCode, 0) << run.err;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "core/file_jobs.h"
+#include "core/job_result.h"
 
 namespace vqtest {
 

@@ -285,7 +285,9 @@ class Installer : public ::testing::Test {
     static void ExpectInstalled() {
         for (const char* name :
              {"Program\\Veilquill.exe", "Program\\SendTo.exe", "Program\\veilquill-cli.exe",
-              "Help\\Veilquill.chm", "ReadMe.txt", "Uninstall.exe"})
+              "Program\\libgcrypt-20.dll", "Program\\libgpg-error-0.dll", "Help\\Veilquill.chm",
+              "Licenses\\libgcrypt.txt", "Licenses\\libgpg-error.txt", "Licenses\\LGPL-2.1.txt",
+              "ReadMe.txt", "Uninstall.exe"})
             EXPECT_TRUE(FileExists(Installed(name))) << name;
         const DWORD ownKind = sizeof(void*) == 8 ? SCS_64BIT_BINARY : SCS_32BIT_BINARY;
         for (const char* name :

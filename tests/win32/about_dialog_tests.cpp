@@ -12,6 +12,7 @@
 #include "ui/about_dialog.h"
 #include "ui/help_path.h"
 #include "util/program_folder.h"
+#include "tests/support/test_handles.h"
 #include "util/win_handles.h"
 
 namespace vqtest {
@@ -26,15 +27,6 @@ std::string HelpPathFor(const char* folder, std::size_t capacity = MAX_PATH) {
         return "<refused>";
     }
     return out.data();
-}
-
-TEST(HelpPath, NamesTheFolderOneLevelAboveTheProgramsFolder) {
-    EXPECT_EQ("D:\\Apps\\Help\\Veilquill.chm", HelpPathFor("D:\\Apps\\Tool\\"));
-    EXPECT_EQ("D:\\Apps\\Help\\Veilquill.chm", HelpPathFor("D:\\Apps\\Tool"));
-    EXPECT_EQ("C:\\Help\\Veilquill.chm", HelpPathFor("C:\\Veilquill\\"));
-    EXPECT_EQ("Z:\\a\\b\\c\\Help\\Veilquill.chm", HelpPathFor("Z:\\a\\b\\c\\Program\\"));
-    EXPECT_EQ("\\\\server\\share\\Apps\\Help\\Veilquill.chm",
-              HelpPathFor("\\\\server\\share\\Apps\\Tool\\"));
 }
 
 // A program in the root of a drive or share has no folder above it: its help is in that root,
@@ -58,14 +50,6 @@ TEST(HelpPath, RefusesWhatIsNotAFullPathOrDoesNotFit) {
 
     const std::string deep = "C:\\" + std::string(300, 'a') + "\\Tool\\";
     EXPECT_EQ("<refused>", HelpPathFor(deep.c_str()));
-}
-
-TEST(HelpPath, BuildHelpPathUsesTheRunningProgramsFolder) {
-    char folder[MAX_PATH] = {};
-    ASSERT_TRUE(ProgramFolder(true, folder, sizeof folder));
-    char built[MAX_PATH] = {};
-    ASSERT_TRUE(BuildHelpPath(built, sizeof built));
-    EXPECT_EQ(HelpPathFor(folder), built);
 }
 
 // ---- The About box --------------------------------------------------------------------------
@@ -138,26 +122,6 @@ class AboutBoxTest : public ::testing::Test {
     UniqueWindow box_;
 };
 
-TEST_F(AboutBoxTest, LinkIsBlueUnderlinedDialogFontOnButtonFace) {
-    const LinkPaint paint = PaintLink(Box());
-    EXPECT_EQ(reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)), paint.brush);
-    EXPECT_EQ(RGB(0, 0, 255), paint.text);
-    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), paint.background);
-
-    LOGFONTA own{};
-    LOGFONTA shown{};
-    HGDIOBJ ownFont = reinterpret_cast<HGDIOBJ>(SendMessageA(Box(), WM_GETFONT, 0, 0));
-    ASSERT_NE(nullptr, ownFont);
-    ASSERT_EQ(static_cast<int>(sizeof own), GetObjectA(ownFont, sizeof own, &own));
-    ASSERT_EQ(static_cast<int>(sizeof shown), GetObjectA(paint.font, sizeof shown, &shown));
-    EXPECT_EQ(0, own.lfUnderline);
-    EXPECT_EQ(1, shown.lfUnderline);
-    shown.lfUnderline = own.lfUnderline;
-    EXPECT_EQ(0, std::memcmp(&own, &shown, sizeof own)) << "only the underline differs";
-    EXPECT_EQ(reinterpret_cast<LRESULT>(paint.font), SendMessageA(Link(), WM_GETFONT, 0, 0))
-        << "the control draws its text with the same font";
-}
-
 // The underlined font is made once per box, not once per paint, and goes with the box.
 TEST_F(AboutBoxTest, LinkFontLivesExactlyAsLongAsTheBox) {
     box_.reset();
@@ -196,52 +160,6 @@ TEST_F(AboutBoxTest, BannerKeepsItsClassColours) {
         banner, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(banner));
     EXPECT_EQ(ownAnswer, fromBox);
     EXPECT_NE(reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)), fromBox);
-}
-
-// The link takes the mouse with the hand; the rest of the box shows the arrow.
-TEST_F(AboutBoxTest, HandOverTheLinkArrowElsewhere) {
-    const HCURSOR hand = LoadCursorA(nullptr, IDC_HAND);
-    const HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
-    ASSERT_NE(hand, arrow);
-
-    EXPECT_EQ(HTCLIENT, SendMessageA(Link(), WM_NCHITTEST, 0, 0));
-    EXPECT_EQ(HTTRANSPARENT, SendMessageA(Banner(Box()), WM_NCHITTEST, 0, 0))
-        << "the banner lets the mouse through to the box";
-
-    SetCursor(arrow);
-    SendMessageA(Link(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Link()),
-                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(hand, GetCursor());
-
-    SendMessageA(Box(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Box()),
-                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(arrow, GetCursor());
-
-    SetCursor(hand);
-    HWND close = GetDlgItem(Box(), IDC_ABOUT_CLOSE);
-    SendMessageA(close, WM_SETCURSOR, reinterpret_cast<WPARAM>(close),
-                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(arrow, GetCursor());
-}
-
-// Enter and Escape reach the box as IDOK and IDCANCEL without a control; only "Close" ends it.
-// (A modeless box that is ended is hidden rather than destroyed.)
-TEST_F(AboutBoxTest, OnlyCloseEndsTheBox) {
-    box_.reset();
-    box_ = OpenBox(true);
-    ASSERT_TRUE(IsWindowVisible(Box()));
-    SendMessageA(Box(), WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
-    SendMessageA(Box(), WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
-    SendMessageA(Box(), WM_COMMAND, MAKEWPARAM(IDC_VENDOR_LINK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(Link()));
-    HWND close = GetDlgItem(Box(), IDC_ABOUT_CLOSE);
-    SendMessageA(Box(), WM_COMMAND, MAKEWPARAM(IDC_ABOUT_CLOSE, BN_DOUBLECLICKED),
-                 reinterpret_cast<LPARAM>(close));
-    EXPECT_TRUE(IsWindowVisible(Box()));
-
-    SendMessageA(Box(), WM_COMMAND, MAKEWPARAM(IDC_ABOUT_CLOSE, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(close));
-    EXPECT_FALSE(IsWindowVisible(Box()));
 }
 
 } // namespace

@@ -9,8 +9,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "document/file_saves.h"
-#include "document/preview_reads.h"
+#include "core/file_jobs.h"
+#include "platform/platform.h"
 #include "resources/resource_ids.h"
 #include "tests/support/files.h"
 #include "tests/support/sample_text.h"
@@ -252,38 +252,42 @@ TEST(DocumentWorkProgress, ReadsAndSavesReportTheirBytesAndStopBeforeChangingAny
     const std::string path = docs.File("a.txt");
     const std::string plain = SampleText(300000);
     ASSERT_TRUE(WriteBytes(path, plain));
-    const unsigned char key[] = {'k', 'e', 'y'};
+    SecretKey key;
+    ASSERT_EQ(KeyProblem::kNone, key.Assign(reinterpret_cast<const unsigned char*>("key"), 3));
+    std::unique_ptr<Encryption> encryption;
+    ASSERT_TRUE(PrepareEncryption(SystemFiles(), FormatKind::kOriginal, key, encryption).done());
+    FileAccess& files = SystemFiles();
+    const OpenPurpose open = OpenPurpose::kReadWritable;
 
     // A load reads only what the view shows: it is over at once, whatever the file's size.
     WorkProgress loaded(plain.size());
-    EXPECT_EQ(FileStatus::kOk, ReadDocumentForDisplay(path.c_str(), &loaded).status);
+    EXPECT_TRUE(ReadFileHead(files, path, open, 100, &loaded).result.done());
     WorkProgress previewed(plain.size());
-    const PreviewText preview = ReadEncryptPreview(path.c_str(), key, sizeof key, &previewed);
-    ASSERT_EQ(FileStatus::kOk, preview.status);
+    const PreviewPass preview = PreviewEncryption(files, path, open, *encryption, 100, &previewed);
+    ASSERT_TRUE(preview.result.done());
     EXPECT_EQ(100, previewed.Percent());
 
     WorkProgress stopped(plain.size());
     stopped.RequestStop();
-    EXPECT_EQ(FileStatus::kStopped, ReadDocumentForDisplay(path.c_str(), &stopped).status);
-    EXPECT_EQ(FileStatus::kStopped,
-              ReadDecryptPreview(path.c_str(), key, sizeof key, nullptr, &stopped).status);
+    EXPECT_EQ(FileFailure::kStopped, ReadFileHead(files, path, open, 100, &stopped).result.file);
+    EXPECT_EQ(FileFailure::kStopped,
+              PreviewDecryption(files, path, open, key, nullptr, 100, &stopped).result.file);
 
-    SaveRequest request;
-    request.sourcePath = path.c_str();
-    request.targetPath = path.c_str();
-    request.key = key;
-    request.keyLength = sizeof key;
-    request.preview = preview.snapshot;
-    EXPECT_EQ(FileStatus::kStopped,
-              SaveEncryptedFile(request, store.WithBackslash().c_str(), &stopped).status);
-    EXPECT_EQ(FileStatus::kStopped, SaveDecryptedFile(request, "", true, &stopped).status);
+    std::unique_ptr<RecordFolder> folder = OpenRecordFolder(store.WithBackslash());
+    RecordStore records(*folder);
+    const Destination inPlace{path, SaveTarget::kSource};
+    EXPECT_EQ(
+        FileFailure::kStopped,
+        Encrypt(files, path, inPlace, *encryption, &preview.snapshot, records, &stopped).file);
+    EXPECT_EQ(FileFailure::kStopped,
+              Decrypt(files, path, inPlace, key, &preview.snapshot, &records, &stopped).file);
     EXPECT_EQ(plain, ReadBytes(path).value_or("?"));
     EXPECT_TRUE(SortedEntries(store.Path()).empty()) << "a stopped save leaves no record";
     EXPECT_EQ(std::vector<std::string>{"a.txt"}, SortedEntries(docs.Path()));
 
     WorkProgress saved(plain.size());
-    EXPECT_EQ(FileStatus::kOk,
-              SaveEncryptedFile(request, store.WithBackslash().c_str(), &saved).status);
+    EXPECT_TRUE(
+        Encrypt(files, path, inPlace, *encryption, &preview.snapshot, records, &saved).done());
     EXPECT_EQ(100, saved.Percent());
 }
 

@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "core/file_jobs.h"
 #include "document/display_text.h"
 #include "document/document_file.h"
-#include "document/preview_reads.h"
+#include "document/job_notices.h"
+#include "platform/platform.h"
+#include "platform/win32_path_attributes.h"
 #include "tests/support/literal_cipher.h"
 #include "tests/support/files.h"
 #include "tests/support/sample_text.h"
@@ -18,6 +21,20 @@
 namespace vqtest {
 namespace {
 
+// What a load of the document reads: the view's bound and one byte more, shown as text.
+struct Loaded {
+    JobResult result;
+    std::uint64_t size = 0;
+    bool encrypted = false;
+    std::string text;
+};
+
+Loaded Load(const std::string& path) {
+    const FileHead head =
+        ReadFileHead(SystemFiles(), path, OpenPurpose::kReadWritable, kViewTextBound + 1, nullptr);
+    return Loaded{head.result, head.format.size, head.format.encrypted(), DisplayTextOf(head.head)};
+}
+
 // The load reads only what the view shows: the first kViewTextBound + 1 bytes, with zero
 // bytes as spaces, and of an encrypted file none of the trailer.
 TEST(DocumentFile, ALoadReadsTheStartAndTellsTheWholeSize) {
@@ -25,8 +42,8 @@ TEST(DocumentFile, ALoadReadsTheStartAndTellsTheWholeSize) {
     std::string bytes = SampleText(70000);
     bytes[3] = '\0';
     ASSERT_TRUE(WriteBytes(folder.File("a.txt"), bytes));
-    DisplayDocument shown = ReadDocumentForDisplay(folder.File("a.txt").c_str(), nullptr);
-    ASSERT_EQ(FileStatus::kOk, shown.status);
+    Loaded shown = Load(folder.File("a.txt"));
+    ASSERT_TRUE(shown.result.done());
     EXPECT_EQ(70000u, shown.size);
     EXPECT_FALSE(shown.encrypted);
     std::string expected = bytes.substr(0, kViewTextBound + 1);
@@ -37,43 +54,45 @@ TEST(DocumentFile, ALoadReadsTheStartAndTellsTheWholeSize) {
     // Encrypted, one byte over the bound with its trailer: the trailer is never shown.
     const std::string cipher = SampleText(kViewTextBound + 1) + kTrailer;
     ASSERT_TRUE(WriteBytes(folder.File("b.txt"), cipher));
-    shown = ReadDocumentForDisplay(folder.File("b.txt").c_str(), nullptr);
-    ASSERT_EQ(FileStatus::kOk, shown.status);
+    shown = Load(folder.File("b.txt"));
+    ASSERT_TRUE(shown.result.done());
     EXPECT_TRUE(shown.encrypted);
     EXPECT_EQ(cipher.size(), shown.size);
     EXPECT_EQ(kViewTextBound + 1, shown.text.size());
     ASSERT_TRUE(WriteBytes(folder.File("c.txt"), "ab" + kTrailer));
-    shown = ReadDocumentForDisplay(folder.File("c.txt").c_str(), nullptr);
+    shown = Load(folder.File("c.txt"));
     EXPECT_TRUE(shown.encrypted);
     EXPECT_EQ("ab", shown.text);
     // One byte is never taken for encrypted.
     ASSERT_TRUE(WriteBytes(folder.File("d.txt"), "\xAD"));
-    shown = ReadDocumentForDisplay(folder.File("d.txt").c_str(), nullptr);
+    shown = Load(folder.File("d.txt"));
     EXPECT_FALSE(shown.encrypted);
     EXPECT_EQ("\xAD", shown.text);
 }
 
 TEST(DocumentFile, MissingEmptyAndLockedFilesAreTold) {
     ScratchFolder folder;
-    auto statusOf = [](const std::string& path) {
-        return ReadDocumentForDisplay(path.c_str(), nullptr).status;
+    // What the user is told of each: the open error.
+    auto noticeOf = [](const std::string& path) {
+        return NoticeFor(DocumentStep::kLoad, Load(path).result);
     };
-    EXPECT_EQ(FileStatus::kOpenFailed, statusOf(folder.File("none")));
+    EXPECT_EQ(Notice::OpenError, noticeOf(folder.File("none")));
     ASSERT_TRUE(WriteBytes(folder.File("empty"), ""));
-    EXPECT_EQ(FileStatus::kEmpty, statusOf(folder.File("empty")));
+    EXPECT_TRUE(Load(folder.File("empty")).result.done());
+    EXPECT_EQ(0u, Load(folder.File("empty")).size);
     ASSERT_TRUE(WriteBytes(folder.File("held"), "abc"));
     UniqueHandle held = HoldOpen(folder.File("held"), 0);
     ASSERT_NE(INVALID_HANDLE_VALUE, held.get());
-    EXPECT_EQ(FileStatus::kOpenFailed, statusOf(folder.File("held")));
+    EXPECT_EQ(Notice::OpenError, noticeOf(folder.File("held")));
     // Documents open only where they could be saved: a file another program reads without
     // sharing its writing is refused as it always was.
     held.reset();
     held = HoldOpen(folder.File("held"), FILE_SHARE_READ);
     ASSERT_NE(INVALID_HANDLE_VALUE, held.get());
-    EXPECT_EQ(FileStatus::kOpenFailed, statusOf(folder.File("held")));
+    EXPECT_EQ(Notice::OpenError, noticeOf(folder.File("held")));
     held.reset();
-    EXPECT_EQ(FileStatus::kOk, statusOf(folder.File("held")));
-    EXPECT_EQ(FileStatus::kOpenFailed, statusOf(folder.Path()));
+    EXPECT_TRUE(Load(folder.File("held")).result.done());
+    EXPECT_EQ(Notice::OpenError, noticeOf(folder.Path()));
 }
 
 // Files of 2 GiB and more open with their whole size, never cut to 32 bits.
@@ -82,10 +101,10 @@ TEST(DocumentFile, FilesOfTwoGibibytesAndMoreOpenWithTheirWholeSize) {
     // Exactly 2 GiB, and 4 GiB + 1 (whose low 32 bits would read as a one-byte file).
     ASSERT_TRUE(MakeSizedFile(folder.File("two"), 0x80000000LL));
     ASSERT_TRUE(MakeSizedFile(folder.File("four"), 0x100000001LL));
-    const DisplayDocument two = ReadDocumentForDisplay(folder.File("two").c_str(), nullptr);
-    const DisplayDocument four = ReadDocumentForDisplay(folder.File("four").c_str(), nullptr);
-    ASSERT_EQ(FileStatus::kOk, two.status);
-    ASSERT_EQ(FileStatus::kOk, four.status);
+    const Loaded two = Load(folder.File("two"));
+    const Loaded four = Load(folder.File("four"));
+    ASSERT_TRUE(two.result.done());
+    ASSERT_TRUE(four.result.done());
     EXPECT_EQ(0x80000000ull, two.size);
     EXPECT_EQ(0x100000001ull, four.size);
     EXPECT_EQ(std::string(kViewTextBound + 1, ' '), four.text);
@@ -97,8 +116,8 @@ TEST(DocumentFile, ReadOnlyAndHiddenFilesAreMadeWritable) {
     ASSERT_TRUE(WriteBytes(folder.File("hidden"), "b"));
     ASSERT_TRUE(SetFileAttributesA(folder.File("ro").c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(SetFileAttributesA(folder.File("hidden").c_str(), FILE_ATTRIBUTE_HIDDEN));
-    NormaliseAttributes(folder.File("ro").c_str());
-    NormaliseAttributes(folder.File("hidden").c_str());
+    NormaliseFileAttributes(folder.File("ro").c_str());
+    NormaliseFileAttributes(folder.File("hidden").c_str());
     EXPECT_EQ(0u, GetFileAttributesA(folder.File("ro").c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(0u, GetFileAttributesA(folder.File("hidden").c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
@@ -107,11 +126,11 @@ TEST(DocumentFile, OneFileUnderTwoNamesIsTheSameFile) {
     ScratchFolder folder;
     ASSERT_TRUE(WriteBytes(folder.File("Doc.txt"), "a"));
     ASSERT_TRUE(WriteBytes(folder.File("other.txt"), "a"));
-    EXPECT_TRUE(IsSameFile(folder.File("Doc.txt").c_str(), folder.File("Doc.txt").c_str()));
-    EXPECT_TRUE(
-        IsSameFile(folder.File("Doc.txt").c_str(), (folder.Path() + "\\.\\Doc.txt").c_str()));
-    EXPECT_FALSE(IsSameFile(folder.File("Doc.txt").c_str(), folder.File("other.txt").c_str()));
-    EXPECT_FALSE(IsSameFile(folder.File("Doc.txt").c_str(), folder.File("new.txt").c_str()));
+    FileAccess& files = SystemFiles();
+    EXPECT_TRUE(files.SameFile(folder.File("Doc.txt"), folder.File("Doc.txt")));
+    EXPECT_TRUE(files.SameFile(folder.File("Doc.txt"), folder.Path() + "\\.\\Doc.txt"));
+    EXPECT_FALSE(files.SameFile(folder.File("Doc.txt"), folder.File("other.txt")));
+    EXPECT_FALSE(files.SameFile(folder.File("Doc.txt"), folder.File("new.txt")));
 }
 
 } // namespace

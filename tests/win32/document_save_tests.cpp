@@ -1,6 +1,6 @@
-// Previews and saves on real files, without any window: the bytes written against the cipher
-// done by hand, the checksum records, and every way a save must refuse and leave the file
-// as it was.
+// The window's previews and saves through the file jobs on real files and this system's records
+// folder, without any window: the bytes written against the cipher done by hand, the checksum
+// records, and every way a save must refuse and leave the file as it was.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "document/file_saves.h"
-#include "document/preview_reads.h"
-#include "store/checksum_store.h"
+#include "core/file_jobs.h"
+#include "platform/platform.h"
 #include "tests/support/files.h"
 #include "tests/support/literal_cipher.h"
 #include "tests/support/sample_text.h"
@@ -20,10 +19,46 @@
 namespace vqtest {
 namespace {
 
-std::string Shown(std::string bytes) {
-    for (char& c : bytes)
-        c = c == '\0' ? ' ' : c;
-    return bytes;
+// What the window makes of a job's result: the file that failed decides between an open and a
+// write failure.
+enum class FileStatus {
+    kOk,
+    kOpenFailed,
+    kReadFailed,
+    kChanged,
+    kWriteFailed,
+    kStoreFailed,
+    kNoKey,
+    kStranded,
+    kStopped,
+    kEmpty,
+};
+
+FileStatus StatusOf(const JobResult& result) {
+    switch (result.file) {
+    case FileFailure::kNone:
+        break;
+    case FileFailure::kChanged:
+        return FileStatus::kChanged;
+    case FileFailure::kStopped:
+        return FileStatus::kStopped;
+    case FileFailure::kStranded:
+        return FileStatus::kStranded;
+    case FileFailure::kReadFailed:
+        return result.atTarget ? FileStatus::kWriteFailed : FileStatus::kReadFailed;
+    default:
+        return result.atTarget ? FileStatus::kWriteFailed : FileStatus::kOpenFailed;
+    }
+    switch (result.outcome) {
+    case JobOutcome::kEmpty:
+        return FileStatus::kEmpty;
+    case JobOutcome::kNoKey:
+        return FileStatus::kNoKey;
+    case JobOutcome::kStoreFailed:
+        return FileStatus::kStoreFailed;
+    default:
+        return FileStatus::kOk;
+    }
 }
 
 // A document folder beside a store folder, with a key, as the commands use them.
@@ -33,51 +68,67 @@ class DocumentSave : public ::testing::Test {
     std::string Store() const { return store_.WithBackslash(); }
     std::vector<std::string> Records() const { return SortedEntries(store_.Path()); }
 
-    SaveRequest Request(const std::string& source, const std::string& target,
-                        const PreviewSnapshot& preview) {
-        source_ = source;
-        target_ = target;
-        SaveRequest request;
-        request.sourcePath = source_.c_str();
-        request.targetPath = target_.c_str();
-        request.key = reinterpret_cast<const unsigned char*>(key_.data());
-        request.keyLength = key_.size();
-        request.preview = preview;
-        return request;
+    const SecretKey& Key() {
+        if (secret_.Assign(reinterpret_cast<const unsigned char*>(key_.data()), key_.size()) !=
+            KeyProblem::kNone)
+            secret_.Clear();
+        return secret_;
     }
 
-    PreviewSnapshot EncryptPreviewOf(const std::string& path) {
-        PreviewText preview =
-            ReadEncryptPreview(path.c_str(), reinterpret_cast<const unsigned char*>(key_.data()),
-                               key_.size(), nullptr);
-        EXPECT_EQ(FileStatus::kOk, preview.status);
+    std::unique_ptr<Encryption> EncryptionOf() {
+        std::unique_ptr<Encryption> encryption;
+        (void)PrepareEncryption(SystemFiles(), FormatKind::kOriginal, Key(), encryption);
+        return encryption;
+    }
+
+    PreviewPass EncryptPreview(const std::string& path, JobProgress* progress = nullptr) {
+        return PreviewEncryption(SystemFiles(), path, OpenPurpose::kReadWritable, *EncryptionOf(),
+                                 8193, progress);
+    }
+
+    PreviewPass DecryptPreview(const std::string& path, JobProgress* progress = nullptr) {
+        std::unique_ptr<RecordFolder> folder = OpenRecordFolder(Store());
+        RecordStore store(*folder);
+        return PreviewDecryption(SystemFiles(), path, OpenPurpose::kReadWritable, Key(), &store,
+                                 8193, progress);
+    }
+
+    ContentSnapshot EncryptPreviewOf(const std::string& path) {
+        const PreviewPass preview = EncryptPreview(path);
+        EXPECT_EQ(FileStatus::kOk, StatusOf(preview.result));
         return preview.snapshot;
     }
 
-    PreviewSnapshot DecryptPreviewOf(const std::string& path) {
-        PreviewText preview =
-            ReadDecryptPreview(path.c_str(), reinterpret_cast<const unsigned char*>(key_.data()),
-                               key_.size(), Store().c_str(), nullptr);
-        EXPECT_EQ(FileStatus::kOk, preview.status);
+    ContentSnapshot DecryptPreviewOf(const std::string& path) {
+        const PreviewPass preview = DecryptPreview(path);
+        EXPECT_EQ(FileStatus::kOk, StatusOf(preview.result));
         return preview.snapshot;
     }
 
     FileStatus SaveEncrypted(const std::string& source, const std::string& target,
-                             const PreviewSnapshot& preview, std::string store = "",
+                             const ContentSnapshot& preview, std::string store = "",
                              JobProgress* progress = nullptr) {
-        const SaveRequest request = Request(source, target, preview);
-        const SaveOutcome outcome =
-            SaveEncryptedFile(request, store.empty() ? Store().c_str() : store.c_str(), progress);
-        lastRecord_ = outcome.recordPath;
-        return outcome.status;
+        const std::unique_ptr<Encryption> encryption = EncryptionOf();
+        if (!encryption)
+            return FileStatus::kNoKey;
+        const std::string folderPath = store.empty() ? Store() : store;
+        std::unique_ptr<RecordFolder> folder = OpenRecordFolder(folderPath);
+        RecordStore records(*folder);
+        const JobResult result =
+            Encrypt(SystemFiles(), source, DestinationOf(SystemFiles(), source, target),
+                    *encryption, &preview, records, progress);
+        lastRecord_ = result.record.empty() ? "" : folderPath + result.record;
+        return StatusOf(result);
     }
 
+    // The record is deleted only when the file itself was decrypted.
     FileStatus SaveDecrypted(const std::string& source, const std::string& target,
-                             const PreviewSnapshot& preview, const std::string& record,
-                             bool deleteRecord, JobProgress* progress = nullptr) {
-        return SaveDecryptedFile(Request(source, target, preview), record.c_str(), deleteRecord,
-                                 progress)
-            .status;
+                             const ContentSnapshot& preview, const std::string&, bool,
+                             JobProgress* progress = nullptr) {
+        std::unique_ptr<RecordFolder> folder = OpenRecordFolder(Store());
+        RecordStore records(*folder);
+        return StatusOf(Decrypt(SystemFiles(), source, DestinationOf(SystemFiles(), source, target),
+                                Key(), &preview, &records, progress));
     }
 
     // Encrypts `plain` into the file by preview and save, as a user would.
@@ -89,17 +140,17 @@ class DocumentSave : public ::testing::Test {
     }
 
     std::string FoundRecord(std::uint32_t checksum) const {
-        char path[MAX_PATH] = {};
-        return FindChecksumRecord(Store().c_str(), checksum, path, sizeof path) ? path : "";
+        const std::optional<std::string> name =
+            RecordStore(*OpenRecordFolder(Store())).Find(checksum);
+        return name ? Store() + *name : "";
     }
 
     ScratchFolder docs_;
     ScratchFolder store_;
     std::string key_ = "K\xFF"
                        "ey 7";
+    SecretKey secret_;
     std::string lastRecord_;
-    std::string source_;
-    std::string target_;
 };
 
 TEST_F(DocumentSave, TheWholeCycleWritesExactlyTheCipherAndGivesThePlainBytesBack) {
@@ -107,7 +158,7 @@ TEST_F(DocumentSave, TheWholeCycleWritesExactlyTheCipherAndGivesThePlainBytesBac
     const std::string path = Doc("doc.txt");
     ASSERT_TRUE(WriteBytes(path, plain));
 
-    const PreviewSnapshot encryptPreview = EncryptPreviewOf(path);
+    const ContentSnapshot encryptPreview = EncryptPreviewOf(path);
     EXPECT_EQ(LiteralChecksum(plain), encryptPreview.checksum);
     EXPECT_EQ(plain, ReadBytes(path).value_or("?")) << "a preview writes nothing";
     ASSERT_EQ(FileStatus::kOk, SaveEncrypted(path, path, encryptPreview));
@@ -116,7 +167,7 @@ TEST_F(DocumentSave, TheWholeCycleWritesExactlyTheCipherAndGivesThePlainBytesBac
     EXPECT_EQ(store_.File("0.dat"), lastRecord_);
     EXPECT_EQ(UpperHex8(LiteralChecksum(plain)), ReadBytes(store_.File("0.dat")).value_or("?"));
 
-    const PreviewSnapshot decryptPreview = DecryptPreviewOf(path);
+    const ContentSnapshot decryptPreview = DecryptPreviewOf(path);
     EXPECT_EQ(LiteralChecksum(plain), decryptPreview.checksum);
     const std::string record = FoundRecord(decryptPreview.checksum);
     ASSERT_EQ(store_.File("0.dat"), record);
@@ -126,49 +177,13 @@ TEST_F(DocumentSave, TheWholeCycleWritesExactlyTheCipherAndGivesThePlainBytesBac
     EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(docs_.Path()));
 }
 
-TEST_F(DocumentSave, PreviewsShowZeroBytesAsSpacesAndHideTheTrailer) {
-    const std::string path = Doc("doc.txt");
-    ASSERT_TRUE(WriteBytes(path, std::string("a\0b", 3)));
-    PreviewText encrypt = ReadEncryptPreview(
-        path.c_str(), reinterpret_cast<const unsigned char*>(key_.data()), key_.size(), nullptr);
-    ASSERT_EQ(FileStatus::kOk, encrypt.status);
-    std::string expected = LiteralEncrypt(key_, std::string("a\0b", 3));
-    for (char& c : expected)
-        c = c == '\0' ? ' ' : c;
-    EXPECT_EQ(expected, encrypt.text);
-
-    ASSERT_TRUE(WriteBytes(path, LiteralEncrypt(key_, std::string("a\0b", 3)) + kTrailer));
-    PreviewText decrypt =
-        ReadDecryptPreview(path.c_str(), reinterpret_cast<const unsigned char*>(key_.data()),
-                           key_.size(), nullptr, nullptr);
-    ASSERT_EQ(FileStatus::kOk, decrypt.status);
-    EXPECT_EQ("a b", decrypt.text);
-    EXPECT_FALSE(decrypt.verified);
-
-    DisplayDocument loaded = ReadDocumentForDisplay(path.c_str(), nullptr);
-    ASSERT_EQ(FileStatus::kOk, loaded.status);
-    EXPECT_TRUE(loaded.encrypted);
-    EXPECT_EQ(expected, loaded.text);
-}
-
-TEST_F(DocumentSave, AFileShrunkBelowTheTrailerIsNotDecrypted) {
-    const std::string path = Doc("doc.txt");
-    ASSERT_TRUE(WriteBytes(path, "\xAD"));
-    EXPECT_EQ(FileStatus::kEmpty,
-              ReadDecryptPreview(path.c_str(), reinterpret_cast<const unsigned char*>("k"), 1,
-                                 nullptr, nullptr)
-                  .status);
-    DisplayDocument loaded = ReadDocumentForDisplay(path.c_str(), nullptr);
-    EXPECT_FALSE(loaded.encrypted);
-}
-
 // Mend: no half-written file. The file cannot be replaced (held open without its deletion
 // shared): the save fails, the file keeps every byte, and the record goes again.
 TEST_F(DocumentSave, AWriteThatFailsLeavesTheFileAndNoRecord) {
     const std::string plain = SampleText(5000);
     const std::string path = Doc("doc.txt");
     ASSERT_TRUE(WriteBytes(path, plain));
-    const PreviewSnapshot preview = EncryptPreviewOf(path);
+    const ContentSnapshot preview = EncryptPreviewOf(path);
     UniqueHandle held = HoldOpen(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_NE(INVALID_HANDLE_VALUE, held.get());
     EXPECT_EQ(FileStatus::kWriteFailed, SaveEncrypted(path, path, preview));
@@ -180,7 +195,7 @@ TEST_F(DocumentSave, AWriteThatFailsLeavesTheFileAndNoRecord) {
     // The same for a decrypted save: the encrypted file and its record stay.
     const std::string encrypted = EncryptedDocument("enc.txt", plain);
     const std::string before = ReadBytes(encrypted).value_or("?");
-    const PreviewSnapshot decryptPreview = DecryptPreviewOf(encrypted);
+    const ContentSnapshot decryptPreview = DecryptPreviewOf(encrypted);
     const std::string record = FoundRecord(decryptPreview.checksum);
     ASSERT_FALSE(record.empty());
     ASSERT_TRUE(CreateDirectoryA(Doc("folder.txt").c_str(), nullptr));
@@ -207,7 +222,7 @@ TEST_F(DocumentSave, AStoreThatCannotBeWrittenLeavesTheFilePlain) {
 TEST_F(DocumentSave, AFileChangedSincePreviewIsRefused) {
     const std::string path = Doc("doc.txt");
     ASSERT_TRUE(WriteBytes(path, "abcdef"));
-    const PreviewSnapshot preview = EncryptPreviewOf(path);
+    const ContentSnapshot preview = EncryptPreviewOf(path);
     ASSERT_TRUE(WriteBytes(path, "abcdfe")); // the same checksum
     EXPECT_EQ(FileStatus::kChanged, SaveEncrypted(path, path, preview));
     EXPECT_EQ("abcdfe", ReadBytes(path).value_or("?"));
@@ -218,7 +233,7 @@ TEST_F(DocumentSave, AFileChangedSincePreviewIsRefused) {
     EXPECT_TRUE(Records().empty());
 
     const std::string encrypted = EncryptedDocument("enc.txt", "secret words");
-    const PreviewSnapshot decryptPreview = DecryptPreviewOf(encrypted);
+    const ContentSnapshot decryptPreview = DecryptPreviewOf(encrypted);
     const std::string record = FoundRecord(decryptPreview.checksum);
     std::string changed = ReadBytes(encrypted).value_or("?");
     std::swap(changed[0], changed[1]);
@@ -234,7 +249,7 @@ TEST_F(DocumentSave, AFileChangedSincePreviewIsRefused) {
 TEST_F(DocumentSave, ADecryptedSaveNeedsTheVerifiedChecksum) {
     const std::string encrypted = EncryptedDocument("enc.txt", "secret words");
     const std::string before = ReadBytes(encrypted).value_or("?");
-    PreviewSnapshot preview = DecryptPreviewOf(encrypted);
+    ContentSnapshot preview = DecryptPreviewOf(encrypted);
     const std::string record = FoundRecord(preview.checksum);
     preview.checksum += 1;
     EXPECT_EQ(FileStatus::kChanged, SaveDecrypted(encrypted, encrypted, preview, record, true));
@@ -247,13 +262,13 @@ TEST_F(DocumentSave, ADecryptedSaveNeedsTheVerifiedChecksum) {
 // record, whose file could never be decrypted without it.
 TEST_F(DocumentSave, ARecordReusedSinceThePreviewIsNotDeleted) {
     const std::string encrypted = EncryptedDocument("enc.txt", "secret words");
-    const PreviewSnapshot preview = DecryptPreviewOf(encrypted);
+    const ContentSnapshot preview = DecryptPreviewOf(encrypted);
     const std::string record = FoundRecord(preview.checksum);
     ASSERT_EQ(store_.File("0.dat"), record);
     ASSERT_TRUE(DeleteFileA(record.c_str()));
-    char reused[MAX_PATH] = {};
-    ASSERT_TRUE(WriteChecksumRecord(Store().c_str(), "00ABCDEF", reused, sizeof reused));
-    ASSERT_EQ(record, std::string(reused));
+    const std::optional<std::string> reused =
+        RecordStore(*OpenRecordFolder(Store())).Write(0x00ABCDEF);
+    ASSERT_EQ(record, Store() + reused.value_or("?"));
     EXPECT_EQ(FileStatus::kOk, SaveDecrypted(encrypted, encrypted, preview, record, true));
     EXPECT_EQ("secret words", ReadBytes(encrypted).value_or("?"));
     EXPECT_EQ("00ABCDEF", ReadBytes(record).value_or("?"));
@@ -264,7 +279,7 @@ TEST_F(DocumentSave, ARecordReusedSinceThePreviewIsNotDeleted) {
 TEST_F(DocumentSave, AFileOpenForWritingElsewhereIsRefused) {
     const std::string path = Doc("doc.txt");
     ASSERT_TRUE(WriteBytes(path, "somebody is writing this"));
-    const PreviewSnapshot preview = EncryptPreviewOf(path);
+    const ContentSnapshot preview = EncryptPreviewOf(path);
     {
         UniqueHandle writer(CreateFileA(path.c_str(), GENERIC_WRITE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -295,10 +310,10 @@ TEST_F(DocumentSave, BothSavesRefuseAnEmptyKey) {
     const std::string plain = "x";
     const std::string encrypted = EncryptedDocument("enc.txt", plain);
     const std::string before = ReadBytes(encrypted).value_or("?");
-    const PreviewSnapshot decryptPreview = DecryptPreviewOf(encrypted);
+    const ContentSnapshot decryptPreview = DecryptPreviewOf(encrypted);
     const std::string record = FoundRecord(decryptPreview.checksum);
     ASSERT_FALSE(record.empty());
-    const PreviewSnapshot encryptPreview = EncryptPreviewOf(encrypted);
+    const ContentSnapshot encryptPreview = EncryptPreviewOf(encrypted);
     key_.clear();
     EXPECT_EQ(FileStatus::kNoKey,
               SaveDecrypted(encrypted, encrypted, decryptPreview, record, true));
@@ -322,7 +337,7 @@ TEST_F(DocumentSave, SavingUnderAnotherNameLeavesTheLoadedFile) {
     ASSERT_TRUE(WriteBytes(Doc("other.txt"), "some other file, longer than the loaded one"));
     ASSERT_TRUE(SetFileAttributesA(Doc("other.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
     const std::string encrypted = Doc("copy.txt");
-    const PreviewSnapshot preview = DecryptPreviewOf(encrypted);
+    const ContentSnapshot preview = DecryptPreviewOf(encrypted);
     const std::string record = FoundRecord(preview.checksum);
     ASSERT_EQ(FileStatus::kOk, SaveDecrypted(encrypted, Doc("other.txt"), preview, record, false));
     EXPECT_EQ(plain, ReadBytes(Doc("other.txt")).value_or("?"));
@@ -335,7 +350,7 @@ TEST_F(DocumentSave, SavingUnderAnotherNameLeavesTheLoadedFile) {
 TEST_F(DocumentSave, AFailedSaveUnderANewNameLeavesNothing) {
     const std::string path = Doc("doc.txt");
     ASSERT_TRUE(WriteBytes(path, "abc"));
-    const PreviewSnapshot preview = EncryptPreviewOf(path);
+    const ContentSnapshot preview = EncryptPreviewOf(path);
     ASSERT_TRUE(WriteBytes(Doc("Data"), "no store"));
     EXPECT_EQ(FileStatus::kStoreFailed,
               SaveEncrypted(path, Doc("new.txt"), preview, Doc("Data") + "\\"));
@@ -347,7 +362,7 @@ TEST_F(DocumentSave, AFailedSaveUnderANewNameLeavesNothing) {
 TEST_F(DocumentSave, AMissingLoadedFileIsAnOpenError) {
     const std::string path = Doc("doc.txt");
     ASSERT_TRUE(WriteBytes(path, "abc"));
-    const PreviewSnapshot preview = EncryptPreviewOf(path);
+    const ContentSnapshot preview = EncryptPreviewOf(path);
     ASSERT_TRUE(DeleteFileA(path.c_str()));
     EXPECT_EQ(FileStatus::kOpenFailed, SaveEncrypted(path, path, preview));
     EXPECT_TRUE(Entries(docs_.Path()).empty());
@@ -361,15 +376,12 @@ TEST_F(DocumentSave, AStoppedSaveChangesNothingAndAWholeOneIsExactAcrossPieces) 
     const std::string plain = SampleText(2 * 1024 * 1024 + 3);
     const std::string path = Doc("doc.txt");
     ASSERT_TRUE(WriteBytes(path, plain));
-    const unsigned char* key = reinterpret_cast<const unsigned char*>(key_.data());
     StopAfter stopNow(0);
-    EXPECT_EQ(FileStatus::kStopped,
-              ReadEncryptPreview(path.c_str(), key, key_.size(), &stopNow).status);
+    EXPECT_EQ(FileStatus::kStopped, StatusOf(EncryptPreview(path, &stopNow).result));
     StopAfter stopLater(1);
-    EXPECT_EQ(FileStatus::kStopped,
-              ReadEncryptPreview(path.c_str(), key, key_.size(), &stopLater).status);
+    EXPECT_EQ(FileStatus::kStopped, StatusOf(EncryptPreview(path, &stopLater).result));
 
-    const PreviewSnapshot preview = EncryptPreviewOf(path);
+    const ContentSnapshot preview = EncryptPreviewOf(path);
     EXPECT_EQ(plain.size(), preview.size);
     EXPECT_EQ(LiteralChecksum(plain), preview.checksum);
     for (int pieces : {0, 1, 2}) {
@@ -385,19 +397,17 @@ TEST_F(DocumentSave, AStoppedSaveChangesNothingAndAWholeOneIsExactAcrossPieces) 
     const std::string cipher = LiteralEncrypt(key_, plain) + kTrailer;
     EXPECT_EQ(cipher, ReadBytes(path).value_or("?"));
 
-    const PreviewText decrypt =
-        ReadDecryptPreview(path.c_str(), key, key_.size(), Store().c_str(), nullptr);
-    ASSERT_EQ(FileStatus::kOk, decrypt.status);
-    EXPECT_TRUE(decrypt.verified);
-    EXPECT_EQ(store_.File("0.dat"), decrypt.recordPath);
-    EXPECT_EQ(Shown(plain.substr(0, 8193)), decrypt.text);
+    const PreviewPass decrypt = DecryptPreview(path);
+    ASSERT_TRUE(decrypt.result.done()) << "a record verifies the key";
+    EXPECT_EQ("0.dat", decrypt.result.record);
+    EXPECT_EQ(plain.substr(0, 8193), std::string(decrypt.head.begin(), decrypt.head.end()));
+    const std::string record = Store() + decrypt.result.record;
     StopAfter stop(1);
     EXPECT_EQ(FileStatus::kStopped,
-              SaveDecrypted(path, path, decrypt.snapshot, decrypt.recordPath, true, &stop));
+              SaveDecrypted(path, path, decrypt.snapshot, record, true, &stop));
     EXPECT_EQ(cipher, ReadBytes(path).value_or("?"));
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
-    ASSERT_EQ(FileStatus::kOk,
-              SaveDecrypted(path, path, decrypt.snapshot, decrypt.recordPath, true));
+    ASSERT_EQ(FileStatus::kOk, SaveDecrypted(path, path, decrypt.snapshot, record, true));
     EXPECT_EQ(plain, ReadBytes(path).value_or("?"));
     EXPECT_TRUE(Records().empty());
     EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(docs_.Path()));

@@ -11,9 +11,10 @@
 #include <thread>
 #include <vector>
 
+#include "core/tree_walk.h"
 #include "finder/folder_walk.h"
 #include "finder/scan_run.h"
-#include "finder/trailer_check.h"
+#include "platform/platform.h"
 #include "tests/support/files.h"
 #include "tests/support/literal_cipher.h"
 #include "tests/support/scratch_folder.h"
@@ -159,10 +160,10 @@ TEST(FinderWalk, JudgesFilesOfFourGibibytesAndMoreByTheirRealEnd) {
     // 4 GiB + 2 bytes: a 32-bit size would say 2 and look at the first two bytes instead.
     tree.SparseFile("trailer at start", fourGiB + 2, 0, kTrailer);
 
-    EXPECT_TRUE(FileEndsInTrailer(tree.Path("ends in trailer").c_str()));
-    EXPECT_FALSE(FileEndsInTrailer(tree.Path("trailer at start").c_str()));
-    EXPECT_FALSE(FileEndsInTrailer(tree.Path("missing").c_str()));
-    EXPECT_FALSE(FileEndsInTrailer(tree.Root().c_str()));
+    EXPECT_TRUE(EndsInTrailer(SystemScanFolders(), tree.Path("ends in trailer")));
+    EXPECT_FALSE(EndsInTrailer(SystemScanFolders(), tree.Path("trailer at start")));
+    EXPECT_FALSE(EndsInTrailer(SystemScanFolders(), tree.Path("missing")));
+    EXPECT_FALSE(EndsInTrailer(SystemScanFolders(), tree.Root()));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -23,6 +23,7 @@
 
 #include "tests/support/files.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/test_handles.h"
 #include "util/win_handles.h"
 
 namespace vqtest {

@@ -1,0 +1,80 @@
+// The formats a file can be in, told from its own bytes, and for each encrypted format what
+// an encryption or a decryption derives from the key. Every job takes the format as one of
+// these values, so a job is written once for every format.
+#ifndef VEILQUILL_ENCRYPTED_FORMAT_H
+#define VEILQUILL_ENCRYPTED_FORMAT_H
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/content_transform.h"
+#include "core/file_access.h"
+#include "core/job_result.h"
+#include "core/secret_key.h"
+
+enum class FormatKind {
+    kPlain,    // not encrypted: the file does not end in the trailer
+    kOriginal, // the key cipher, its key checked by a record in the records folder
+    kStrong,   // ChaCha20-Poly1305 in chunks, its key checked by its own header
+};
+
+// The bytes that start a strong file.
+constexpr std::size_t kFormatHeaderLength = 92;
+
+// What a file's bytes say of it: its size, its format and where the body lies.
+struct FileFormat {
+    std::uint64_t size = 0;
+    FormatKind kind = FormatKind::kPlain;
+    std::uint64_t bodyStart = 0; // the encrypted or plain bytes, without header and trailer
+    std::uint64_t bodyEnd = 0;
+    // A strong file's header as read, and whether it was made by a newer version (or its
+    // fields are damaged): such a file is refused before any key derivation.
+    std::array<unsigned char, kFormatHeaderLength> header{};
+    bool refused = false;
+
+    bool encrypted() const { return kind != FormatKind::kPlain; }
+};
+
+// Reads what the format needs of the source: its end, and for a file that may be strong its
+// header. A file is encrypted when it ends in the trailer; it is strong when it is also long
+// enough, starts with the strong magic and its header check holds (without the cryptography
+// to check that, a file with the magic is taken for strong).
+[[nodiscard]] FileFailure ReadFormat(FileAccess& files, SourceFile& source, FileFormat& format);
+
+// What one encryption derives from the key, kept from a preview to its save so that the save
+// writes exactly the bytes the preview showed. Wiped when it goes.
+class Encryption {
+  public:
+    virtual ~Encryption() = default;
+    // The bytes written before the first piece.
+    virtual std::vector<unsigned char> Header() const = 0;
+    // A pass over the plain text from its start.
+    virtual std::unique_ptr<ContentTransform> Begin() const = 0;
+    // Whether the key is checked by a record in the records folder (written before the
+    // encrypted file is put in place).
+    virtual bool KeepsRecord() const = 0;
+};
+
+// What a decryption of one file derives from the key, once the key is known to fit (or, for a
+// format checked by records, before that can be known).
+class Decryption {
+  public:
+    virtual ~Decryption() = default;
+    virtual std::unique_ptr<ContentTransform> Begin() const = 0;
+    // Whether only a record holding the plain text's checksum tells that the key was right.
+    virtual bool CheckedByRecord() const = 0;
+};
+
+// An encryption in `kind` (an encrypted format) with `key`; kNoKey without one. A strong one
+// derives its keys here, with a fresh salt and file nonce.
+[[nodiscard]] JobResult PrepareEncryption(FileAccess& files, FormatKind kind, const SecretKey& key,
+                                          std::unique_ptr<Encryption>& out);
+
+// A decryption of a file in `format` (encrypted) with `key`. A strong file's key is checked
+// here, after one key derivation and before any chunk is read (kWrongKey).
+[[nodiscard]] JobResult PrepareDecryption(FileAccess& files, const FileFormat& format,
+                                          const SecretKey& key, std::unique_ptr<Decryption>& out);
+
+#endif

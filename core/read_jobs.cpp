@@ -1,0 +1,118 @@
+// The jobs that only read: a file's head and the two previews.
+#include <algorithm>
+#include <memory>
+
+#include "core/content_fingerprint.h"
+#include "core/file_jobs.h"
+#include "core/piece_stream.h"
+
+namespace {
+
+// Opens the source and reads its format; kStopped when asked to stop before.
+JobResult OpenWithFormat(FileAccess& files, const std::string& path, OpenPurpose purpose,
+                         JobProgress* progress, std::unique_ptr<SourceFile>& source,
+                         FileFormat& format) {
+    if (StopRequested(progress))
+        return FailedAt(FileFailure::kStopped, false);
+    FileFailure failure = files.OpenSource(path, purpose, source);
+    if (failure == FileFailure::kNone)
+        failure = ReadFormat(files, *source, format);
+    return failure == FileFailure::kNone ? Ended(JobOutcome::kDone) : FailedAt(failure, false);
+}
+
+} // namespace
+
+FileHead ReadFileHead(FileAccess& files, const std::string& path, OpenPurpose purpose,
+                      std::size_t headLimit, JobProgress* progress) {
+    FileHead result;
+    std::unique_ptr<SourceFile> source;
+    result.result = OpenWithFormat(files, path, purpose, progress, source, result.format);
+    if (!result.result.done())
+        return result;
+    const FileFormat& format = result.format;
+    result.head.resize(static_cast<std::size_t>(
+        std::min<std::uint64_t>(headLimit, format.bodyEnd - format.bodyStart)));
+    if (!result.head.empty()) {
+        const FileFailure read =
+            source->ReadAt(format.bodyStart, result.head.data(), result.head.size());
+        if (read != FileFailure::kNone)
+            result.result = FailedAt(read, false);
+    }
+    if (progress != nullptr)
+        progress->Advance(format.size);
+    return result;
+}
+
+PreviewPass PreviewEncryption(FileAccess& files, const std::string& path, OpenPurpose purpose,
+                              const Encryption& encryption, std::size_t headLimit,
+                              JobProgress* progress) {
+    PreviewPass pass;
+    std::unique_ptr<SourceFile> source;
+    FileFormat format;
+    if (!(pass.result = OpenWithFormat(files, path, purpose, progress, source, format)).done())
+        return pass;
+    if (format.size == 0 || format.encrypted()) {
+        pass.result = Ended(format.size == 0 ? JobOutcome::kEmpty : JobOutcome::kAlreadyEncrypted);
+        return pass;
+    }
+    const std::vector<unsigned char> header = encryption.Header();
+    pass.head.assign(header.begin(), header.begin() + std::min(headLimit, header.size()));
+    HeadSink shown(pass.head, headLimit);
+    const std::unique_ptr<ContentTransform> transform = encryption.Begin();
+    StreamPass stream{0, format.size, transform.get(), true, &shown};
+    RunningChecksum checksum;
+    RunningFingerprint fingerprint;
+    pass.result = StreamThrough(*source, stream, &shown, checksum, &fingerprint, progress);
+    if (pass.result.done())
+        pass.snapshot = ContentSnapshot{format.size, fingerprint.Value(), checksum.Value()};
+    return pass;
+}
+
+PreviewPass PreviewDecryption(FileAccess& files, const std::string& path, OpenPurpose purpose,
+                              const SecretKey& key, RecordStore* store, std::size_t headLimit,
+                              JobProgress* progress) {
+    PreviewPass pass;
+    if (key.empty()) {
+        pass.result = Ended(JobOutcome::kNoKey);
+        return pass;
+    }
+    std::unique_ptr<SourceFile> source;
+    FileFormat format;
+    if (!(pass.result = OpenWithFormat(files, path, purpose, progress, source, format)).done())
+        return pass;
+    std::unique_ptr<Decryption> decryption;
+    if (!format.encrypted()) {
+        pass.result = Ended(JobOutcome::kNotEncrypted);
+        return pass;
+    }
+    if (!(pass.result = PrepareDecryption(files, format, key, decryption)).done())
+        return pass;
+    RunningFingerprint fingerprint;
+    FileFailure read = FingerprintRange(*source, 0, format.bodyStart, fingerprint);
+    if (read != FileFailure::kNone) {
+        pass.result = FailedAt(read, false);
+        return pass;
+    }
+    HeadSink shown(pass.head, headLimit);
+    const std::unique_ptr<ContentTransform> transform = decryption->Begin();
+    RunningChecksum checksum;
+    pass.result = StreamThrough(*source, {format.bodyStart, format.bodyEnd, transform.get(), false},
+                                &shown, checksum, &fingerprint, progress);
+    if (!pass.result.done())
+        return pass;
+    if ((read = FingerprintRange(*source, format.bodyEnd, format.size, fingerprint)) !=
+        FileFailure::kNone) {
+        pass.result = FailedAt(read, false);
+        return pass;
+    }
+    pass.snapshot = ContentSnapshot{format.size, fingerprint.Value(), checksum.Value()};
+    pass.result.checksum = checksum.Value();
+    if (store != nullptr && decryption->CheckedByRecord()) {
+        const std::optional<std::string> record = store->Find(checksum.Value());
+        if (record)
+            pass.result.record = *record;
+        else
+            pass.result.outcome = JobOutcome::kNoRecord;
+    }
+    return pass;
+}

@@ -1,0 +1,98 @@
+#include "core/strong_format.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/job_result.h"
+#include "core/strong_file.h"
+
+namespace {
+
+// Seals pieces of whole chunks (the last one may be shorter) in place: a piece grows by a tag
+// for every chunk.
+class SealTransform final : public ContentTransform {
+  public:
+    SealTransform(const StrongPrimitives& primitives, const StrongKeys& keys)
+        : writer_(primitives, keys), sealed_(kStrongStoredPieceSize) {}
+    ~SealTransform() override { WipeBytes(sealed_.data(), sealed_.size()); }
+    std::size_t InputPiece() const override { return kStrongPlainPieceSize; }
+    std::size_t PieceCapacity() const override { return kStrongStoredPieceSize; }
+    bool Apply(unsigned char* piece, std::size_t& length, bool last) override {
+        std::size_t sealedLength = 0;
+        if (!writer_.Seal(piece, length, last, sealed_.data(), sealedLength))
+            return false;
+        std::memcpy(piece, sealed_.data(), sealedLength);
+        length = sealedLength;
+        return true;
+    }
+
+  private:
+    StrongPayloadWriter writer_;
+    std::vector<unsigned char> sealed_;
+};
+
+// Opens pieces of whole stored chunks in place; a piece shrinks by a tag for every chunk.
+// Nothing of a piece is handed on unless all of its chunks verify, and the last piece only
+// when the payload has ended with its last chunk.
+class OpenTransform final : public ContentTransform {
+  public:
+    OpenTransform(const StrongPrimitives& primitives, const StrongKeys& keys,
+                  const StrongPayloadLayout& layout)
+        : reader_(primitives, keys, layout), plain_(kStrongStoredPieceSize) {}
+    ~OpenTransform() override { WipeBytes(plain_.data(), plain_.size()); }
+    std::size_t InputPiece() const override { return kStrongStoredPieceSize; }
+    std::size_t PieceCapacity() const override { return kStrongStoredPieceSize; }
+    bool Apply(unsigned char* piece, std::size_t& length, bool last) override {
+        std::size_t plainLength = 0;
+        const bool opened = reader_.Open(piece, length, plain_.data(), plainLength);
+        if (!opened || (last && !reader_.Finished())) {
+            WipeBytes(piece, length);
+            return false;
+        }
+        std::memcpy(piece, plain_.data(), plainLength);
+        length = plainLength;
+        return true;
+    }
+    std::uint64_t DamagedAt() const override { return StrongChunkOffset(reader_.BadChunk()); }
+
+  private:
+    StrongPayloadReader reader_;
+    std::vector<unsigned char> plain_;
+};
+
+} // namespace
+
+bool StrongEncryption::Prepare(const StrongPrimitives& primitives, const SecretKey& key) {
+    primitives_ = &primitives;
+    return NewStrongHeader(primitives, key, header_, keys_);
+}
+
+std::vector<unsigned char> StrongEncryption::Header() const {
+    return std::vector<unsigned char>(header_, header_ + kFormatHeaderLength);
+}
+
+std::unique_ptr<ContentTransform> StrongEncryption::Begin() const {
+    return std::make_unique<SealTransform>(*primitives_, keys_);
+}
+
+std::unique_ptr<ContentTransform> StrongDecryption::Begin() const {
+    return std::make_unique<OpenTransform>(primitives_, keys_, layout_);
+}
+
+JobOutcome OutcomeOfStrongState(StrongFileState state) {
+    switch (state) {
+    case StrongFileState::kUnlocked:
+    case StrongFileState::kStrong:
+        return JobOutcome::kDone;
+    case StrongFileState::kRefused:
+    case StrongFileState::kNotStrong:
+        return JobOutcome::kNewerFormat;
+    case StrongFileState::kDamaged:
+        return JobOutcome::kDamaged;
+    case StrongFileState::kWrongKey:
+        return JobOutcome::kWrongKey;
+    case StrongFileState::kFailed:
+        break;
+    }
+    return JobOutcome::kNoMemory; // Argon2id could not get its memory, or the library failed
+}

@@ -1,0 +1,45 @@
+// The strong format as the jobs take it: an encryption that writes the header and seals the
+// plain text chunk by chunk, and a decryption that opens the chunks and hands out only what
+// has verified. The key is checked by the header, so no record is involved.
+#ifndef VEILQUILL_STRONG_FORMAT_H
+#define VEILQUILL_STRONG_FORMAT_H
+
+#include <vector>
+
+#include "core/encrypted_format.h"
+#include "core/strong_file.h"
+#include "core/strong_keys.h"
+#include "core/strong_payload.h"
+
+class StrongEncryption final : public Encryption {
+  public:
+    // Derives the keys with a fresh salt and file nonce; false when the library fails.
+    [[nodiscard]] bool Prepare(const StrongPrimitives& primitives, const SecretKey& key);
+    std::vector<unsigned char> Header() const override;
+    std::unique_ptr<ContentTransform> Begin() const override;
+    bool KeepsRecord() const override { return false; }
+
+  private:
+    const StrongPrimitives* primitives_ = nullptr;
+    unsigned char header_[kFormatHeaderLength] = {};
+    StrongKeys keys_;
+};
+
+class StrongDecryption final : public Decryption {
+  public:
+    StrongDecryption(const StrongPrimitives& primitives, const StrongPayloadLayout& layout)
+        : primitives_(primitives), layout_(layout) {}
+    StrongKeys& Keys() { return keys_; }
+    std::unique_ptr<ContentTransform> Begin() const override;
+    bool CheckedByRecord() const override { return false; }
+
+  private:
+    const StrongPrimitives& primitives_;
+    const StrongPayloadLayout layout_;
+    StrongKeys keys_;
+};
+
+// What the strong format's state of a file means for a job.
+JobOutcome OutcomeOfStrongState(StrongFileState state);
+
+#endif

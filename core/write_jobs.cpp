@@ -1,0 +1,215 @@
+// The jobs that write: an encryption or a decryption into where the result goes, checked in
+// its one read against what its preview saw.
+#include <memory>
+
+#include "cipher/encrypted_trailer.h"
+#include "core/content_fingerprint.h"
+#include "core/file_jobs.h"
+#include "core/piece_stream.h"
+#include "core/piece_writer.h"
+
+namespace {
+
+// The new content of the destination: `holder` keeps an existing other file open (and held)
+// while its new content lives.
+FileFailure BeginDestination(FileAccess& files, SourceFile& source, const Destination& destination,
+                             std::unique_ptr<SourceFile>& holder,
+                             std::unique_ptr<NewContent>& content) {
+    switch (destination.into) {
+    case SaveTarget::kSource:
+        return source.BeginReplacement(content);
+    case SaveTarget::kOtherFile: {
+        const FileFailure opened =
+            files.OpenSource(destination.path, OpenPurpose::kReplace, holder);
+        if (opened == FileFailure::kMissing) // gone since the user agreed to replace it
+            return files.BeginNewFile(destination.path, content);
+        return opened != FileFailure::kNone ? opened : holder->BeginReplacement(content);
+    }
+    case SaveTarget::kNewFile:
+        break;
+    }
+    return files.BeginNewFile(destination.path, content);
+}
+
+// A file job's source, its format, and the new content of its destination.
+struct Transfer {
+    std::unique_ptr<SourceFile> source;
+    FileFormat format;
+    std::unique_ptr<SourceFile> otherTarget;
+    std::unique_ptr<NewContent> content;
+};
+
+// Opens the source for a job that may replace it and reads its format. With `expected` the
+// file must still have the size its preview saw.
+JobResult OpenSource(FileAccess& files, const std::string& path, const ContentSnapshot* expected,
+                     JobProgress* progress, Transfer& transfer) {
+    if (StopRequested(progress))
+        return FailedAt(FileFailure::kStopped, false);
+    FileFailure failure = files.OpenSource(path, OpenPurpose::kReplace, transfer.source);
+    if (failure == FileFailure::kNone)
+        failure = ReadFormat(files, *transfer.source, transfer.format);
+    if (failure == FileFailure::kNone && expected != nullptr &&
+        transfer.format.size != expected->size)
+        failure = FileFailure::kChanged;
+    return failure == FileFailure::kNone ? Ended(JobOutcome::kDone) : FailedAt(failure, false);
+}
+
+JobResult BeginWriting(FileAccess& files, const Destination& destination, Transfer& transfer) {
+    const FileFailure failure = BeginDestination(files, *transfer.source, destination,
+                                                 transfer.otherTarget, transfer.content);
+    return failure == FileFailure::kNone ? Ended(JobOutcome::kDone) : FailedAt(failure, true);
+}
+
+// Streams the body through the transform into the content, on a writer thread of its own.
+JobResult WriteBody(Transfer& transfer, const StreamPass& pass, RunningChecksum& checksum,
+                    RunningFingerprint& fingerprint, JobProgress* progress) {
+    PieceWriter writer(*transfer.content);
+    return StreamThrough(*transfer.source, pass, &writer, checksum, &fingerprint, progress);
+}
+
+// Whether the source read was the one its preview saw; kStopped when asked to stop meanwhile.
+JobResult CheckAgainst(const ContentSnapshot* expected, const RunningFingerprint& fingerprint,
+                       const RunningChecksum& checksum, JobProgress* progress) {
+    if (expected != nullptr &&
+        (fingerprint.Value() != expected->fingerprint || checksum.Value() != expected->checksum))
+        return FailedAt(FileFailure::kChanged, false);
+    if (StopRequested(progress))
+        return FailedAt(FileFailure::kStopped, false);
+    return Ended(JobOutcome::kDone);
+}
+
+JobResult Commit(NewContent& content, std::uint32_t checksum) {
+    const FileFailure failure = content.Commit();
+    JobResult result =
+        failure == FileFailure::kNone ? Ended(JobOutcome::kDone) : FailedAt(failure, true);
+    result.checksum = checksum;
+    return result;
+}
+
+// Writes the record of `checksum` (the plain text's), then commits `content`, so that an
+// encrypted file never lacks its record. When the commit fails the record is removed again,
+// unless the content was stranded beside the file: that is encrypted too and keeps it.
+JobResult CommitWithRecord(NewContent& content, RecordStore& store, std::uint32_t checksum) {
+    std::optional<std::string> record = store.Write(checksum);
+    if (!record) {
+        JobResult result = Ended(JobOutcome::kStoreFailed);
+        result.checksum = checksum;
+        return result;
+    }
+    JobResult result = Commit(content, checksum);
+    if (!result.done() && result.file != FileFailure::kStranded) {
+        store.DeleteIfHolds(*record, checksum);
+        record->clear();
+    }
+    result.record = *record;
+    return result;
+}
+
+} // namespace
+
+Destination DestinationOf(FileAccess& files, const std::string& source, const std::string& target) {
+    if (files.SameFile(source, target))
+        return Destination{target, SaveTarget::kSource};
+    return Destination{target,
+                       files.Exists(target) ? SaveTarget::kOtherFile : SaveTarget::kNewFile};
+}
+
+JobResult Encrypt(FileAccess& files, const std::string& source, const Destination& destination,
+                  const Encryption& encryption, const ContentSnapshot* expected, RecordStore& store,
+                  JobProgress* progress) {
+    Transfer transfer;
+    JobResult result = OpenSource(files, source, expected, progress, transfer);
+    if (!result.done())
+        return result;
+    const FileFormat& format = transfer.format;
+    if (format.size == 0 || format.encrypted()) {
+        if (expected != nullptr) // it was plain and had bytes at its preview
+            return FailedAt(FileFailure::kChanged, false);
+        return Ended(format.size == 0 ? JobOutcome::kEmpty : JobOutcome::kAlreadyEncrypted);
+    }
+    if (!(result = BeginWriting(files, destination, transfer)).done())
+        return result;
+    const std::vector<unsigned char> header = encryption.Header();
+    if (!header.empty()) {
+        const FileFailure written = transfer.content->Write(header.data(), header.size());
+        if (written != FileFailure::kNone)
+            return FailedAt(written, true);
+    }
+    const std::unique_ptr<ContentTransform> transform = encryption.Begin();
+    RunningChecksum checksum;
+    RunningFingerprint fingerprint;
+    if (!(result = WriteBody(transfer, {0, format.size, transform.get(), true}, checksum,
+                             fingerprint, progress))
+             .done())
+        return result;
+    const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
+    const FileFailure written = transfer.content->Write(trailer, kTrailerLength);
+    if (written != FileFailure::kNone)
+        return FailedAt(written, true);
+    const std::uint64_t size = header.size() + result.written + kTrailerLength;
+    if (!(result = CheckAgainst(expected, fingerprint, checksum, progress)).done())
+        return result;
+    result = encryption.KeepsRecord() ? CommitWithRecord(*transfer.content, store, checksum.Value())
+                                      : Commit(*transfer.content, checksum.Value());
+    result.written = size;
+    return result;
+}
+
+JobResult Decrypt(FileAccess& files, const std::string& source, const Destination& destination,
+                  const SecretKey& key, const ContentSnapshot* expected, RecordStore* store,
+                  JobProgress* progress) {
+    if (key.empty())
+        return Ended(JobOutcome::kNoKey);
+    Transfer transfer;
+    JobResult result = OpenSource(files, source, expected, progress, transfer);
+    if (!result.done())
+        return result;
+    const FileFormat& format = transfer.format;
+    if (!format.encrypted())
+        return expected != nullptr ? FailedAt(FileFailure::kChanged, false)
+                                   : Ended(JobOutcome::kNotEncrypted);
+    std::unique_ptr<Decryption> decryption;
+    if (!(result = PrepareDecryption(files, format, key, decryption)).done())
+        return result;
+    if (!(result = BeginWriting(files, destination, transfer)).done())
+        return result;
+    RunningChecksum checksum;
+    RunningFingerprint fingerprint;
+    FileFailure read = FingerprintRange(*transfer.source, 0, format.bodyStart, fingerprint);
+    if (read != FileFailure::kNone)
+        return FailedAt(read, false);
+    const std::unique_ptr<ContentTransform> transform = decryption->Begin();
+    if (!(result = WriteBody(transfer, {format.bodyStart, format.bodyEnd, transform.get(), false},
+                             checksum, fingerprint, progress))
+             .done())
+        return result;
+    const std::uint64_t size = result.written;
+    if ((read = FingerprintRange(*transfer.source, format.bodyEnd, format.size, fingerprint)) !=
+        FileFailure::kNone)
+        return FailedAt(read, false);
+    if (!(result = CheckAgainst(expected, fingerprint, checksum, progress)).done())
+        return result;
+
+    // A format checked by records: the record that holds what the key gave.
+    std::optional<std::string> record;
+    if (store != nullptr && decryption->CheckedByRecord()) {
+        record = store->Find(checksum.Value());
+        if (!record && expected == nullptr) {
+            result = Ended(JobOutcome::kNoRecord);
+            result.checksum = checksum.Value();
+            return result;
+        }
+    }
+    if (!(result = Commit(*transfer.content, checksum.Value())).done())
+        return result;
+    result.written = size;
+    // The file is decrypted on disk; a record that another program has reused meanwhile
+    // belongs to another file now and stays. A decrypted copy under another name leaves the
+    // record to the encrypted original.
+    if (record) {
+        result.record = *record;
+        if (destination.into == SaveTarget::kSource)
+            store->DeleteIfHolds(*record, checksum.Value());
+    }
+    return result;
+}

@@ -1,0 +1,129 @@
+#include "platform/gcrypt_primitives.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "core/secret_key.h"
+#include "util/unique_resource.h"
+
+namespace {
+
+// The library's own notes (on Windows its entropy gatherer advises running "diskperf -y")
+// mean nothing to the program's users; only what comes just before it stops the process is
+// written out.
+void KeepNotesQuiet(void*, int level, const char* format, va_list arguments) {
+    if (level != GCRY_LOG_FATAL && level != GCRY_LOG_BUG)
+        return;
+    std::fputs("libgcrypt: ", stderr);
+    std::vfprintf(stderr, format, arguments);
+}
+
+// A handle of the library, closed through the table it came from.
+template <typename Handle> struct GcryptHandle {
+    struct Type {
+        void (*close)(Handle);
+        Handle handle;
+    };
+    static constexpr Type Invalid() noexcept { return {nullptr, nullptr}; }
+    static bool IsValid(Type held) noexcept { return held.handle != nullptr; }
+    static void Close(Type held) noexcept { held.close(held.handle); }
+};
+using UniqueKdf = Unique<GcryptHandle<gcry_kdf_hd_t>>;
+using UniqueMac = Unique<GcryptHandle<gcry_mac_hd_t>>;
+using UniqueCipher = Unique<GcryptHandle<gcry_cipher_hd_t>>;
+
+// A ChaCha20-Poly1305 cipher keyed and set to its nonce, or nothing held.
+UniqueCipher OpenAead(const GcryptFunctions& f, const unsigned char* key,
+                      const unsigned char* nonce) {
+    gcry_cipher_hd_t handle = nullptr;
+    if (f.cipher_open(&handle, GCRY_CIPHER_CHACHA20, GCRY_CIPHER_MODE_POLY1305, 0) != 0)
+        return UniqueCipher();
+    UniqueCipher cipher({f.cipher_close, handle});
+    if (f.cipher_setkey(handle, key, kSecretKeyLength) != 0 ||
+        f.cipher_setiv(handle, nonce, kAeadNonceLength) != 0)
+        cipher.reset();
+    return cipher;
+}
+
+} // namespace
+
+bool StartGcrypt(const GcryptFunctions& f) {
+    if (f.control(GCRYCTL_INITIALIZATION_FINISHED_P) != 0)
+        return f.check_version(kLeastGcryptVersion) != nullptr;
+    f.set_log_handler(KeepNotesQuiet, nullptr);
+    if (f.check_version(kLeastGcryptVersion) == nullptr)
+        return false;
+    f.control(GCRYCTL_DISABLE_SECMEM, 0);
+    f.control(GCRYCTL_INITIALIZATION_FINISHED, 0);
+    return true;
+}
+
+bool GcryptPrimitives::Argon2id(const unsigned char* password, std::size_t passwordLength,
+                                const unsigned char* salt, std::size_t saltLength,
+                                const Argon2Cost& cost, unsigned char* out) const {
+    // The library's order: tag length, passes, memory, lanes.
+    const unsigned long parameters[] = {kSecretKeyLength, cost.passes, cost.memoryKiB, cost.lanes};
+    gcry_kdf_hd_t handle = nullptr;
+    if (f_.kdf_open(&handle, GCRY_KDF_ARGON2, GCRY_KDF_ARGON2ID, parameters, 4, password,
+                    passwordLength, salt, saltLength, nullptr, 0, nullptr, 0) != 0)
+        return false;
+    UniqueKdf kdf({f_.kdf_close, handle});
+    if (f_.kdf_compute(handle, nullptr) != 0 || f_.kdf_final(handle, kSecretKeyLength, out) != 0) {
+        WipeBytes(out, kSecretKeyLength);
+        return false;
+    }
+    return true;
+}
+
+bool GcryptPrimitives::HmacSha256(const unsigned char* key, std::size_t keyLength,
+                                  const ByteRange* parts, std::size_t partCount,
+                                  unsigned char out[kSha256Length]) const {
+    gcry_mac_hd_t handle = nullptr;
+    if (f_.mac_open(&handle, GCRY_MAC_HMAC_SHA256, 0, nullptr) != 0)
+        return false;
+    UniqueMac mac({f_.mac_close, handle});
+    if (f_.mac_setkey(handle, key, keyLength) != 0)
+        return false;
+    for (std::size_t i = 0; i < partCount; ++i) {
+        if (parts[i].size != 0 && f_.mac_write(handle, parts[i].data, parts[i].size) != 0)
+            return false;
+    }
+    std::size_t length = kSha256Length;
+    return f_.mac_read(handle, out, &length) == 0 && length == kSha256Length;
+}
+
+bool GcryptPrimitives::Sha256(const unsigned char* data, std::size_t length,
+                              unsigned char out[kSha256Length]) const {
+    f_.md_hash_buffer(GCRY_MD_SHA256, out, data, length);
+    return true;
+}
+
+bool GcryptPrimitives::Seal(const unsigned char* key, const unsigned char* nonce,
+                            const unsigned char* plain, std::size_t length,
+                            unsigned char* sealed) const {
+    const UniqueCipher cipher = OpenAead(f_, key, nonce);
+    return cipher && f_.cipher_encrypt(cipher.get().handle, sealed, length, plain, length) == 0 &&
+           f_.cipher_gettag(cipher.get().handle, sealed + length, kAeadTagLength) == 0;
+}
+
+bool GcryptPrimitives::Open(const unsigned char* key, const unsigned char* nonce,
+                            const unsigned char* sealed, std::size_t sealedLength,
+                            unsigned char* plain) const {
+    if (sealedLength < kAeadTagLength)
+        return false;
+    const std::size_t length = sealedLength - kAeadTagLength;
+    const UniqueCipher cipher = OpenAead(f_, key, nonce);
+    // The tag is known only once the whole cipher text has gone through: until it verifies,
+    // what was decrypted stays here and is wiped if it does not.
+    const bool opened =
+        cipher && f_.cipher_decrypt(cipher.get().handle, plain, length, sealed, length) == 0 &&
+        f_.cipher_checktag(cipher.get().handle, sealed + length, kAeadTagLength) == 0;
+    if (!opened)
+        WipeBytes(plain, length);
+    return opened;
+}
+
+bool GcryptPrimitives::Random(unsigned char* out, std::size_t length) const {
+    f_.randomize(out, length, GCRY_STRONG_RANDOM);
+    return true;
+}

@@ -1,0 +1,138 @@
+#include "platform/win32_files.h"
+
+#include "platform/crypto_library.h"
+#include "platform/file_identity.h"
+#include "platform/platform.h"
+#include "platform/win32_file_failure.h"
+#include "platform/win32_file_io.h"
+#include "platform/win32_new_content.h"
+#include "platform/win32_path_attributes.h"
+#include "platform/win32_temp_files.h"
+
+namespace {
+
+// The full path of an open file with every link resolved, without the "\\?\" prefix.
+std::string FinalPathOf(HANDLE file) {
+    char path[MAX_PATH + 8] = {};
+    const DWORD length =
+        GetFinalPathNameByHandleA(file, path, sizeof path, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= sizeof path)
+        return {};
+    std::string text(path, length);
+    if (text.compare(0, 8, "\\\\?\\UNC\\") == 0)
+        return "\\\\" + text.substr(8);
+    if (text.compare(0, 4, "\\\\?\\") == 0)
+        return text.substr(4);
+    return text;
+}
+
+// The folder part of a path, with its last backslash.
+std::string FolderPartOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".\\") : path.substr(0, slash + 1);
+}
+
+// Whether the file may be removed from its name now: another program that has it open without
+// sharing its deletion keeps the swap from happening, which is better known before the new
+// content is written.
+bool MayBeReplaced(const std::string& path) {
+    return OpenExisting(path, DELETE, kShareAll, FILE_FLAG_BACKUP_SEMANTICS).valid();
+}
+
+class Win32Files : public FileAccess {
+  public:
+    bool SameFile(const std::string& first, const std::string& second) override {
+        return SameFileOnDisk(first, second);
+    }
+    bool Exists(const std::string& path) override { return EntryExists(path); }
+    const StrongPrimitives* StrongCryptography(std::string& problem) override {
+        return StrongPrimitivesOrProblem(problem);
+    }
+
+    FileFailure OpenSource(const std::string& path, OpenPurpose purpose,
+                           std::unique_ptr<SourceFile>& out) override {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return FailureOf(GetLastError(), FileFailure::kReadFailed);
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            return FileFailure::kIsFolder;
+        const bool replace = purpose == OpenPurpose::kReplace;
+        if (replace && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+            return FileFailure::kNoAccess;
+        // Held for a replacement: readers may go on, writers are kept out until the swap.
+        DWORD access = GENERIC_READ;
+        DWORD share = kShareAll;
+        if (replace) {
+            access = GENERIC_READ | GENERIC_WRITE;
+            share = FILE_SHARE_READ | FILE_SHARE_DELETE;
+        } else if (purpose == OpenPurpose::kReadWritable) {
+            access = GENERIC_READ | GENERIC_WRITE;
+            share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        }
+        UniqueHandle file = OpenExisting(path, access, share, FILE_FLAG_SEQUENTIAL_SCAN);
+        if (!file.valid())
+            return FailureOf(GetLastError(), FileFailure::kReadFailed);
+        if (GetFileType(file.get()) != FILE_TYPE_DISK)
+            return FileFailure::kNotFile;
+        BY_HANDLE_FILE_INFORMATION opened{};
+        if (GetFileInformationByHandle(file.get(), &opened) == FALSE)
+            return FileFailure::kReadFailed;
+        std::string realPath = replace ? FinalPathOf(file.get()) : std::string();
+        out = std::make_unique<Win32Source>(std::move(file), opened, std::move(realPath));
+        return FileFailure::kNone;
+    }
+
+    FileFailure BeginNewFile(const std::string& given, std::unique_ptr<NewContent>& out) override {
+        char full[MAX_PATH] = {};
+        char* namePart = nullptr;
+        const DWORD length = GetFullPathNameA(given.c_str(), sizeof full, full, &namePart);
+        if (length == 0 || length >= sizeof full || namePart == nullptr)
+            return FileFailure::kMissing;
+        const std::string path(full, length);
+        if (EntryExists(path))
+            return FileFailure::kExists;
+        UniqueHandle temp;
+        std::string tempPath;
+        const FileFailure failure = CreateDoomedFile(FolderPartOf(path), "", temp, tempPath);
+        if (failure != FileFailure::kNone)
+            return failure;
+        out =
+            std::make_unique<Win32NewContent>(nullptr, path, std::move(temp), std::move(tempPath));
+        return FileFailure::kNone;
+    }
+};
+
+} // namespace
+
+FileFailure Win32Source::ReadAt(std::uint64_t offset, unsigned char* data, std::size_t length) {
+    return ReadAllAt(file_.get(), data, length, offset) ? FileFailure::kNone
+                                                        : FileFailure::kReadFailed;
+}
+
+FileFailure Win32Source::BeginReplacement(std::unique_ptr<NewContent>& out) {
+    if (realPath_.empty())
+        return FileFailure::kNoAccess;
+    if (!HasSeveralLinks() && !MayBeReplaced(realPath_))
+        return FileFailure::kWriteFailed;
+    UniqueHandle temp;
+    std::string tempPath;
+    const std::string folder = FolderPartOf(realPath_);
+    const FileFailure failure = CreateDoomedFile(
+        folder, HasSeveralLinks() ? realPath_.substr(folder.size()) : "", temp, tempPath);
+    if (failure != FileFailure::kNone)
+        return failure;
+    out = std::make_unique<Win32NewContent>(this, realPath_, std::move(temp), std::move(tempPath));
+    return FileFailure::kNone;
+}
+
+bool Win32Source::Unchanged() const {
+    BY_HANDLE_FILE_INFORMATION now{};
+    return GetFileInformationByHandle(file_.get(), &now) != FALSE &&
+           now.nFileSizeHigh == opened_.nFileSizeHigh && now.nFileSizeLow == opened_.nFileSizeLow &&
+           CompareFileTime(&now.ftLastWriteTime, &opened_.ftLastWriteTime) == 0;
+}
+
+FileAccess& SystemFiles() {
+    static Win32Files files;
+    return files;
+}

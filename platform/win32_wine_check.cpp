@@ -1,0 +1,8 @@
+#include "platform/win32_wine_check.h"
+
+#include <windows.h>
+
+bool RunningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
