@@ -300,6 +300,21 @@ class Installer : public ::testing::Test {
             << "the Send To option is on by default";
     }
 
+    // The installed command-line program finds libgcrypt's DLLs installed beside it, of its own
+    // build, and encrypts and decrypts a file in the strong format with them.
+    static void ExpectStrongFormatWorks() {
+        const ScratchFolder work("strong");
+        const std::string file = work.File("note.txt");
+        const std::string key = work.File("key.txt");
+        ASSERT_TRUE(WriteBytes(file, "a note") && WriteBytes(key, "secret\r\n"));
+        const std::string cli = Installed("Program\\veilquill-cli.exe");
+        const std::string files = "--key-file \"" + key + "\" \"" + file + "\"";
+        EXPECT_EQ(0u, RunToEnd(cli, QuotedCommandLine(cli, "encrypt --strong " + files)));
+        EXPECT_NE("a note", ReadBytes(file).value_or("a note"));
+        EXPECT_EQ(0u, RunToEnd(cli, QuotedCommandLine(cli, "decrypt " + files)));
+        EXPECT_EQ("a note", ReadBytes(file).value_or(""));
+    }
+
     const std::string setup = EnvironmentPath("VQ_SETUP");
 };
 
@@ -324,6 +339,7 @@ TEST_F(Installer, SilentInstallUpdateAndUninstallKeepTheKeyCheckRecords) {
     HWND window = WaitForTopWindow(program.Pid(), "DLGCLASS", "Veilquill", kStartMs);
     ASSERT_NE(nullptr, window) << "the installed program starts and shows its window";
     ASSERT_TRUE(CloseProgram(window));
+    ExpectStrongFormatWorks();
 
     const std::string record = Installed("Program\\Data\\0.dat");
     ASSERT_TRUE(MakeFolders(Installed("Program\\Data")) && WriteBytes(record, kRecord));
