@@ -10,9 +10,9 @@ args=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DVQ_WERROR=ON)
 case "$kind" in
 native) ;;
 fuzz) args+=(-DVQ_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
-win32) args+=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake") ;;
-win64)
-    args+=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake"
+win32 | win64)
+    bits=${kind#win}
+    args+=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw$bits.cmake"
         -DCMAKE_CROSSCOMPILING_EMULATOR="$root/tools/wine_exec.sh")
     ;;
 *)

@@ -30,3 +30,30 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo_cmd[@]}" apt-get update -qq
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# 32-bit Wine runs the shipped 32-bit programs' tests. It is installed only where the kernel
+# runs 32-bit code (tools/runs_32bit.sh tells, with `as` and `ld` from binutils); elsewhere the
+# tests say so and run the 64-bit programs alone.
+install_wine32() {
+  installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+  installed wine32:i386 && return 0
+  local apt=(apt-get -o DPkg::Lock::Timeout=600) # another install may hold the lock for a while
+  [ "$(id -u)" -eq 0 ] || apt=(sudo "${apt[@]}")
+  export DEBIAN_FRONTEND=noninteractive
+  if ! installed binutils; then
+    "${apt[@]}" update -qq
+    "${apt[@]}" install -y -qq --no-install-recommends binutils >/dev/null
+  fi
+  local why
+  if ! why=$(bash "$(dirname "$0")/runs_32bit.sh"); then
+    echo "setup: no 32-bit Wine: $why"
+    return 0
+  fi
+  echo "setup: installing wine32:i386"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    if [ "$(id -u)" -eq 0 ]; then dpkg --add-architecture i386; else sudo dpkg --add-architecture i386; fi
+  fi
+  "${apt[@]}" update -qq
+  "${apt[@]}" install -y -qq --no-install-recommends wine32:i386 >/dev/null
+}
+install_wine32

@@ -4,7 +4,8 @@
 #
 #   tools/with_wine.sh COMMAND [ARGS...]
 #
-# Inside the command, DISPLAY, WINEPREFIX, VQ_WINE (the wine64 loader) and
+# Inside the command, DISPLAY, WINEPREFIX, VQ_WINE (the wine64 loader, which also starts 32-bit
+# programs where 32-bit Wine is installed) and
 # VQ_WINE_SESSION=1 are set. With VQ_KEEP_PREFIX=1 the prefix is left for inspection.
 #
 # With VQ_WINE_PER_PROGRAM=1 the prefix booted here becomes a template instead: every Windows

@@ -274,7 +274,7 @@ HWND ShownNotice(DWORD pid) {
         HWND found;
     } search{pid, nullptr};
     EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
+        [](HWND window, LPARAM param) CALLBACK -> BOOL {
             auto* s = reinterpret_cast<Search*>(param);
             char caption[8] = {};
             if (WindowProcessId(window) != s->pid || !IsWindowVisible(window) ||

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 namespace vqtest {
 
@@ -60,6 +61,11 @@ std::optional<std::string> ReadBytes(const std::string& path) {
     if (!file.valid())
         return std::nullopt;
     std::string bytes;
+    // One block of the file's size: a 32-bit test has no room for a growing one of 256 MiB.
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.get(), &size) &&
+        static_cast<std::uint64_t>(size.QuadPart) < bytes.max_size())
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
     char buffer[65536];
     for (;;) {
         DWORD got = 0;

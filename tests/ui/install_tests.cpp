@@ -1,6 +1,6 @@
-// The companion SendTo.exe and the 64-bit installer under Wine, in a session of their own: they
-// change the user's Send To folder, Start menu and registry. (The 32-bit installer cannot run
-// here; the build checks its header.)
+// The companion SendTo.exe and the installer of this test's own build (32-bit or 64-bit) under
+// Wine, in a session of their own: they change the user's Send To folder, Start menu and
+// registry.
 #include <gtest/gtest.h>
 
 #include <iostream>
@@ -74,13 +74,25 @@ std::string ShortcutTarget(const std::string& shortcut) {
     return ::testing::AssertionFailure() << "'" << actual << "', wanted '" << expected << "'";
 }
 
-// A value under HKEY_CURRENT_USER\<kUninstallKey>: text, or a number as its decimal text.
+// A value under HKEY_CURRENT_USER\<kUninstallKey>: text, or a number as its decimal text. It is
+// read in the registry's 64-bit view, where Windows' own list of installed programs looks,
+// whichever build's installer wrote it.
+void CloseRegistryKey(HKEY key) noexcept {
+    RegCloseKey(key);
+}
+using UniqueRegistryKey = Unique<NullIsInvalid<HKEY, CloseRegistryKey>>;
+
 std::string UninstallValue(const char* name) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUninstallKey.c_str(), 0,
+                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS)
+        return std::string();
+    const UniqueRegistryKey key(opened);
     char value[1024] = {};
     DWORD size = sizeof value;
     DWORD type = 0;
-    if (RegGetValueA(HKEY_CURRENT_USER, kUninstallKey.c_str(), name,
-                     RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, value, &size) != ERROR_SUCCESS)
+    if (RegGetValueA(key.get(), nullptr, name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, value,
+                     &size) != ERROR_SUCCESS)
         return std::string();
     if (type == REG_DWORD)
         return std::to_string(*reinterpret_cast<const DWORD*>(value));
@@ -229,7 +241,7 @@ HWND WaitForWindowWhere(HWND parent, const std::function<bool(HWND)>& match) {
         const std::function<bool(HWND)>& match;
         HWND found;
     } search{match, nullptr};
-    const WNDENUMPROC visit = [](HWND window, LPARAM param) -> BOOL {
+    const WNDENUMPROC visit = [](HWND window, LPARAM param) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(param);
         if (IsWindowVisible(window) && s->match(window))
             s->found = window;
@@ -268,15 +280,39 @@ class Installer : public ::testing::Test {
         ForgetSendToEntry();
     }
 
+    // The files, and the Send To entry pointing at the installed program, which is of this
+    // test's build: the 32-bit installer puts in 32-bit programs, the 64-bit one 64-bit ones.
     static void ExpectInstalled() {
         for (const char* name :
-             {"Program\\Veilquill.exe", "Program\\SendTo.exe", "Program\\libgcrypt-20.dll",
-              "Program\\libgpg-error-0.dll", "Help\\Veilquill.chm", "Licenses\\libgcrypt.txt",
-              "Licenses\\libgpg-error.txt", "Licenses\\LGPL-2.1.txt", "ReadMe.txt",
-              "Uninstall.exe"})
+             {"Program\\Veilquill.exe", "Program\\SendTo.exe", "Program\\veilquill-cli.exe",
+              "Program\\libgcrypt-20.dll", "Program\\libgpg-error-0.dll", "Help\\Veilquill.chm",
+              "Licenses\\libgcrypt.txt", "Licenses\\libgpg-error.txt", "Licenses\\LGPL-2.1.txt",
+              "ReadMe.txt", "Uninstall.exe"})
             EXPECT_TRUE(FileExists(Installed(name))) << name;
+        const DWORD ownKind = sizeof(void*) == 8 ? SCS_64BIT_BINARY : SCS_32BIT_BINARY;
+        for (const char* name :
+             {"Program\\Veilquill.exe", "Program\\SendTo.exe", "Program\\veilquill-cli.exe"}) {
+            DWORD kind = ~DWORD{0};
+            EXPECT_TRUE(GetBinaryTypeA(Installed(name).c_str(), &kind) && kind == ownKind)
+                << name << " is of kind " << kind << ", wanted " << ownKind;
+        }
         EXPECT_TRUE(SamePath(InstalledProgram(), ShortcutTarget(SendToShortcut())))
             << "the Send To option is on by default";
+    }
+
+    // The installed command-line program finds libgcrypt's DLLs installed beside it, of its own
+    // build, and encrypts and decrypts a file in the strong format with them.
+    static void ExpectStrongFormatWorks() {
+        const ScratchFolder work("strong");
+        const std::string file = work.File("note.txt");
+        const std::string key = work.File("key.txt");
+        ASSERT_TRUE(WriteBytes(file, "a note") && WriteBytes(key, "secret\r\n"));
+        const std::string cli = Installed("Program\\veilquill-cli.exe");
+        const std::string files = "--key-file \"" + key + "\" \"" + file + "\"";
+        EXPECT_EQ(0u, RunToEnd(cli, QuotedCommandLine(cli, "encrypt --strong " + files)));
+        EXPECT_NE("a note", ReadBytes(file).value_or("a note"));
+        EXPECT_EQ(0u, RunToEnd(cli, QuotedCommandLine(cli, "decrypt " + files)));
+        EXPECT_EQ("a note", ReadBytes(file).value_or(""));
     }
 
     const std::string setup = EnvironmentPath("VQ_SETUP");
@@ -303,6 +339,7 @@ TEST_F(Installer, SilentInstallUpdateAndUninstallKeepTheKeyCheckRecords) {
     HWND window = WaitForTopWindow(program.Pid(), "DLGCLASS", "Veilquill", kStartMs);
     ASSERT_NE(nullptr, window) << "the installed program starts and shows its window";
     ASSERT_TRUE(CloseProgram(window));
+    ExpectStrongFormatWorks();
 
     const std::string record = Installed("Program\\Data\\0.dat");
     ASSERT_TRUE(MakeFolders(Installed("Program\\Data")) && WriteBytes(record, kRecord));

@@ -85,7 +85,8 @@ std::string ScreenshotFolder() {
         const DWORD length = GetTempPathA(sizeof buffer, buffer);
         folder = std::string(buffer, length);
     }
-    folder = UnixToWindowsPath(folder);
+    // The 32-bit and 64-bit builds' tests take the same pictures side by side.
+    folder = JoinPath(UnixToWindowsPath(folder), sizeof(void*) == 8 ? "x64" : "x86");
     MakeFolders(folder);
     return folder;
 }

@@ -259,8 +259,9 @@ struct Image {
 // The whole screen, or only `area` (screen pixels) when given.
 Image CaptureScreen(const RECT* area = nullptr);
 bool SaveBmp(const Image& image, const std::string& path);
-// The folder for screenshots: VQ_SCREENSHOT_DIR (a Unix or Windows path) when set, else the
-// Windows temp folder; created when missing.
+// The folder for screenshots: the subfolder x86 or x64, for the driver's own build, of
+// VQ_SCREENSHOT_DIR (a Unix or Windows path) when set, else of the Windows temp folder; created
+// when missing.
 std::string ScreenshotFolder();
 // Captures the screen (or just `window` with its frame) into ScreenshotFolder()\name.bmp and
 // returns the file's path, empty on failure.
