@@ -13,6 +13,24 @@ void ChunkNonce(std::uint64_t index, bool isLast, unsigned char nonce[kAeadNonce
     nonce[kAeadNonceLength - 1] = isLast ? 1 : 0;
 }
 
+bool SealChunk(AeadSession& session, std::uint64_t index, bool isLast, const unsigned char* plain,
+               std::size_t length, unsigned char* sealed) {
+    if (length == 0 || length > kStrongChunkSize)
+        return false;
+    unsigned char nonce[kAeadNonceLength];
+    ChunkNonce(index, isLast, nonce);
+    return session.Seal(nonce, plain, length, sealed);
+}
+
+bool OpenChunk(AeadSession& session, std::uint64_t index, bool isLast, const unsigned char* sealed,
+               std::size_t sealedLength, unsigned char* plain) {
+    if (sealedLength < kStrongLeastStoredChunk || sealedLength > kStrongStoredChunkSize)
+        return false;
+    unsigned char nonce[kAeadNonceLength];
+    ChunkNonce(index, isLast, nonce);
+    return session.Open(nonce, sealed, sealedLength, plain);
+}
+
 std::uint64_t LastStoredChunk(const StrongPayloadLayout& layout) {
     return layout.plainSize - (layout.chunkCount - 1) * kStrongChunkSize + kAeadTagLength;
 }
@@ -34,21 +52,15 @@ StrongPayloadLayout LayoutStrongPayload(std::uint64_t payloadLength) {
 bool SealStrongChunk(const StrongPrimitives& primitives, const StrongKeys& keys,
                      std::uint64_t index, bool isLast, const unsigned char* plain,
                      std::size_t length, unsigned char* sealed) {
-    if (length == 0 || length > kStrongChunkSize)
-        return false;
-    unsigned char nonce[kAeadNonceLength];
-    ChunkNonce(index, isLast, nonce);
-    return primitives.Seal(keys.PayloadKey(), nonce, plain, length, sealed);
+    const std::unique_ptr<AeadSession> session = primitives.BeginAead(keys.PayloadKey());
+    return session && SealChunk(*session, index, isLast, plain, length, sealed);
 }
 
 bool OpenStrongChunk(const StrongPrimitives& primitives, const StrongKeys& keys,
                      std::uint64_t index, bool isLast, const unsigned char* sealed,
                      std::size_t sealedLength, unsigned char* plain) {
-    if (sealedLength < kStrongLeastStoredChunk || sealedLength > kStrongStoredChunkSize)
-        return false;
-    unsigned char nonce[kAeadNonceLength];
-    ChunkNonce(index, isLast, nonce);
-    return primitives.Open(keys.PayloadKey(), nonce, sealed, sealedLength, plain);
+    const std::unique_ptr<AeadSession> session = primitives.BeginAead(keys.PayloadKey());
+    return session && OpenChunk(*session, index, isLast, sealed, sealedLength, plain);
 }
 
 bool StrongPayloadWriter::Seal(const unsigned char* plain, std::size_t length, bool isFinal,
@@ -63,8 +75,8 @@ bool StrongPayloadWriter::Seal(const unsigned char* plain, std::size_t length, b
         const std::size_t step =
             length - done < kStrongChunkSize ? length - done : kStrongChunkSize;
         const bool isLast = isFinal && done + step == length;
-        if (!SealStrongChunk(primitives_, keys_, nextChunk_, isLast, plain + done, step,
-                             sealed + sealedLength)) {
+        if (!session_ ||
+            !SealChunk(*session_, nextChunk_, isLast, plain + done, step, sealed + sealedLength)) {
             failed_ = true;
             sealedLength = 0;
             return false;
@@ -91,8 +103,8 @@ bool StrongPayloadReader::Open(const unsigned char* stored, std::size_t length,
         // A piece that runs past the payload or cuts a chunk is refused as well.
         const bool fits = layout_.whole && index < layout_.chunkCount &&
                           step == (isLast ? LastStoredChunk(layout_) : kStrongStoredChunkSize);
-        if (!fits || !OpenStrongChunk(primitives_, keys_, index, isLast, stored + done, step,
-                                      plain + plainLength)) {
+        if (!fits || !session_ ||
+            !OpenChunk(*session_, index, isLast, stored + done, step, plain + plainLength)) {
             WipeBytes(plain, plainLength);
             plainLength = 0;
             failed_ = true;

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "core/strong_keys.h"
 #include "core/strong_primitives.h"
@@ -52,7 +53,7 @@ constexpr std::uint64_t StrongSealedLength(std::uint64_t plainLength) {
 class StrongPayloadWriter {
   public:
     StrongPayloadWriter(const StrongPrimitives& primitives, const StrongKeys& keys)
-        : primitives_(primitives), keys_(keys) {}
+        : session_(primitives.BeginAead(keys.PayloadKey())) {}
     StrongPayloadWriter(const StrongPayloadWriter&) = delete;
     StrongPayloadWriter& operator=(const StrongPayloadWriter&) = delete;
 
@@ -67,8 +68,7 @@ class StrongPayloadWriter {
     bool Finished() const { return finished_; }
 
   private:
-    const StrongPrimitives& primitives_;
-    const StrongKeys& keys_;
+    std::unique_ptr<AeadSession> session_;
     std::uint64_t nextChunk_ = 0;
     bool finished_ = false;
     bool failed_ = false;
@@ -81,7 +81,7 @@ class StrongPayloadReader {
   public:
     StrongPayloadReader(const StrongPrimitives& primitives, const StrongKeys& keys,
                         const StrongPayloadLayout& layout)
-        : primitives_(primitives), keys_(keys), layout_(layout) {}
+        : session_(primitives.BeginAead(keys.PayloadKey())), layout_(layout) {}
     StrongPayloadReader(const StrongPayloadReader&) = delete;
     StrongPayloadReader& operator=(const StrongPayloadReader&) = delete;
 
@@ -98,8 +98,7 @@ class StrongPayloadReader {
     std::uint64_t BadChunk() const { return badChunk_; }
 
   private:
-    const StrongPrimitives& primitives_;
-    const StrongKeys& keys_;
+    std::unique_ptr<AeadSession> session_;
     const StrongPayloadLayout layout_;
     std::uint64_t nextChunk_ = 0;
     std::uint64_t badChunk_ = 0;

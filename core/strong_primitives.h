@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 constexpr std::size_t kSha256Length = 32;
 constexpr std::size_t kSecretKeyLength = 32; // Argon2id's output and every key derived from it
@@ -26,9 +27,24 @@ struct ByteRange {
     std::size_t size = 0;
 };
 
+// One key kept ready for the chunks of one file: the cipher is set up once and only its nonce
+// changes from chunk to chunk. The same as Seal and Open with that key; the key goes with it.
+class AeadSession {
+  public:
+    virtual ~AeadSession() = default;
+    [[nodiscard]] virtual bool Seal(const unsigned char* nonce, const unsigned char* plain,
+                                    std::size_t length, unsigned char* sealed) = 0;
+    [[nodiscard]] virtual bool Open(const unsigned char* nonce, const unsigned char* sealed,
+                                    std::size_t sealedLength, unsigned char* plain) = 0;
+};
+
 class StrongPrimitives {
   public:
     virtual ~StrongPrimitives() = default;
+
+    // A session for the kSecretKeyLength-byte `key`; null when the library fails. Unless a
+    // library does better, each chunk goes through Seal or Open with a copy of the key.
+    virtual std::unique_ptr<AeadSession> BeginAead(const unsigned char* key) const;
 
     // Argon2id version 0x13 of the password and salt, without secret or associated data,
     // into kSecretKeyLength bytes.

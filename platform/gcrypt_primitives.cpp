@@ -32,18 +32,42 @@ using UniqueKdf = Unique<GcryptHandle<gcry_kdf_hd_t>>;
 using UniqueMac = Unique<GcryptHandle<gcry_mac_hd_t>>;
 using UniqueCipher = Unique<GcryptHandle<gcry_cipher_hd_t>>;
 
-// A ChaCha20-Poly1305 cipher keyed and set to its nonce, or nothing held.
-UniqueCipher OpenAead(const GcryptFunctions& f, const unsigned char* key,
-                      const unsigned char* nonce) {
-    gcry_cipher_hd_t handle = nullptr;
-    if (f.cipher_open(&handle, GCRY_CIPHER_CHACHA20, GCRY_CIPHER_MODE_POLY1305, 0) != 0)
-        return UniqueCipher();
-    UniqueCipher cipher({f.cipher_close, handle});
-    if (f.cipher_setkey(handle, key, kSecretKeyLength) != 0 ||
-        f.cipher_setiv(handle, nonce, kAeadNonceLength) != 0)
-        cipher.reset();
-    return cipher;
-}
+// A ChaCha20-Poly1305 cipher keyed once; each chunk starts it again with its own nonce.
+class GcryptAead final : public AeadSession {
+  public:
+    GcryptAead(const GcryptFunctions& f, UniqueCipher cipher) : f_(f), cipher_(std::move(cipher)) {}
+
+    bool Seal(const unsigned char* nonce, const unsigned char* plain, std::size_t length,
+              unsigned char* sealed) override {
+        return Restart(nonce) && f_.cipher_encrypt(Handle(), sealed, length, plain, length) == 0 &&
+               f_.cipher_gettag(Handle(), sealed + length, kAeadTagLength) == 0;
+    }
+
+    bool Open(const unsigned char* nonce, const unsigned char* sealed, std::size_t sealedLength,
+              unsigned char* plain) override {
+        if (sealedLength < kAeadTagLength)
+            return false;
+        const std::size_t length = sealedLength - kAeadTagLength;
+        // The tag is known only once the whole cipher text has gone through: until it
+        // verifies, what was decrypted stays here and is wiped if it does not.
+        const bool opened = Restart(nonce) &&
+                            f_.cipher_decrypt(Handle(), plain, length, sealed, length) == 0 &&
+                            f_.cipher_checktag(Handle(), sealed + length, kAeadTagLength) == 0;
+        if (!opened)
+            WipeBytes(plain, length);
+        return opened;
+    }
+
+  private:
+    gcry_cipher_hd_t Handle() const { return cipher_.get().handle; }
+    bool Restart(const unsigned char* nonce) {
+        return f_.cipher_ctl(Handle(), GCRYCTL_RESET, nullptr, 0) == 0 &&
+               f_.cipher_setiv(Handle(), nonce, kAeadNonceLength) == 0;
+    }
+
+    const GcryptFunctions& f_;
+    UniqueCipher cipher_; // its key lives in the handle until it is closed, which wipes it
+};
 
 } // namespace
 
@@ -98,29 +122,32 @@ bool GcryptPrimitives::Sha256(const unsigned char* data, std::size_t length,
     return true;
 }
 
+std::unique_ptr<AeadSession> GcryptPrimitives::BeginAead(const unsigned char* key) const {
+    gcry_cipher_hd_t handle = nullptr;
+    if (f_.cipher_open(&handle, GCRY_CIPHER_CHACHA20, GCRY_CIPHER_MODE_POLY1305, 0) != 0)
+        return nullptr;
+    UniqueCipher cipher({f_.cipher_close, handle});
+    if (f_.cipher_setkey(handle, key, kSecretKeyLength) != 0)
+        return nullptr;
+    return std::make_unique<GcryptAead>(f_, std::move(cipher));
+}
+
 bool GcryptPrimitives::Seal(const unsigned char* key, const unsigned char* nonce,
                             const unsigned char* plain, std::size_t length,
                             unsigned char* sealed) const {
-    const UniqueCipher cipher = OpenAead(f_, key, nonce);
-    return cipher && f_.cipher_encrypt(cipher.get().handle, sealed, length, plain, length) == 0 &&
-           f_.cipher_gettag(cipher.get().handle, sealed + length, kAeadTagLength) == 0;
+    const std::unique_ptr<AeadSession> session = BeginAead(key);
+    return session && session->Seal(nonce, plain, length, sealed);
 }
 
 bool GcryptPrimitives::Open(const unsigned char* key, const unsigned char* nonce,
                             const unsigned char* sealed, std::size_t sealedLength,
                             unsigned char* plain) const {
-    if (sealedLength < kAeadTagLength)
+    const std::unique_ptr<AeadSession> session = BeginAead(key);
+    if (!session) {
+        WipeBytes(plain, sealedLength < kAeadTagLength ? 0 : sealedLength - kAeadTagLength);
         return false;
-    const std::size_t length = sealedLength - kAeadTagLength;
-    const UniqueCipher cipher = OpenAead(f_, key, nonce);
-    // The tag is known only once the whole cipher text has gone through: until it verifies,
-    // what was decrypted stays here and is wiped if it does not.
-    const bool opened =
-        cipher && f_.cipher_decrypt(cipher.get().handle, plain, length, sealed, length) == 0 &&
-        f_.cipher_checktag(cipher.get().handle, sealed + length, kAeadTagLength) == 0;
-    if (!opened)
-        WipeBytes(plain, length);
-    return opened;
+    }
+    return session->Open(nonce, sealed, sealedLength, plain);
 }
 
 bool GcryptPrimitives::Random(unsigned char* out, std::size_t length) const {
