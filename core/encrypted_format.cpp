@@ -101,7 +101,7 @@ JobResult PrepareDecryption(FileAccess& files, const FileFormat& format, const S
         const StrongFileStart start{format.size, format.header.data(), format.header.size(),
                                     trailer};
         StrongPayloadLayout layout = LayoutStrongPayload(StrongPayloadLength(format.size));
-        auto strong = std::make_unique<StrongDecryption>(*primitives, layout);
+        auto strong = std::make_unique<StrongDecryption>(*primitives, format, layout);
         const StrongFileState state =
             UnlockStrongFile(*primitives, key, start, strong->Keys(), layout);
         JobResult result = Ended(OutcomeOfStrongState(state));

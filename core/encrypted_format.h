@@ -65,6 +65,9 @@ class Decryption {
     virtual std::unique_ptr<ContentTransform> Begin() const = 0;
     // Whether only a record holding the plain text's checksum tells that the key was right.
     virtual bool CheckedByRecord() const = 0;
+    // Whether it decrypts a file in `format`: one of its kind, and for a strong file the same
+    // header and size it was derived from.
+    virtual bool Fits(const FileFormat& format) const = 0;
 };
 
 // An encryption in `kind` (an encrypted format) with `key`; kNoKey without one. A strong one

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,9 @@ struct PreviewPass {
     JobResult result;
     ContentSnapshot snapshot;
     std::vector<unsigned char> head; // at most `headLimit` bytes of the transform
+    // A decrypt preview's decryption once the key is verified, kept for its save so that the
+    // key is derived once.
+    std::unique_ptr<Decryption> decryption;
 };
 
 // The encrypt preview: the checksum and fingerprint of every byte, and the first `headLimit`
@@ -98,6 +102,13 @@ struct Destination {
 [[nodiscard]] JobResult Decrypt(FileAccess& files, const std::string& source,
                                 const Destination& destination, const SecretKey& key,
                                 const ContentSnapshot* expected, RecordStore* store,
+                                JobProgress* progress);
+
+// The same with the decryption its preview derived (PreviewPass::decryption): no key is
+// derived again. A file that is no longer the one it was derived for is kChanged.
+[[nodiscard]] JobResult Decrypt(FileAccess& files, const std::string& source,
+                                const Destination& destination, const Decryption& decryption,
+                                const ContentSnapshot& expected, RecordStore* store,
                                 JobProgress* progress);
 
 #endif

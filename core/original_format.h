@@ -21,6 +21,9 @@ class OriginalDecryption final : public Decryption {
     explicit OriginalDecryption(const SecretKey& key);
     std::unique_ptr<ContentTransform> Begin() const override;
     bool CheckedByRecord() const override { return true; }
+    bool Fits(const FileFormat& format) const override {
+        return format.kind == FormatKind::kOriginal;
+    }
 
   private:
     SecretKey key_;

@@ -115,5 +115,7 @@ PreviewPass PreviewDecryption(FileAccess& files, const std::string& path, OpenPu
         else
             pass.result.outcome = JobOutcome::kNoRecord;
     }
+    if (pass.result.done())
+        pass.decryption = std::move(decryption);
     return pass;
 }

@@ -79,6 +79,10 @@ std::unique_ptr<ContentTransform> StrongDecryption::Begin() const {
     return std::make_unique<OpenTransform>(primitives_, keys_, layout_);
 }
 
+bool StrongDecryption::Fits(const FileFormat& format) const {
+    return format.kind == FormatKind::kStrong && format.size == size_ && format.header == header_;
+}
+
 JobOutcome OutcomeOfStrongState(StrongFileState state) {
     switch (state) {
     case StrongFileState::kUnlocked:

@@ -4,6 +4,8 @@
 #ifndef VEILQUILL_STRONG_FORMAT_H
 #define VEILQUILL_STRONG_FORMAT_H
 
+#include <array>
+#include <cstdint>
 #include <vector>
 
 #include "core/encrypted_format.h"
@@ -27,14 +29,19 @@ class StrongEncryption final : public Encryption {
 
 class StrongDecryption final : public Decryption {
   public:
-    StrongDecryption(const StrongPrimitives& primitives, const StrongPayloadLayout& layout)
-        : primitives_(primitives), layout_(layout) {}
+    StrongDecryption(const StrongPrimitives& primitives, const FileFormat& format,
+                     const StrongPayloadLayout& layout)
+        : primitives_(primitives), size_(format.size), header_(format.header), layout_(layout) {}
     StrongKeys& Keys() { return keys_; }
     std::unique_ptr<ContentTransform> Begin() const override;
     bool CheckedByRecord() const override { return false; }
+    bool Fits(const FileFormat& format) const override;
 
   private:
     const StrongPrimitives& primitives_;
+    // The file the keys were derived for.
+    const std::uint64_t size_;
+    const std::array<unsigned char, kFormatHeaderLength> header_;
     const StrongPayloadLayout layout_;
     StrongKeys keys_;
 };

@@ -155,30 +155,22 @@ JobResult Encrypt(FileAccess& files, const std::string& source, const Destinatio
     return result;
 }
 
-JobResult Decrypt(FileAccess& files, const std::string& source, const Destination& destination,
-                  const SecretKey& key, const ContentSnapshot* expected, RecordStore* store,
-                  JobProgress* progress) {
-    if (key.empty())
-        return Ended(JobOutcome::kNoKey);
-    Transfer transfer;
-    JobResult result = OpenSource(files, source, expected, progress, transfer);
-    if (!result.done())
-        return result;
+namespace {
+
+// Decrypts the opened source into the destination with `decryption`, which fits its format.
+JobResult DecryptOpened(FileAccess& files, Transfer& transfer, const Destination& destination,
+                        const Decryption& decryption, const ContentSnapshot* expected,
+                        RecordStore* store, JobProgress* progress) {
     const FileFormat& format = transfer.format;
-    if (!format.encrypted())
-        return expected != nullptr ? FailedAt(FileFailure::kChanged, false)
-                                   : Ended(JobOutcome::kNotEncrypted);
-    std::unique_ptr<Decryption> decryption;
-    if (!(result = PrepareDecryption(files, format, key, decryption)).done())
-        return result;
-    if (!(result = BeginWriting(files, destination, transfer)).done())
+    JobResult result = BeginWriting(files, destination, transfer);
+    if (!result.done())
         return result;
     RunningChecksum checksum;
     RunningFingerprint fingerprint;
     FileFailure read = FingerprintRange(*transfer.source, 0, format.bodyStart, fingerprint);
     if (read != FileFailure::kNone)
         return FailedAt(read, false);
-    const std::unique_ptr<ContentTransform> transform = decryption->Begin();
+    const std::unique_ptr<ContentTransform> transform = decryption.Begin();
     if (!(result = WriteBody(transfer, {format.bodyStart, format.bodyEnd, transform.get(), false},
                              checksum, fingerprint, progress))
              .done())
@@ -192,7 +184,7 @@ JobResult Decrypt(FileAccess& files, const std::string& source, const Destinatio
 
     // A format checked by records: the record that holds what the key gave.
     std::optional<std::string> record;
-    if (store != nullptr && decryption->CheckedByRecord()) {
+    if (store != nullptr && decryption.CheckedByRecord()) {
         record = store->Find(checksum.Value());
         if (!record && expected == nullptr) {
             result = Ended(JobOutcome::kNoRecord);
@@ -212,4 +204,36 @@ JobResult Decrypt(FileAccess& files, const std::string& source, const Destinatio
             store->DeleteIfHolds(*record, checksum.Value());
     }
     return result;
+}
+
+} // namespace
+
+JobResult Decrypt(FileAccess& files, const std::string& source, const Destination& destination,
+                  const SecretKey& key, const ContentSnapshot* expected, RecordStore* store,
+                  JobProgress* progress) {
+    if (key.empty())
+        return Ended(JobOutcome::kNoKey);
+    Transfer transfer;
+    JobResult result = OpenSource(files, source, expected, progress, transfer);
+    if (!result.done())
+        return result;
+    if (!transfer.format.encrypted())
+        return expected != nullptr ? FailedAt(FileFailure::kChanged, false)
+                                   : Ended(JobOutcome::kNotEncrypted);
+    std::unique_ptr<Decryption> decryption;
+    if (!(result = PrepareDecryption(files, transfer.format, key, decryption)).done())
+        return result;
+    return DecryptOpened(files, transfer, destination, *decryption, expected, store, progress);
+}
+
+JobResult Decrypt(FileAccess& files, const std::string& source, const Destination& destination,
+                  const Decryption& decryption, const ContentSnapshot& expected, RecordStore* store,
+                  JobProgress* progress) {
+    Transfer transfer;
+    const JobResult result = OpenSource(files, source, &expected, progress, transfer);
+    if (!result.done())
+        return result;
+    if (!decryption.Fits(transfer.format))
+        return FailedAt(FileFailure::kChanged, false);
+    return DecryptOpened(files, transfer, destination, decryption, &expected, store, progress);
 }

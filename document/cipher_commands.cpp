@@ -74,6 +74,7 @@ bool RunPreviewPass(const WindowParts& window, BackgroundWork& work, Document& d
 
 bool EncryptPreview(const WindowParts& window, BackgroundWork& work, Document& document) {
     const FormatKind format = document.strongChosen ? FormatKind::kStrong : FormatKind::kOriginal;
+    document.decryption.reset(); // an earlier decrypt preview's, no longer waiting for a save
     const JobResult prepared =
         PrepareEncryption(SystemFiles(), format, document.key, document.encryption);
     if (!prepared.done()) {
@@ -109,6 +110,7 @@ bool DecryptPreview(const WindowParts& window, BackgroundWork& work, Document& d
     if (!RunPreviewPass(window, work, document, kProgressDecrypting, true, pass, preview))
         return false;
     const bool verified = preview.result.done();
+    document.decryption = std::move(preview.decryption);
     document.mode = DocumentMode::kDecryptPreview;
     ShowDocumentText(window, DisplayTextOf(preview.head).c_str(), document.size);
     ShowFileNameAndSize(window, document);

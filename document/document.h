@@ -33,10 +33,12 @@ struct Document {
     char nameText[kStatusTextCapacity] = {};
     char sizeText[kStatusTextCapacity] = {};
 
-    // The key of the preview waiting for its save, and for an encryption what the preview
-    // derived from it, so that the save writes exactly the bytes the preview showed.
+    // The key of the preview waiting for its save, and what the preview derived from it: for
+    // an encryption so that the save writes exactly the bytes the preview showed, for a
+    // verified decryption so that the save does not derive the key again.
     SecretKey key;
     std::unique_ptr<Encryption> encryption;
+    std::unique_ptr<Decryption> decryption;
     // What that preview read from disk, so that its save can tell whether the file is still
     // the one previewed.
     ContentSnapshot preview;
@@ -57,6 +59,7 @@ struct Document {
     void ForgetKey() {
         key.Clear();
         encryption.reset();
+        decryption.reset();
     }
 };
 

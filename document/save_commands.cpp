@@ -40,6 +40,9 @@ JobResult SaveTo(const Document& document, SaveKind kind, const Destination& des
         std::unique_ptr<RecordStore> store;
         if (folder)
             store = std::make_unique<RecordStore>(*folder);
+        if (document.decryption)
+            return Decrypt(SystemFiles(), document.path, destination, *document.decryption,
+                           document.preview, store.get(), &progress);
         return Decrypt(SystemFiles(), document.path, destination, document.key, &document.preview,
                        store.get(), &progress);
     }

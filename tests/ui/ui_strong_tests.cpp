@@ -116,12 +116,18 @@ TEST_F(StrongUi, StrongFilesGoBothWaysBetweenTheWindowAndTheCommandLine) {
 }
 
 // A wrong key and a damaged chunk fail alike: the failure notice, no "Save As", nothing written.
+// So does a save once the file is another strong file of the same size: the preview's keys
+// are not the file's any more.
 TEST_F(StrongUi, AWrongKeyOrADamagedChunkIsRefused) {
     Start();
     const std::string path = Doc("secret.txt");
+    const std::string other = Doc("other.txt");
     ASSERT_TRUE(WriteBytes(path, SampleText(5000)));
+    ASSERT_TRUE(WriteBytes(other, SampleText(5000)));
     ASSERT_EQ(0u, cli.Run("encrypt --strong", path));
+    ASSERT_EQ(0u, cli.Run("encrypt --strong", other));
     const std::string encrypted = Bytes(path);
+    const std::string reencrypted = Bytes(other);
     std::string damaged = encrypted;
     damaged[92 + 4000] ^= 0x01;
     const std::string damagedPath = Doc("damaged.txt");
@@ -142,6 +148,15 @@ TEST_F(StrongUi, AWrongKeyOrADamagedChunkIsRefused) {
 
     EXPECT_EQ(encrypted, Bytes(path));
     EXPECT_EQ(damaged, Bytes(damagedPath));
+    EXPECT_EQ(before, SortedEntries(docs.Path()));
+
+    ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
+    Open(path);
+    EXPECT_EQ(kSuccessDecrypted, Transform(KeyKind::Decrypt, kKey));
+    ASSERT_TRUE(WriteBytes(path, reencrypted));
+    ChooseInSaveDialog(path);
+    EXPECT_EQ(kFailure, NextNotice());
+    EXPECT_EQ(reencrypted, Bytes(path));
     EXPECT_EQ(before, SortedEntries(docs.Path()));
     EXPECT_TRUE(Records().empty());
 }
