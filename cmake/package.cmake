@@ -11,6 +11,7 @@
 #   Veilquill/Program/libgpg-error-0.dll   for the build's processor: cmake/crypto_library.cmake)
 #   Veilquill/Help/Veilquill.chm
 #   Veilquill/Licenses/libgcrypt.txt, libgpg-error.txt, LGPL-2.1.txt   (the DLLs' licences)
+#   Veilquill/Licenses/Sources.txt       (where the DLLs' source is)
 #   Veilquill/ReadMe.txt
 #
 # The installer (makensis, Debian package nsis) installs the same folder for the current user.

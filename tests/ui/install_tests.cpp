@@ -287,7 +287,7 @@ class Installer : public ::testing::Test {
              {"Program\\Veilquill.exe", "Program\\SendTo.exe", "Program\\veilquill-cli.exe",
               "Program\\libgcrypt-20.dll", "Program\\libgpg-error-0.dll", "Help\\Veilquill.chm",
               "Licenses\\libgcrypt.txt", "Licenses\\libgpg-error.txt", "Licenses\\LGPL-2.1.txt",
-              "ReadMe.txt", "Uninstall.exe"})
+              "Licenses\\Sources.txt", "ReadMe.txt", "Uninstall.exe"})
             EXPECT_TRUE(FileExists(Installed(name))) << name;
         const DWORD ownKind = sizeof(void*) == 8 ? SCS_64BIT_BINARY : SCS_32BIT_BINARY;
         for (const char* name :
