@@ -11,7 +11,7 @@ FileFailure HeadSink::Take(const unsigned char* data, std::size_t length) {
 namespace {
 
 JobResult RunPieces(SourceFile& source, const StreamPass& pass, PieceBuffer (&pieces)[2],
-                    PieceSink* sink, RunningChecksum& checksum, RunningFingerprint* asRead,
+                    PieceSink* sink, RunningChecksum* checksum, RunningFingerprint* asRead,
                     JobProgress* progress) {
     std::uint64_t produced = 0;
     ContentTransform& transform = *pass.transform;
@@ -31,8 +31,8 @@ JobResult RunPieces(SourceFile& source, const StreamPass& pass, PieceBuffer (&pi
         offset += count;
         if (progress != nullptr)
             progress->Advance(count);
-        if (pass.plainIsInput)
-            checksum.Add(piece, count);
+        if (pass.plainIsInput && checksum != nullptr)
+            checksum->Add(piece, count);
         if (pass.stopTransformingWhenFull != nullptr && pass.stopTransformingWhenFull->Full())
             continue;
         if (!transform.Apply(piece, count, offset == pass.end)) {
@@ -41,8 +41,8 @@ JobResult RunPieces(SourceFile& source, const StreamPass& pass, PieceBuffer (&pi
             return damaged;
         }
         produced += count;
-        if (!pass.plainIsInput)
-            checksum.Add(piece, count);
+        if (!pass.plainIsInput && checksum != nullptr)
+            checksum->Add(piece, count);
         if (sink != nullptr) {
             const FileFailure taken = sink->Take(piece, count);
             if (taken != FileFailure::kNone)
@@ -71,7 +71,7 @@ FileFailure FingerprintRange(SourceFile& source, std::uint64_t begin, std::uint6
 }
 
 JobResult StreamThrough(SourceFile& source, const StreamPass& pass, PieceSink* sink,
-                        RunningChecksum& checksum, RunningFingerprint* asRead,
+                        RunningChecksum* checksum, RunningFingerprint* asRead,
                         JobProgress* progress) {
     const std::size_t capacity = pass.transform->PieceCapacity();
     PieceBuffer pieces[2] = {PieceBuffer(capacity), PieceBuffer(capacity)};

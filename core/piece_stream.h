@@ -62,14 +62,14 @@ struct StreamPass {
     const HeadSink* stopTransformingWhenFull = nullptr;
 };
 
-// Runs the body through the transform in pieces, summing the plain text's checksum and, when
-// one is given, the fingerprint of the bytes as read, and hands each transformed piece to
+// Runs the body through the transform in pieces, summing (each when given) the plain text's
+// checksum and the fingerprint of the bytes as read, and hands each transformed piece to
 // the sink. Two pieces take turns, so that a sink writing on a thread of its own takes one
 // while the other is read and transformed. Asked to stop, it ends before the next piece with
 // kStopped. A failure of the sink is at the target; a piece that does not verify ends the
 // pass as kDamaged. result.written counts the transformed bytes.
 [[nodiscard]] JobResult StreamThrough(SourceFile& source, const StreamPass& pass, PieceSink* sink,
-                                      RunningChecksum& checksum, RunningFingerprint* asRead,
+                                      RunningChecksum* checksum, RunningFingerprint* asRead,
                                       JobProgress* progress);
 
 // Adds the bytes [begin, end) of the source to the fingerprint: what lies outside a body.

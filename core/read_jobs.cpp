@@ -62,7 +62,7 @@ PreviewPass PreviewEncryption(FileAccess& files, const std::string& path, OpenPu
     StreamPass stream{0, format.size, transform.get(), true, &shown};
     RunningChecksum checksum;
     RunningFingerprint fingerprint;
-    pass.result = StreamThrough(*source, stream, &shown, checksum, &fingerprint, progress);
+    pass.result = StreamThrough(*source, stream, &shown, &checksum, &fingerprint, progress);
     if (pass.result.done())
         pass.snapshot = ContentSnapshot{format.size, fingerprint.Value(), checksum.Value()};
     return pass;
@@ -97,7 +97,7 @@ PreviewPass PreviewDecryption(FileAccess& files, const std::string& path, OpenPu
     const std::unique_ptr<ContentTransform> transform = decryption->Begin();
     RunningChecksum checksum;
     pass.result = StreamThrough(*source, {format.bodyStart, format.bodyEnd, transform.get(), false},
-                                &shown, checksum, &fingerprint, progress);
+                                &shown, &checksum, &fingerprint, progress);
     if (!pass.result.done())
         return pass;
     if ((read = FingerprintRange(*source, format.bodyEnd, format.size, fingerprint)) !=

@@ -60,18 +60,41 @@ JobResult BeginWriting(FileAccess& files, const Destination& destination, Transf
     return failure == FileFailure::kNone ? Ended(JobOutcome::kDone) : FailedAt(failure, true);
 }
 
+// What a write job sums as it reads. The fingerprint and the checksum tell whether the file is
+// still the one its preview saw; the checksum is also what a record holds. A sum that nothing
+// needs is not taken: in the strong format without a preview that is both.
+struct JobSums {
+    JobSums(const ContentSnapshot* expected, bool recorded)
+        : checked(expected != nullptr), checksummed(checked || recorded) {}
+    RunningChecksum* Checksum() { return checksummed ? &checksum : nullptr; }
+    RunningFingerprint* Fingerprint() { return checked ? &fingerprint : nullptr; }
+
+    const bool checked;
+    const bool checksummed;
+    RunningChecksum checksum;
+    RunningFingerprint fingerprint;
+};
+
+// Adds the bytes [begin, end) of the source to the fingerprint when it is taken.
+FileFailure FingerprintOutside(SourceFile& source, std::uint64_t begin, std::uint64_t end,
+                               JobSums& sums) {
+    return sums.checked ? FingerprintRange(source, begin, end, sums.fingerprint)
+                        : FileFailure::kNone;
+}
+
 // Streams the body through the transform into the content, on a writer thread of its own.
-JobResult WriteBody(Transfer& transfer, const StreamPass& pass, RunningChecksum& checksum,
-                    RunningFingerprint& fingerprint, JobProgress* progress) {
+JobResult WriteBody(Transfer& transfer, const StreamPass& pass, JobSums& sums,
+                    JobProgress* progress) {
     PieceWriter writer(*transfer.content);
-    return StreamThrough(*transfer.source, pass, &writer, checksum, &fingerprint, progress);
+    return StreamThrough(*transfer.source, pass, &writer, sums.Checksum(), sums.Fingerprint(),
+                         progress);
 }
 
 // Whether the source read was the one its preview saw; kStopped when asked to stop meanwhile.
-JobResult CheckAgainst(const ContentSnapshot* expected, const RunningFingerprint& fingerprint,
-                       const RunningChecksum& checksum, JobProgress* progress) {
-    if (expected != nullptr &&
-        (fingerprint.Value() != expected->fingerprint || checksum.Value() != expected->checksum))
+JobResult CheckAgainst(const ContentSnapshot* expected, const JobSums& sums,
+                       JobProgress* progress) {
+    if (expected != nullptr && (sums.fingerprint.Value() != expected->fingerprint ||
+                                sums.checksum.Value() != expected->checksum))
         return FailedAt(FileFailure::kChanged, false);
     if (StopRequested(progress))
         return FailedAt(FileFailure::kStopped, false);
@@ -136,10 +159,8 @@ JobResult Encrypt(FileAccess& files, const std::string& source, const Destinatio
             return FailedAt(written, true);
     }
     const std::unique_ptr<ContentTransform> transform = encryption.Begin();
-    RunningChecksum checksum;
-    RunningFingerprint fingerprint;
-    if (!(result = WriteBody(transfer, {0, format.size, transform.get(), true}, checksum,
-                             fingerprint, progress))
+    JobSums sums(expected, encryption.KeepsRecord());
+    if (!(result = WriteBody(transfer, {0, format.size, transform.get(), true}, sums, progress))
              .done())
         return result;
     const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
@@ -147,10 +168,11 @@ JobResult Encrypt(FileAccess& files, const std::string& source, const Destinatio
     if (written != FileFailure::kNone)
         return FailedAt(written, true);
     const std::uint64_t size = header.size() + result.written + kTrailerLength;
-    if (!(result = CheckAgainst(expected, fingerprint, checksum, progress)).done())
+    if (!(result = CheckAgainst(expected, sums, progress)).done())
         return result;
-    result = encryption.KeepsRecord() ? CommitWithRecord(*transfer.content, store, checksum.Value())
-                                      : Commit(*transfer.content, checksum.Value());
+    const std::uint32_t checksum = sums.checksum.Value();
+    result = encryption.KeepsRecord() ? CommitWithRecord(*transfer.content, store, checksum)
+                                      : Commit(*transfer.content, checksum);
     result.written = size;
     return result;
 }
@@ -165,34 +187,35 @@ JobResult DecryptOpened(FileAccess& files, Transfer& transfer, const Destination
     JobResult result = BeginWriting(files, destination, transfer);
     if (!result.done())
         return result;
-    RunningChecksum checksum;
-    RunningFingerprint fingerprint;
-    FileFailure read = FingerprintRange(*transfer.source, 0, format.bodyStart, fingerprint);
+    const bool recorded = store != nullptr && decryption.CheckedByRecord();
+    JobSums sums(expected, recorded);
+    FileFailure read = FingerprintOutside(*transfer.source, 0, format.bodyStart, sums);
     if (read != FileFailure::kNone)
         return FailedAt(read, false);
     const std::unique_ptr<ContentTransform> transform = decryption.Begin();
     if (!(result = WriteBody(transfer, {format.bodyStart, format.bodyEnd, transform.get(), false},
-                             checksum, fingerprint, progress))
+                             sums, progress))
              .done())
         return result;
     const std::uint64_t size = result.written;
-    if ((read = FingerprintRange(*transfer.source, format.bodyEnd, format.size, fingerprint)) !=
+    if ((read = FingerprintOutside(*transfer.source, format.bodyEnd, format.size, sums)) !=
         FileFailure::kNone)
         return FailedAt(read, false);
-    if (!(result = CheckAgainst(expected, fingerprint, checksum, progress)).done())
+    if (!(result = CheckAgainst(expected, sums, progress)).done())
         return result;
 
     // A format checked by records: the record that holds what the key gave.
+    const std::uint32_t checksum = sums.checksum.Value();
     std::optional<std::string> record;
-    if (store != nullptr && decryption.CheckedByRecord()) {
-        record = store->Find(checksum.Value());
+    if (recorded) {
+        record = store->Find(checksum);
         if (!record && expected == nullptr) {
             result = Ended(JobOutcome::kNoRecord);
-            result.checksum = checksum.Value();
+            result.checksum = checksum;
             return result;
         }
     }
-    if (!(result = Commit(*transfer.content, checksum.Value())).done())
+    if (!(result = Commit(*transfer.content, checksum)).done())
         return result;
     result.written = size;
     // The file is decrypted on disk; a record that another program has reused meanwhile
@@ -201,7 +224,7 @@ JobResult DecryptOpened(FileAccess& files, Transfer& transfer, const Destination
     if (record) {
         result.record = *record;
         if (destination.into == SaveTarget::kSource)
-            store->DeleteIfHolds(*record, checksum.Value());
+            store->DeleteIfHolds(*record, checksum);
     }
     return result;
 }
