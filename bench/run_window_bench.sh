@@ -8,7 +8,7 @@
 #
 #   bench/run_window_bench.sh [BUILD_DIR] [ROUNDS] [SIZES]
 #
-# BUILD_DIR is a 64-bit build (default: build) with the targets Veilquill and
+# BUILD_DIR is a build of either processor (default: build) with the targets Veilquill and
 # document_window_bench built; SIZES a comma list such as 16,1M,16M,256M (the default). The
 # files are made in a temporary folder and removed afterwards.
 set -euo pipefail
