@@ -7,7 +7,12 @@ cd "$root"
 bash tools/setup.sh
 tools/build.sh win32
 tools/build.sh win64
-program="$root/build/win64/Veilquill.exe"
+# The 32-bit program is the one users get; a machine that cannot run it starts the 64-bit one.
+program="$root/build/win32/Veilquill.exe"
+if ! why=$(tools/runs_32bit.sh) || [ ! -x /usr/lib/wine/wine ]; then
+    echo "Starting the 64-bit program: ${why:-no 32-bit Wine}"
+    program="$root/build/win64/Veilquill.exe"
+fi
 wine=/usr/lib/wine/wine64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
