@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/key_input.h"
 #include "cli/messages.h"
@@ -66,13 +67,6 @@ std::uint64_t SizeOf(const std::string& path) {
     return state.result.done() ? state.format.size : 0;
 }
 
-// What the batch will go over, for the progress line.
-std::uint64_t TotalSize(const CommandOptions& options) {
-    std::uint64_t total = 0;
-    for (const std::string& path : options.paths)
-        total += SizeOf(path);
-    return total;
-}
 
 JobResult RunJob(Command command, const CommandOptions& options, const std::string& path,
                  const SecretKey& key, RecordStore& store, ProgressLine& progress) {
@@ -128,10 +122,17 @@ int RunFileCommand(Command command, const CommandOptions& options) {
         return kExitFailure;
     }
 
-    ProgressLine progress(!options.quiet && StandardErrorIsTerminal(), TotalSize(options));
+    // The sizes are read once, and only for a progress line that shows.
+    const bool showProgress = !options.quiet && StandardErrorIsTerminal();
+    std::vector<std::uint64_t> sizes(options.paths.size());
+    std::uint64_t total = 0;
+    for (std::size_t i = 0; showProgress && i < sizes.size(); ++i)
+        total += sizes[i] = SizeOf(options.paths[i]);
+    ProgressLine progress(showProgress, total);
     std::size_t failed = 0;
-    for (const std::string& path : options.paths) {
-        progress.BeginFile(SizeOf(path));
+    for (std::size_t i = 0; i < options.paths.size(); ++i) {
+        const std::string& path = options.paths[i];
+        progress.BeginFile(sizes[i]);
         const JobResult result = RunJobGuarded<JobResult>(
             [&] { return RunJob(command, options, path, key, store, progress); });
         progress.Hide();

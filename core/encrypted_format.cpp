@@ -8,12 +8,20 @@
 
 namespace {
 
-// The strong format's cryptography; null, with the kNoLibrary result, when it cannot be had.
-const StrongPrimitives* Cryptography(FileAccess& files, JobResult& missing) {
-    const StrongPrimitives* primitives = files.StrongCryptography(missing.detail);
-    if (primitives == nullptr)
-        missing.outcome = JobOutcome::kNoLibrary;
-    return primitives;
+// What preparing either way starts with: a key, an encrypted format, and for the strong
+// format its cryptography (`primitives`, left null for the original format).
+JobResult ReachFormat(FileAccess& files, FormatKind kind, const SecretKey& key,
+                      const StrongPrimitives*& primitives) {
+    primitives = nullptr;
+    if (key.empty())
+        return Ended(JobOutcome::kNoKey);
+    if (kind == FormatKind::kPlain)
+        return Ended(JobOutcome::kNotEncrypted);
+    JobResult reached = Ended(JobOutcome::kDone);
+    if (kind == FormatKind::kStrong &&
+        (primitives = files.StrongCryptography(reached.detail)) == nullptr)
+        reached.outcome = JobOutcome::kNoLibrary;
+    return reached;
 }
 
 // Reads the header of a file that may be strong and tells whether it is: only then is the
@@ -57,63 +65,45 @@ FileFailure ReadFormat(FileAccess& files, SourceFile& source, FileFormat& format
     return ReadStrongStart(files, source, format, lastTwo);
 }
 
+JobResult OpenWithFormat(FileAccess& files, const std::string& path, OpenPurpose purpose,
+                         JobProgress* progress, std::unique_ptr<SourceFile>& source,
+                         FileFormat& format) {
+    if (StopRequested(progress))
+        return FailedAt(FileFailure::kStopped, false);
+    FileFailure failure = files.OpenSource(path, purpose, source);
+    if (failure == FileFailure::kNone)
+        failure = ReadFormat(files, *source, format);
+    return failure == FileFailure::kNone ? Ended(JobOutcome::kDone) : FailedAt(failure, false);
+}
+
 JobResult PrepareEncryption(FileAccess& files, FormatKind kind, const SecretKey& key,
                             std::unique_ptr<Encryption>& out) {
     out.reset();
-    if (key.empty())
-        return Ended(JobOutcome::kNoKey);
-    switch (kind) {
-    case FormatKind::kOriginal:
+    const StrongPrimitives* primitives = nullptr;
+    const JobResult reached = ReachFormat(files, kind, key, primitives);
+    if (!reached.done())
+        return reached;
+    if (primitives == nullptr) {
         out = std::make_unique<OriginalEncryption>(key);
-        return Ended(JobOutcome::kDone);
-    case FormatKind::kStrong: {
-        JobResult missing;
-        const StrongPrimitives* primitives = Cryptography(files, missing);
-        if (primitives == nullptr)
-            return missing;
-        auto strong = std::make_unique<StrongEncryption>();
-        if (!strong->Prepare(*primitives, key))
-            return Ended(JobOutcome::kNoMemory);
-        out = std::move(strong);
-        return Ended(JobOutcome::kDone);
+        return reached;
     }
-    case FormatKind::kPlain:
-        break;
-    }
-    return Ended(JobOutcome::kNotEncrypted);
+    auto strong = std::make_unique<StrongEncryption>();
+    if (!strong->Prepare(*primitives, key))
+        return Ended(JobOutcome::kNoMemory);
+    out = std::move(strong);
+    return reached;
 }
 
 JobResult PrepareDecryption(FileAccess& files, const FileFormat& format, const SecretKey& key,
                             std::unique_ptr<Decryption>& out) {
     out.reset();
-    if (key.empty())
-        return Ended(JobOutcome::kNoKey);
-    switch (format.kind) {
-    case FormatKind::kOriginal:
+    const StrongPrimitives* primitives = nullptr;
+    const JobResult reached = ReachFormat(files, format.kind, key, primitives);
+    if (!reached.done())
+        return reached;
+    if (primitives == nullptr) {
         out = std::make_unique<OriginalDecryption>(key);
-        return Ended(JobOutcome::kDone);
-    case FormatKind::kStrong: {
-        JobResult missing;
-        const StrongPrimitives* primitives = Cryptography(files, missing);
-        if (primitives == nullptr)
-            return missing;
-        const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
-        const StrongFileStart start{format.size, format.header.data(), format.header.size(),
-                                    trailer};
-        StrongPayloadLayout layout = LayoutStrongPayload(StrongPayloadLength(format.size));
-        auto strong = std::make_unique<StrongDecryption>(*primitives, format, layout);
-        const StrongFileState state =
-            UnlockStrongFile(*primitives, key, start, strong->Keys(), layout);
-        JobResult result = Ended(OutcomeOfStrongState(state));
-        if (result.outcome == JobOutcome::kDamaged)
-            result.damagedAt =
-                StrongChunkOffset(layout.chunkCount == 0 ? 0 : layout.chunkCount - 1);
-        if (result.done())
-            out = std::move(strong);
-        return result;
+        return reached;
     }
-    case FormatKind::kPlain:
-        break;
-    }
-    return Ended(JobOutcome::kNotEncrypted);
+    return UnlockStrongDecryption(*primitives, format, key, out);
 }

@@ -7,21 +7,20 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/content_transform.h"
 #include "core/file_access.h"
 #include "core/job_result.h"
 #include "core/secret_key.h"
+#include "core/strong_header.h"
 
 enum class FormatKind {
     kPlain,    // not encrypted: the file does not end in the trailer
     kOriginal, // the key cipher, its key checked by a record in the records folder
     kStrong,   // ChaCha20-Poly1305 in chunks, its key checked by its own header
 };
-
-// The bytes that start a strong file.
-constexpr std::size_t kFormatHeaderLength = 92;
 
 // What a file's bytes say of it: its size, its format and where the body lies.
 struct FileFormat {
@@ -31,7 +30,7 @@ struct FileFormat {
     std::uint64_t bodyEnd = 0;
     // A strong file's header as read, and whether it was made by a newer version (or its
     // fields are damaged): such a file is refused before any key derivation.
-    std::array<unsigned char, kFormatHeaderLength> header{};
+    std::array<unsigned char, kStrongHeaderLength> header{};
     bool refused = false;
 
     bool encrypted() const { return kind != FormatKind::kPlain; }
@@ -42,6 +41,11 @@ struct FileFormat {
 // enough, starts with the strong magic and its header check holds (without the cryptography
 // to check that, a file with the magic is taken for strong).
 [[nodiscard]] FileFailure ReadFormat(FileAccess& files, SourceFile& source, FileFormat& format);
+
+// Opens the source for `purpose` and reads its format; kStopped when asked to stop before.
+[[nodiscard]] JobResult OpenWithFormat(FileAccess& files, const std::string& path,
+                                       OpenPurpose purpose, JobProgress* progress,
+                                       std::unique_ptr<SourceFile>& source, FileFormat& format);
 
 // What one encryption derives from the key, kept from a preview to its save so that the save
 // writes exactly the bytes the preview showed. Wiped when it goes.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "cipher/encrypted_trailer.h"
+
 FileFailure HeadSink::Take(const unsigned char* data, std::size_t length) {
     const std::size_t room = limit_ - std::min(limit_, head_.size());
     head_.insert(head_.end(), data, data + std::min(room, length));
@@ -56,20 +58,6 @@ JobResult RunPieces(SourceFile& source, const StreamPass& pass, PieceBuffer (&pi
 
 } // namespace
 
-FileFailure FingerprintRange(SourceFile& source, std::uint64_t begin, std::uint64_t end,
-                             RunningFingerprint& fingerprint) {
-    unsigned char bytes[256];
-    for (std::uint64_t offset = begin; offset < end;) {
-        const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(256, end - offset));
-        const FileFailure read = source.ReadAt(offset, bytes, count);
-        if (read != FileFailure::kNone)
-            return read;
-        fingerprint.Add(bytes, count);
-        offset += count;
-    }
-    return FileFailure::kNone;
-}
-
 JobResult StreamThrough(SourceFile& source, const StreamPass& pass, PieceSink* sink,
                         RunningChecksum* checksum, RunningFingerprint* asRead,
                         JobProgress* progress) {
@@ -81,4 +69,18 @@ JobResult StreamThrough(SourceFile& source, const StreamPass& pass, PieceSink* s
     if (!ran.done() || finished == FileFailure::kNone)
         return ran;
     return FailedAt(finished, true);
+}
+
+JobResult StreamEncryptedBody(SourceFile& source, const FileFormat& format,
+                              ContentTransform& transform, PieceSink* sink,
+                              RunningChecksum* checksum, RunningFingerprint* asRead,
+                              JobProgress* progress) {
+    if (asRead != nullptr)
+        asRead->Add(format.header.data(), static_cast<std::size_t>(format.bodyStart));
+    JobResult result = StreamThrough(source, {format.bodyStart, format.bodyEnd, &transform, false},
+                                     sink, checksum, asRead, progress);
+    const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
+    if (result.done() && asRead != nullptr)
+        asRead->Add(trailer, static_cast<std::size_t>(format.size - format.bodyEnd));
+    return result;
 }

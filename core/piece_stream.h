@@ -10,6 +10,7 @@
 #include "core/cipher_stream.h"
 #include "core/content_fingerprint.h"
 #include "core/content_transform.h"
+#include "core/encrypted_format.h"
 #include "core/file_access.h"
 #include "core/job_result.h"
 
@@ -72,8 +73,12 @@ struct StreamPass {
                                       RunningChecksum* checksum, RunningFingerprint* asRead,
                                       JobProgress* progress);
 
-// Adds the bytes [begin, end) of the source to the fingerprint: what lies outside a body.
-[[nodiscard]] FileFailure FingerprintRange(SourceFile& source, std::uint64_t begin,
-                                           std::uint64_t end, RunningFingerprint& fingerprint);
+// Runs the body of an encrypted file in `format` through the transform as StreamThrough does,
+// the plain text being what it gives. The fingerprint, when given, also takes the header and
+// the trailer around the body, as ReadFormat read them.
+[[nodiscard]] JobResult StreamEncryptedBody(SourceFile& source, const FileFormat& format,
+                                            ContentTransform& transform, PieceSink* sink,
+                                            RunningChecksum* checksum, RunningFingerprint* asRead,
+                                            JobProgress* progress);
 
 #endif

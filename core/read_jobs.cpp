@@ -6,22 +6,6 @@
 #include "core/file_jobs.h"
 #include "core/piece_stream.h"
 
-namespace {
-
-// Opens the source and reads its format; kStopped when asked to stop before.
-JobResult OpenWithFormat(FileAccess& files, const std::string& path, OpenPurpose purpose,
-                         JobProgress* progress, std::unique_ptr<SourceFile>& source,
-                         FileFormat& format) {
-    if (StopRequested(progress))
-        return FailedAt(FileFailure::kStopped, false);
-    FileFailure failure = files.OpenSource(path, purpose, source);
-    if (failure == FileFailure::kNone)
-        failure = ReadFormat(files, *source, format);
-    return failure == FileFailure::kNone ? Ended(JobOutcome::kDone) : FailedAt(failure, false);
-}
-
-} // namespace
-
 FileHead ReadFileHead(FileAccess& files, const std::string& path, OpenPurpose purpose,
                       std::size_t headLimit, JobProgress* progress) {
     FileHead result;
@@ -87,24 +71,14 @@ PreviewPass PreviewDecryption(FileAccess& files, const std::string& path, OpenPu
     }
     if (!(pass.result = PrepareDecryption(files, format, key, decryption)).done())
         return pass;
-    RunningFingerprint fingerprint;
-    FileFailure read = FingerprintRange(*source, 0, format.bodyStart, fingerprint);
-    if (read != FileFailure::kNone) {
-        pass.result = FailedAt(read, false);
-        return pass;
-    }
     HeadSink shown(pass.head, headLimit);
     const std::unique_ptr<ContentTransform> transform = decryption->Begin();
     RunningChecksum checksum;
-    pass.result = StreamThrough(*source, {format.bodyStart, format.bodyEnd, transform.get(), false},
-                                &shown, &checksum, &fingerprint, progress);
+    RunningFingerprint fingerprint;
+    pass.result =
+        StreamEncryptedBody(*source, format, *transform, &shown, &checksum, &fingerprint, progress);
     if (!pass.result.done())
         return pass;
-    if ((read = FingerprintRange(*source, format.bodyEnd, format.size, fingerprint)) !=
-        FileFailure::kNone) {
-        pass.result = FailedAt(read, false);
-        return pass;
-    }
     pass.snapshot = ContentSnapshot{format.size, fingerprint.Value(), checksum.Value()};
     pass.result.checksum = checksum.Value();
     if (decryption->CheckedByRecord()) {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
+#include "cipher/encrypted_trailer.h"
 #include "core/job_result.h"
 #include "core/strong_file.h"
 
@@ -68,7 +70,7 @@ bool StrongEncryption::Prepare(const StrongPrimitives& primitives, const SecretK
 }
 
 std::vector<unsigned char> StrongEncryption::Header() const {
-    return std::vector<unsigned char>(header_, header_ + kFormatHeaderLength);
+    return std::vector<unsigned char>(header_, header_ + kStrongHeaderLength);
 }
 
 std::unique_ptr<ContentTransform> StrongEncryption::Begin() const {
@@ -81,6 +83,21 @@ std::unique_ptr<ContentTransform> StrongDecryption::Begin() const {
 
 bool StrongDecryption::Fits(const FileFormat& format) const {
     return format.kind == FormatKind::kStrong && format.size == size_ && format.header == header_;
+}
+
+JobResult UnlockStrongDecryption(const StrongPrimitives& primitives, const FileFormat& format,
+                                 const SecretKey& key, std::unique_ptr<Decryption>& out) {
+    const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
+    const StrongFileStart start{format.size, format.header.data(), format.header.size(), trailer};
+    StrongPayloadLayout layout = LayoutStrongPayload(StrongPayloadLength(format.size));
+    auto strong = std::make_unique<StrongDecryption>(primitives, format, layout);
+    const StrongFileState state = UnlockStrongFile(primitives, key, start, strong->Keys(), layout);
+    JobResult result = Ended(OutcomeOfStrongState(state));
+    if (result.outcome == JobOutcome::kDamaged)
+        result.damagedAt = StrongChunkOffset(layout.chunkCount == 0 ? 0 : layout.chunkCount - 1);
+    if (result.done())
+        out = std::move(strong);
+    return result;
 }
 
 JobOutcome OutcomeOfStrongState(StrongFileState state) {

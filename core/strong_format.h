@@ -23,7 +23,7 @@ class StrongEncryption final : public Encryption {
 
   private:
     const StrongPrimitives* primitives_ = nullptr;
-    unsigned char header_[kFormatHeaderLength] = {};
+    unsigned char header_[kStrongHeaderLength] = {};
     StrongKeys keys_;
 };
 
@@ -41,10 +41,16 @@ class StrongDecryption final : public Decryption {
     const StrongPrimitives& primitives_;
     // The file the keys were derived for.
     const std::uint64_t size_;
-    const std::array<unsigned char, kFormatHeaderLength> header_;
+    const std::array<unsigned char, kStrongHeaderLength> header_;
     const StrongPayloadLayout layout_;
     StrongKeys keys_;
 };
+
+// A decryption of a strong file in `format` with `key`: the keys derived once and the key
+// checked by the header before any chunk is read (kWrongKey, kDamaged, kNewerFormat).
+[[nodiscard]] JobResult UnlockStrongDecryption(const StrongPrimitives& primitives,
+                                               const FileFormat& format, const SecretKey& key,
+                                               std::unique_ptr<Decryption>& out);
 
 // What the strong format's state of a file means for a job.
 JobOutcome OutcomeOfStrongState(StrongFileState state);

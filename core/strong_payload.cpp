@@ -56,13 +56,6 @@ bool SealStrongChunk(const StrongPrimitives& primitives, const StrongKeys& keys,
     return session && SealChunk(*session, index, isLast, plain, length, sealed);
 }
 
-bool OpenStrongChunk(const StrongPrimitives& primitives, const StrongKeys& keys,
-                     std::uint64_t index, bool isLast, const unsigned char* sealed,
-                     std::size_t sealedLength, unsigned char* plain) {
-    const std::unique_ptr<AeadSession> session = primitives.BeginAead(keys.PayloadKey());
-    return session && OpenChunk(*session, index, isLast, sealed, sealedLength, plain);
-}
-
 bool StrongPayloadWriter::Seal(const unsigned char* plain, std::size_t length, bool isFinal,
                                unsigned char* sealed, std::size_t& sealedLength) {
     sealedLength = 0;

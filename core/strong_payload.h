@@ -41,13 +41,10 @@ constexpr std::uint64_t StrongSealedLength(std::uint64_t plainLength) {
 }
 
 // Chunk `index` alone: `length` (1 to kStrongChunkSize) plain bytes sealed into length + 16
-// bytes, and back. Opening gives out nothing unless the tag verifies.
+// bytes.
 [[nodiscard]] bool SealStrongChunk(const StrongPrimitives& primitives, const StrongKeys& keys,
                                    std::uint64_t index, bool isLast, const unsigned char* plain,
                                    std::size_t length, unsigned char* sealed);
-[[nodiscard]] bool OpenStrongChunk(const StrongPrimitives& primitives, const StrongKeys& keys,
-                                   std::uint64_t index, bool isLast, const unsigned char* sealed,
-                                   std::size_t sealedLength, unsigned char* plain);
 
 // Seals a payload piece after piece, counting its chunks from 0.
 class StrongPayloadWriter {

@@ -43,15 +43,11 @@ struct Transfer {
 // file must still have the size its preview saw.
 JobResult OpenSource(FileAccess& files, const std::string& path, const ContentSnapshot* expected,
                      JobProgress* progress, Transfer& transfer) {
-    if (StopRequested(progress))
-        return FailedAt(FileFailure::kStopped, false);
-    FileFailure failure = files.OpenSource(path, OpenPurpose::kReplace, transfer.source);
-    if (failure == FileFailure::kNone)
-        failure = ReadFormat(files, *transfer.source, transfer.format);
-    if (failure == FileFailure::kNone && expected != nullptr &&
-        transfer.format.size != expected->size)
-        failure = FileFailure::kChanged;
-    return failure == FileFailure::kNone ? Ended(JobOutcome::kDone) : FailedAt(failure, false);
+    const JobResult opened = OpenWithFormat(files, path, OpenPurpose::kReplace, progress,
+                                            transfer.source, transfer.format);
+    if (opened.done() && expected != nullptr && transfer.format.size != expected->size)
+        return FailedAt(FileFailure::kChanged, false);
+    return opened;
 }
 
 JobResult BeginWriting(FileAccess& files, const Destination& destination, Transfer& transfer) {
@@ -75,19 +71,21 @@ struct JobSums {
     RunningFingerprint fingerprint;
 };
 
-// Adds the bytes [begin, end) of the source to the fingerprint when it is taken.
-FileFailure FingerprintOutside(SourceFile& source, std::uint64_t begin, std::uint64_t end,
-                               JobSums& sums) {
-    return sums.checked ? FingerprintRange(source, begin, end, sums.fingerprint)
-                        : FileFailure::kNone;
+// Streams the body through the transform into the content, on a writer thread of its own
+// that has written everything once these return: a plain file's whole body, or an encrypted
+// file's body between its header and trailer.
+JobResult WritePlainBody(Transfer& transfer, ContentTransform& transform, JobSums& sums,
+                         JobProgress* progress) {
+    PieceWriter writer(*transfer.content);
+    return StreamThrough(*transfer.source, {0, transfer.format.size, &transform, true}, &writer,
+                         sums.Checksum(), sums.Fingerprint(), progress);
 }
 
-// Streams the body through the transform into the content, on a writer thread of its own.
-JobResult WriteBody(Transfer& transfer, const StreamPass& pass, JobSums& sums,
-                    JobProgress* progress) {
+JobResult WriteEncryptedBody(Transfer& transfer, ContentTransform& transform, JobSums& sums,
+                             JobProgress* progress) {
     PieceWriter writer(*transfer.content);
-    return StreamThrough(*transfer.source, pass, &writer, sums.Checksum(), sums.Fingerprint(),
-                         progress);
+    return StreamEncryptedBody(*transfer.source, transfer.format, transform, &writer,
+                               sums.Checksum(), sums.Fingerprint(), progress);
 }
 
 // Whether the source read was the one its preview saw; kStopped when asked to stop meanwhile.
@@ -160,8 +158,7 @@ JobResult Encrypt(FileAccess& files, const std::string& source, const Destinatio
     }
     const std::unique_ptr<ContentTransform> transform = encryption.Begin();
     JobSums sums(expected, encryption.KeepsRecord());
-    if (!(result = WriteBody(transfer, {0, format.size, transform.get(), true}, sums, progress))
-             .done())
+    if (!(result = WritePlainBody(transfer, *transform, sums, progress)).done())
         return result;
     const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
     const FileFailure written = transfer.content->Write(trailer, kTrailerLength);
@@ -183,24 +180,15 @@ namespace {
 JobResult DecryptOpened(FileAccess& files, Transfer& transfer, const Destination& destination,
                         const Decryption& decryption, const ContentSnapshot* expected,
                         RecordStore* store, JobProgress* progress) {
-    const FileFormat& format = transfer.format;
     JobResult result = BeginWriting(files, destination, transfer);
     if (!result.done())
         return result;
     const bool recorded = store != nullptr && decryption.CheckedByRecord();
     JobSums sums(expected, recorded);
-    FileFailure read = FingerprintOutside(*transfer.source, 0, format.bodyStart, sums);
-    if (read != FileFailure::kNone)
-        return FailedAt(read, false);
     const std::unique_ptr<ContentTransform> transform = decryption.Begin();
-    if (!(result = WriteBody(transfer, {format.bodyStart, format.bodyEnd, transform.get(), false},
-                             sums, progress))
-             .done())
+    if (!(result = WriteEncryptedBody(transfer, *transform, sums, progress)).done())
         return result;
     const std::uint64_t size = result.written;
-    if ((read = FingerprintOutside(*transfer.source, format.bodyEnd, format.size, sums)) !=
-        FileFailure::kNone)
-        return FailedAt(read, false);
     if (!(result = CheckAgainst(expected, sums, progress)).done())
         return result;
 

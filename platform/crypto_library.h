@@ -33,8 +33,4 @@ CryptoLibrary OpenCryptoLibrary();
 // name the file concerned, when the library cannot be had.
 const StrongPrimitives* StrongPrimitivesOrProblem(std::string& problem);
 
-// Whether the library can be had, without loading it: it is loaded already, or (on Windows)
-// both DLLs are in the program's folder.
-bool CryptoLibraryAvailable();
-
 #endif

@@ -31,7 +31,3 @@ CryptoLibrary OpenCryptoLibrary() {
     }
     return result;
 }
-
-bool CryptoLibraryAvailable() {
-    return OpenCryptoLibrary().primitives != nullptr;
-}

@@ -113,15 +113,3 @@ CryptoLibrary OpenCryptoLibrary() {
     result.primitives = &library.loaded->Primitives();
     return result;
 }
-
-bool CryptoLibraryAvailable() {
-    ProcessGcrypt& library = TheProcessGcrypt();
-    {
-        std::lock_guard<std::mutex> hold(library.lock);
-        if (library.loaded)
-            return true;
-    }
-    const std::string folder = ProgramFolderPath();
-    return IsFullPath(folder) && IsFile(InFolder(folder, kGcryptDllName)) &&
-           IsFile(InFolder(folder, kGpgErrorDllName));
-}
