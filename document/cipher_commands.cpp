@@ -19,13 +19,6 @@
 
 namespace {
 
-// The view is handed at most its bound; one byte more tells it that the file goes on.
-constexpr std::size_t kShownBytes = kViewTextBound + 1;
-
-// Documents are opened only when they could be written, shared with other readers and
-// writers, as the window has always opened them.
-constexpr OpenPurpose kDocumentOpen = OpenPurpose::kReadWritable;
-
 // A preview that could not read the file: the status bar shows the loaded file again, and
 // the user is told once (not when the work was stopped).
 void ReportPreviewFailure(const WindowParts& window, const Document& document,
@@ -36,7 +29,8 @@ void ReportPreviewFailure(const WindowParts& window, const Document& document,
         ShowNotification(window.instance, *notice);
 }
 
-// Runs a preview's pass (`pass(JobProgress&)`) on the work's thread, with the progress text for
+// Runs a preview's pass (`pass(JobProgress&)`, which first makes a read-only or hidden file
+// saveable) on the work's thread, with the progress text for
 // a large file, and takes its snapshot and the file's size into the document. When the window
 // closes meanwhile, the pass ends as kStopped and nothing is shown. A pass that could not read
 // the file has been reported; one that read it (kDone, or a decryption no record verifies)
@@ -51,13 +45,7 @@ bool RunPreviewPass(const WindowParts& window, BackgroundWork& work, Document& d
     const WorkDisplay display{large ? progressText : nullptr, document.size};
     PreviewPass failed;
     failed.result = Ended(JobOutcome::kNoMemory);
-    preview = work.Run(
-        display,
-        [&](JobProgress& progress) {
-            NormaliseFileAttributes(document.path);
-            return pass(progress);
-        },
-        std::move(failed));
+    preview = work.Run(display, pass, std::move(failed));
     if (work.Closing())
         preview.result = FailedAt(FileFailure::kStopped, false);
     const bool read = preview.result.done() || preview.result.outcome == JobOutcome::kNoRecord;
@@ -72,22 +60,26 @@ bool RunPreviewPass(const WindowParts& window, BackgroundWork& work, Document& d
     return true;
 }
 
-bool EncryptPreview(const WindowParts& window, BackgroundWork& work, Document& document) {
+// The key is derived on the work's thread (for the strong format that takes a while); the
+// encryption is kept for the save only once its preview has been shown.
+bool EncryptPreview(const WindowParts& window, BackgroundWork& work, Document& document,
+                    const SecretKey& key) {
+    document.ForgetKey(); // what an earlier preview derived
     const FormatKind format = document.strongChosen ? FormatKind::kStrong : FormatKind::kOriginal;
-    document.decryption.reset(); // an earlier decrypt preview's, no longer waiting for a save
-    const JobResult prepared =
-        PrepareEncryption(SystemFiles(), format, document.key, document.encryption);
-    if (!prepared.done()) {
-        ReportPreviewFailure(window, document, prepared, false);
-        return false;
-    }
+    std::unique_ptr<Encryption> encryption;
     PreviewPass preview;
     const auto pass = [&](JobProgress& progress) {
-        return PreviewEncryption(SystemFiles(), document.path, kDocumentOpen, *document.encryption,
+        PreviewPass prepared;
+        prepared.result = PrepareEncryption(SystemFiles(), format, key, encryption);
+        if (!prepared.result.done())
+            return prepared;
+        NormaliseFileAttributes(document.path);
+        return PreviewEncryption(SystemFiles(), document.path, kDocumentOpen, *encryption,
                                  kShownBytes, &progress);
     };
     if (!RunPreviewPass(window, work, document, kProgressEncrypting, false, pass, preview))
         return false;
+    document.encryption = std::move(encryption);
     ShowDocumentText(window, DisplayTextOf(preview.head).c_str(), document.size);
     document.mode = DocumentMode::kEncryptPreview;
     ShowEncryptedState(window, true);
@@ -97,15 +89,18 @@ bool EncryptPreview(const WindowParts& window, BackgroundWork& work, Document& d
 
 // The decrypt preview is also the key check: the decrypted bytes' checksum is looked up
 // among the records beside the program.
-bool DecryptPreview(const WindowParts& window, BackgroundWork& work, Document& document) {
+bool DecryptPreview(const WindowParts& window, BackgroundWork& work, Document& document,
+                    const SecretKey& key) {
+    document.ForgetKey(); // what an earlier preview derived
     const std::unique_ptr<RecordFolder> folder = WindowRecordFolder();
     PreviewPass preview;
     const auto pass = [&](JobProgress& progress) {
         std::unique_ptr<RecordStore> store;
         if (folder) // without a records folder no record can verify a key
             store = std::make_unique<RecordStore>(*folder);
-        return PreviewDecryption(SystemFiles(), document.path, kDocumentOpen, document.key,
-                                 store.get(), kShownBytes, &progress);
+        NormaliseFileAttributes(document.path);
+        return PreviewDecryption(SystemFiles(), document.path, kDocumentOpen, key, store.get(),
+                                 kShownBytes, &progress);
     };
     if (!RunPreviewPass(window, work, document, kProgressDecrypting, true, pass, preview))
         return false;
@@ -132,9 +127,10 @@ constexpr KeyDialogSetup kDecryptKeyDialog{VQ_TEMPLATE_DECRYPT_KEY, IDC_DECRYPT_
 
 void EncryptCommand(const WindowParts& window, BackgroundWork& work, Document& document) {
     const std::uint64_t started = document.generation;
+    SecretKey key;
     const KeyOutcome outcome =
-        RunKeyDialog(window.window, window.instance, kEncryptKeyDialog, document.key,
-                     document.strongChosen, [&] { return EncryptPreview(window, work, document); });
+        RunKeyDialog(window.window, window.instance, kEncryptKeyDialog, key, document.strongChosen,
+                     [&] { return EncryptPreview(window, work, document, key); });
     if (document.generation != started || work.Closing())
         return; // another command took over while a notice showed, or the window closes
     if (outcome != KeyOutcome::kPreviewShown) {
@@ -152,9 +148,10 @@ void EncryptCommand(const WindowParts& window, BackgroundWork& work, Document& d
 void DecryptCommand(const WindowParts& window, BackgroundWork& work, Document& document) {
     const std::uint64_t started = document.generation;
     bool noBox = false;
+    SecretKey key;
     const KeyOutcome outcome =
-        RunKeyDialog(window.window, window.instance, kDecryptKeyDialog, document.key, noBox,
-                     [&] { return DecryptPreview(window, work, document); });
+        RunKeyDialog(window.window, window.instance, kDecryptKeyDialog, key, noBox,
+                     [&] { return DecryptPreview(window, work, document, key); });
     if (document.generation != started || work.Closing())
         return;
     if (outcome != KeyOutcome::kPreviewShown) {

@@ -9,7 +9,6 @@
 
 #include "core/encrypted_format.h"
 #include "core/file_jobs.h"
-#include "core/secret_key.h"
 #include "ui/path_dialog.h"
 
 // What the view shows: the file as loaded, an encrypt preview, or a decrypt preview.
@@ -33,10 +32,9 @@ struct Document {
     char nameText[kStatusTextCapacity] = {};
     char sizeText[kStatusTextCapacity] = {};
 
-    // The key of the preview waiting for its save, and what the preview derived from it: for
-    // an encryption so that the save writes exactly the bytes the preview showed, for a
-    // verified decryption so that the save does not derive the key again.
-    SecretKey key;
+    // What the preview waiting for its save derived from its key: for an encryption so that
+    // the save writes exactly the bytes the preview showed, for a verified decryption so that
+    // the save does not derive the key again. The key itself goes with its dialog.
     std::unique_ptr<Encryption> encryption;
     std::unique_ptr<Decryption> decryption;
     // What that preview read from disk, so that its save can tell whether the file is still
@@ -55,9 +53,8 @@ struct Document {
     // count is still the one it started with.
     std::uint64_t generation = 0;
 
-    // No preview waits for its save any more: its key and what came of it are wiped.
+    // No preview waits for its save any more: what came of its key is wiped.
     void ForgetKey() {
-        key.Clear();
         encryption.reset();
         decryption.reset();
     }

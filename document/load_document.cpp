@@ -80,14 +80,10 @@ void ShowLoadedDocument(const WindowParts& window, Document& document, const Fil
     ShowFileNameAndSize(window, document);
 }
 
-// Reads what the view shows of the file: at most its bound and one byte more, so that the view
-// can tell a longer file. Documents are opened only when they could be written, shared with
-// other readers and writers, as the window has always opened them; a read-only or hidden file
-// is made writable first.
+// Reads what the view shows of the file; a read-only or hidden file is made writable first.
 FileHead ReadShownHead(const char* path, JobProgress& progress) {
     NormaliseFileAttributes(path);
-    FileHead head = ReadFileHead(SystemFiles(), path, OpenPurpose::kReadWritable,
-                                 kViewTextBound + 1, &progress);
+    FileHead head = ReadFileHead(SystemFiles(), path, kDocumentOpen, kShownBytes, &progress);
     if (head.result.done() && head.format.size == 0)
         head.result = Ended(JobOutcome::kEmpty);
     return head;

@@ -40,11 +40,10 @@ JobResult SaveTo(const Document& document, SaveKind kind, const Destination& des
         std::unique_ptr<RecordStore> store;
         if (folder)
             store = std::make_unique<RecordStore>(*folder);
-        if (document.decryption)
-            return Decrypt(SystemFiles(), document.path, destination, *document.decryption,
-                           document.preview, store.get(), &progress);
-        return Decrypt(SystemFiles(), document.path, destination, document.key, &document.preview,
-                       store.get(), &progress);
+        if (!document.decryption)
+            return Ended(JobOutcome::kNoKey);
+        return Decrypt(SystemFiles(), document.path, destination, *document.decryption,
+                       document.preview, store.get(), &progress);
     }
     if (!folder || !document.encryption)
         return Ended(JobOutcome::kStoreFailed);

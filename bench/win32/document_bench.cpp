@@ -182,14 +182,17 @@ int main(int argc, char** argv) {
         });
 
         openEncrypted.Take([&] { allGood &= encrypted(); });
+        std::unique_ptr<Decryption> decryption; // kept for the save, as the window keeps it
         decryptPreview.Take([&] {
-            const PreviewPass preview =
-                PreviewDecryption(files, doc, open, key, &records, 8193, nullptr);
-            allGood &= preview.result.done();
+            PreviewPass preview = PreviewDecryption(files, doc, open, key, &records, 8193, nullptr);
+            allGood &= preview.result.done() && preview.decryption != nullptr;
             snapshot = preview.snapshot;
+            decryption = std::move(preview.decryption);
         });
         decryptedSave.Take([&] {
-            allGood &= Decrypt(files, doc, inPlace, key, &snapshot, &records, nullptr).done();
+            allGood &=
+                decryption != nullptr &&
+                Decrypt(files, doc, inPlace, *decryption, snapshot, &records, nullptr).done();
         });
         allGood &= FilesEqual(original, doc);
     }
