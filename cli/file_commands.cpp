@@ -67,7 +67,6 @@ std::uint64_t SizeOf(const std::string& path) {
     return state.result.done() ? state.format.size : 0;
 }
 
-
 JobResult RunJob(Command command, const CommandOptions& options, const std::string& path,
                  const SecretKey& key, RecordStore& store, ProgressLine& progress) {
     FileAccess& files = SystemFiles();

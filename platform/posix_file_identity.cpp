@@ -2,11 +2,12 @@
 
 #include <sys/stat.h>
 
+#include "platform/posix_temp_files.h"
+
 bool SameFileOnDisk(const std::string& first, const std::string& second) {
     if (first == second)
         return true;
     struct stat a = {};
     struct stat b = {};
-    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && SameInode(a, b);
 }

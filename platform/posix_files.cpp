@@ -20,6 +20,20 @@ namespace {
 
 constexpr mode_t kNewFileMode = 0666; // less the user's umask, as for any new file
 
+// The new content of `name` in `folder`, written into an unnamed file made with `mode` once
+// what killed jobs left there is gone; `source` is the file it replaces, or null.
+FileFailure NewContentIn(UniqueFd folder, std::string name, PosixSource* source, mode_t mode,
+                         std::unique_ptr<NewContent>& out) {
+    RemoveStaleTemps(folder.get());
+    int error = 0;
+    UnnamedFile file = CreateUnnamedFile(folder.get(), mode, error);
+    if (!file.fd.valid())
+        return FailureOf(error, FileFailure::kWriteFailed);
+    out = std::make_unique<PosixNewContent>(source, std::move(folder), std::move(name),
+                                            std::move(file));
+    return FileFailure::kNone;
+}
+
 // The folder part and the name part of a path ("notes.txt" is in ".").
 void SplitPath(const std::string& path, std::string& folder, std::string& name) {
     const std::size_t slash = path.find_last_of('/');
@@ -83,12 +97,10 @@ class PosixFiles : public FileAccess {
 
         std::string realPath;
         bool leased = false;
-        if (purpose == OpenPurpose::kReadWritable &&
+        if (purpose != OpenPurpose::kRead &&
             faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
             return FailureOf(errno, FileFailure::kNoAccess);
         if (purpose == OpenPurpose::kReplace) {
-            if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-                return FailureOf(errno, FileFailure::kNoAccess);
             char* resolved = realpath(path.c_str(), nullptr);
             if (resolved == nullptr)
                 return FailureOf(errno, FileFailure::kMissing);
@@ -118,14 +130,7 @@ class PosixFiles : public FileAccess {
         struct stat existing = {};
         if (fstatat(folder.get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0)
             return FileFailure::kExists;
-        RemoveStaleTemps(folder.get());
-        int error = 0;
-        UnnamedFile file = CreateUnnamedFile(folder.get(), kNewFileMode, error);
-        if (!file.fd.valid())
-            return FailureOf(error, FileFailure::kWriteFailed);
-        out = std::make_unique<PosixNewContent>(nullptr, std::move(folder), std::move(name),
-                                                std::move(file));
-        return FileFailure::kNone;
+        return NewContentIn(std::move(folder), std::move(name), nullptr, kNewFileMode, out);
     }
 };
 
@@ -153,14 +158,7 @@ FileFailure PosixSource::BeginReplacement(std::unique_ptr<NewContent>& out) {
     UniqueFd folder(open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.valid())
         return FailureOf(errno, FileFailure::kWriteFailed);
-    RemoveStaleTemps(folder.get());
-    int error = 0;
-    UnnamedFile file = CreateUnnamedFile(folder.get(), kPrivateFileMode, error);
-    if (!file.fd.valid())
-        return FailureOf(error, FileFailure::kWriteFailed);
-    out = std::make_unique<PosixNewContent>(this, std::move(folder), std::move(name),
-                                            std::move(file));
-    return FileFailure::kNone;
+    return NewContentIn(std::move(folder), std::move(name), this, kPrivateFileMode, out);
 }
 
 bool PosixSource::Unchanged() const {
@@ -169,9 +167,8 @@ bool PosixSource::Unchanged() const {
     struct stat now = {};
     struct stat named = {};
     return fstat(fd_.get(), &now) == 0 && stat(realPath_.c_str(), &named) == 0 &&
-           named.st_dev == opened_.st_dev && named.st_ino == opened_.st_ino &&
-           now.st_size == opened_.st_size && now.st_nlink == opened_.st_nlink &&
-           now.st_mtim.tv_sec == opened_.st_mtim.tv_sec &&
+           SameInode(named, opened_) && now.st_size == opened_.st_size &&
+           now.st_nlink == opened_.st_nlink && now.st_mtim.tv_sec == opened_.st_mtim.tv_sec &&
            now.st_mtim.tv_nsec == opened_.st_mtim.tv_nsec &&
            now.st_ctim.tv_sec == opened_.st_ctim.tv_sec &&
            now.st_ctim.tv_nsec == opened_.st_ctim.tv_nsec;

@@ -99,14 +99,8 @@ FileFailure PosixNewContent::Commit() {
 }
 
 FileFailure PosixNewContent::CommitNewFile() {
-    if (file_.fallbackName.empty()) {
-        if (!LinkOpenFile(file_.fd.get(), folder_.get(), name_))
-            return FailureOf(errno, FileFailure::kWriteFailed);
-    } else {
-        // link, unlike rename, never takes a name that is in use.
-        if (linkat(folder_.get(), file_.fallbackName.c_str(), folder_.get(), name_.c_str(), 0) != 0)
-            return FailureOf(errno, FileFailure::kWriteFailed);
-    }
+    if (!NameUnnamedFile(file_, folder_.get(), name_))
+        return FailureOf(errno, FileFailure::kWriteFailed);
     fsync(folder_.get());
     return FileFailure::kNone; // the destructor removes a fallback name
 }

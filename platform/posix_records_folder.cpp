@@ -44,10 +44,6 @@ class PosixRecordEntry : public RecordEntry {
     std::string name_;
 };
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 bool PosixRecordEntry::Delete() {
     UniqueFd folder(open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat ours = {};
@@ -58,7 +54,7 @@ bool PosixRecordEntry::Delete() {
         return false;
     struct stat moved = {};
     if (fstatat(folder.get(), aside.c_str(), &moved, AT_SYMLINK_NOFOLLOW) == 0 &&
-        SameFile(moved, ours)) {
+        SameInode(moved, ours)) {
         unlinkat(folder.get(), aside.c_str(), 0);
         fsync(folder.get());
         return true;
@@ -113,10 +109,7 @@ class PosixRecordFolder : public RecordFolder {
         if (WriteAllAt(file.fd.get(), reinterpret_cast<const unsigned char*>(content.data()),
                        content.size(), 0, error) &&
             fsync(file.fd.get()) == 0) {
-            const bool linked = file.fallbackName.empty()
-                                    ? LinkOpenFile(file.fd.get(), folder.get(), name)
-                                    : linkat(folder.get(), file.fallbackName.c_str(), folder.get(),
-                                             name.c_str(), 0) == 0;
+            const bool linked = NameUnnamedFile(file, folder.get(), name);
             outcome = linked            ? CreateOutcome::kCreated
                       : errno == EEXIST ? CreateOutcome::kTaken
                                         : CreateOutcome::kFailed;

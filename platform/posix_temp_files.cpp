@@ -41,8 +41,7 @@ void RemoveStaleTemps(int folder) {
         // Still the file that was locked under that name.
         struct stat named = {};
         if (fstatat(folder, found->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino &&
-            unlinkat(folder, found->d_name, 0) == 0)
+            SameInode(named, opened) && unlinkat(folder, found->d_name, 0) == 0)
             removed = true;
     }
     if (removed)
@@ -85,7 +84,7 @@ UnnamedFile CreateUnnamedFile(int folder, mode_t mode, int& error) {
             if (flock(file.fd.get(), LOCK_EX | LOCK_NB) == 0 &&
                 fstat(file.fd.get(), &opened) == 0 &&
                 fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-                named.st_ino == opened.st_ino && named.st_dev == opened.st_dev) {
+                SameInode(named, opened)) {
                 file.fallbackName = std::move(name);
                 return file;
             }
@@ -96,4 +95,11 @@ UnnamedFile CreateUnnamedFile(int folder, mode_t mode, int& error) {
     }
     error = errno;
     return file;
+}
+
+bool NameUnnamedFile(const UnnamedFile& file, int folder, const std::string& name) {
+    if (file.fallbackName.empty())
+        return LinkOpenFile(file.fd.get(), folder, name);
+    // link, unlike rename, never takes a name that is in use.
+    return linkat(folder, file.fallbackName.c_str(), folder, name.c_str(), 0) == 0;
 }

@@ -9,6 +9,7 @@
 #ifndef VEILQUILL_POSIX_TEMP_FILES_H
 #define VEILQUILL_POSIX_TEMP_FILES_H
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <string>
@@ -39,5 +40,14 @@ struct UnnamedFile {
 
 // Made with `mode`; on a failure its fd is not valid and `error` holds the system's error.
 UnnamedFile CreateUnnamedFile(int folder, mode_t mode, int& error);
+
+// Gives such a file `name` in its folder, never over a name in use; false (with errno) when
+// it cannot. A fallback name stays for its owner to remove.
+bool NameUnnamedFile(const UnnamedFile& file, int folder, const std::string& name);
+
+// Whether two stats are of one file.
+inline bool SameInode(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 #endif

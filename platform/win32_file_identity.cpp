@@ -2,23 +2,15 @@
 
 #include <windows.h>
 
+#include "platform/win32_file_io.h"
+#include "platform/win32_path_attributes.h"
 #include "util/win_handles.h"
 
 namespace {
 
-// The full form of a path; false when it does not fit.
-bool FullPath(const char* path, char (&out)[MAX_PATH]) {
-    char* namePart = nullptr;
-    const DWORD length = GetFullPathNameA(path, MAX_PATH, out, &namePart);
-    return length != 0 && length < MAX_PATH;
-}
-
-bool SameIdentity(const char* first, const char* second) {
-    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    UniqueHandle a(
-        CreateFileA(first, 0, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    UniqueHandle b(
-        CreateFileA(second, 0, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+bool SameIdentity(const std::string& first, const std::string& second) {
+    const UniqueHandle a = OpenExisting(first, 0, kShareAll, FILE_FLAG_BACKUP_SEMANTICS);
+    const UniqueHandle b = OpenExisting(second, 0, kShareAll, FILE_FLAG_BACKUP_SEMANTICS);
     if (!a.valid() || !b.valid())
         return false;
     BY_HANDLE_FILE_INFORMATION infoA{};
@@ -34,9 +26,10 @@ bool SameIdentity(const char* first, const char* second) {
 } // namespace
 
 bool SameFileOnDisk(const std::string& first, const std::string& second) {
-    char fullFirst[MAX_PATH] = {};
-    char fullSecond[MAX_PATH] = {};
+    std::string fullFirst;
+    std::string fullSecond;
     if (!FullPath(first.c_str(), fullFirst) || !FullPath(second.c_str(), fullSecond))
         return false;
-    return lstrcmpiA(fullFirst, fullSecond) == 0 || SameIdentity(fullFirst, fullSecond);
+    return lstrcmpiA(fullFirst.c_str(), fullSecond.c_str()) == 0 ||
+           SameIdentity(fullFirst, fullSecond);
 }

@@ -2,6 +2,16 @@
 
 #include <windows.h>
 
+bool FullPath(const char* path, std::string& full) {
+    char out[MAX_PATH] = {};
+    char* namePart = nullptr;
+    const DWORD length = GetFullPathNameA(path, MAX_PATH, out, &namePart);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    full.assign(out, length);
+    return true;
+}
+
 bool EntryExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -1,10 +1,13 @@
-// What the window asks of a path through its attributes, and the one change to them a save
-// needs.
+// What the programs ask of a path on Windows: its full form, what its attributes say, and the
+// one change to them a save needs.
 #ifndef VEILQUILL_WIN32_PATH_ATTRIBUTES_H
 #define VEILQUILL_WIN32_PATH_ATTRIBUTES_H
 
 #include <cstdint>
 #include <string>
+
+// The full form of `path` (shorter than MAX_PATH); false when it has none that fits.
+bool FullPath(const char* path, std::string& full);
 
 // Whether anything (a file or a folder) has the name `path`.
 bool EntryExists(const std::string& path);
