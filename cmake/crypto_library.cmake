@@ -87,30 +87,20 @@ foreach(pair "libgcrypt.txt=/usr/share/doc/libgcrypt-mingw-w64-dev/copyright"
   list(APPEND VQ_CRYPTO_LICENSES ${VQ_CRYPTO_LICENSE_DIR}/${name})
 endforeach()
 
-# Where the DLLs' source is, as their licence asks of whoever passes them on: the versions of
-# the Debian source packages they were built from, read from the installed packages.
-set(vq_sources_text "Veilquill passes on libgcrypt-20.dll and libgpg-error-0.dll unchanged, as Debian built them:\n\n")
-foreach(package libgcrypt-mingw-w64-dev libgpg-error-mingw-w64-dev)
+# Where the DLLs' source is, as their licence asks of whoever passes them on: the Debian
+# source packages they were built from ("name version"), read from the installed packages.
+foreach(pair "VQ_GCRYPT_SOURCE=libgcrypt-mingw-w64-dev"
+             "VQ_GPG_ERROR_SOURCE=libgpg-error-mingw-w64-dev")
+  string(REPLACE "=" ";" pair "${pair}")
+  list(GET pair 0 variable)
+  list(GET pair 1 package)
   execute_process(COMMAND dpkg-query -W "-f=\${source:Package} \${source:Version}" ${package}
-                  OUTPUT_VARIABLE source_package RESULT_VARIABLE queried)
-  if(NOT queried EQUAL 0 OR source_package STREQUAL "")
+                  OUTPUT_VARIABLE ${variable} RESULT_VARIABLE queried)
+  if(NOT queried EQUAL 0 OR NOT ${variable} MATCHES "^[^ ]+ [^ ]+$")
     message(FATAL_ERROR "dpkg-query cannot name the source of ${package}")
   endif()
-  string(REPLACE " " ";" source_package "${source_package}")
-  list(GET source_package 0 name)
-  list(GET source_package 1 version)
-  string(APPEND vq_sources_text
-         "  ${name} ${version}\n  https://snapshot.debian.org/package/${name}/${version}/\n\n")
+  string(REPLACE " " "/" ${variable}_PATH "${${variable}}")
 endforeach()
-string(APPEND vq_sources_text
-       "Each page holds the library's complete source with Debian's changes and build files.\n"
-       "Both libraries are free software under the GNU Lesser General Public License,\n"
-       "version 2.1 or later (LGPL-2.1.txt); their notices are libgcrypt.txt and\n"
-       "libgpg-error.txt. You may put your own build of either library in their place in\n"
-       "the Program folder: Veilquill loads them from there when the strong format is first\n"
-       "needed.\n")
-string(REPLACE "\n" "\r\n" vq_sources_text "${vq_sources_text}")
-file(WRITE ${CMAKE_BINARY_DIR}/CMakeFiles/Sources.txt "${vq_sources_text}")
-configure_file(${CMAKE_BINARY_DIR}/CMakeFiles/Sources.txt ${VQ_CRYPTO_LICENSE_DIR}/Sources.txt
-               COPYONLY)
+configure_file(${CMAKE_SOURCE_DIR}/resources/help/Sources.txt.in
+               ${VQ_CRYPTO_LICENSE_DIR}/Sources.txt @ONLY NEWLINE_STYLE CRLF)
 list(APPEND VQ_CRYPTO_LICENSES ${VQ_CRYPTO_LICENSE_DIR}/Sources.txt)

@@ -13,37 +13,30 @@ packages=(
   fp-utils nsis zip unzip python3 procps
   libcli11-dev time
   libgcrypt20-dev libgcrypt-mingw-w64-dev
+  binutils
 )
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+apt=(apt-get -o DPkg::Lock::Timeout=600) # another install may hold the lock for a while
+[ "$(id -u)" -eq 0 ] || apt=(sudo "${apt[@]}")
+export DEBIAN_FRONTEND=noninteractive
 
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
+  installed "$p" || missing+=("$p")
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  "${apt[@]}" update -qq
+  "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
 # 32-bit Wine runs the shipped 32-bit programs' tests. It is installed only where the kernel
-# runs 32-bit code (tools/runs_32bit.sh tells, with `as` and `ld` from binutils); elsewhere the
-# tests say so and run the 64-bit programs alone.
+# runs 32-bit code (tools/runs_32bit.sh tells, with `as` and `ld` from binutils, which the
+# packages above bring); elsewhere the tests say so and run the 64-bit programs alone.
 install_wine32() {
-  installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
   installed wine32:i386 && return 0
-  local apt=(apt-get -o DPkg::Lock::Timeout=600) # another install may hold the lock for a while
-  [ "$(id -u)" -eq 0 ] || apt=(sudo "${apt[@]}")
-  export DEBIAN_FRONTEND=noninteractive
-  if ! installed binutils; then
-    "${apt[@]}" update -qq
-    "${apt[@]}" install -y -qq --no-install-recommends binutils >/dev/null
-  fi
   local why
   if ! why=$(bash "$(dirname "$0")/runs_32bit.sh"); then
     echo "setup: no 32-bit Wine: $why"
