@@ -13,6 +13,7 @@ packages=(
   fp-utils nsis zip unzip python3 procps
   libcli11-dev time
   libgcrypt20-dev libgcrypt-mingw-w64-dev
+  libunistring-dev locales
   binutils
 )
 
@@ -50,3 +51,28 @@ install_wine32() {
   "${apt[@]}" install -y -qq --no-install-recommends wine32:i386 >/dev/null
 }
 install_wine32
+
+# The locales the tests run programs under: Wine takes its ANSI code page from the Linux
+# locale (1252 for English, 1251 for Russian, 932 for Japanese), but only from one that has
+# been generated.
+generate_locales() {
+  local wanted=(en_US.UTF-8 ru_RU.UTF-8 ja_JP.UTF-8) missing=() have locale
+  have=$(locale -a 2>/dev/null | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')
+  for locale in "${wanted[@]}"; do
+    echo "$have" | grep -qx "$(echo "$locale" | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')" ||
+      missing+=("$locale")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "setup: generating the locales ${missing[*]}"
+  local gen=/etc/locale.gen run=()
+  [ "$(id -u)" -eq 0 ] || run=(sudo)
+  for locale in "${missing[@]}"; do
+    if grep -q "^# *$locale UTF-8" "$gen" 2>/dev/null; then
+      "${run[@]}" sed -i "s/^# *$locale UTF-8/$locale UTF-8/" "$gen"
+    elif ! grep -q "^$locale UTF-8" "$gen" 2>/dev/null; then
+      echo "$locale UTF-8" | "${run[@]}" tee -a "$gen" >/dev/null
+    fi
+  done
+  "${run[@]}" locale-gen >/dev/null
+}
+generate_locales
