@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "core/file_jobs.h"
-#include "document/display_text.h"
 #include "document/document_commands.h"
 #include "document/document_file.h"
 #include "document/document_status.h"
@@ -72,7 +71,7 @@ void ShowLoadedDocument(const WindowParts& window, Document& document, const Fil
     // Handing a large text to the view takes visible time.
     if (NeedsProgressText(document.size))
         ShowReadingProgress(window);
-    ShowDocumentText(window, DisplayTextOf(shown.head).c_str(), document.size);
+    ShowDocumentText(window, shown.head, document.size, ViewDecoding::kAsText);
     const bool encrypted = shown.format.encrypted();
     ApplyButtonEvent(window.window, encrypted ? ButtonEvent::LoadSucceededEncrypted
                                               : ButtonEvent::LoadSucceededPlain);
