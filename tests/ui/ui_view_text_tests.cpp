@@ -75,7 +75,7 @@ TEST_F(ViewTextUi, UnicodeTextsAreShownAsTheirCharactersAndOtherFilesInTheCodePa
     ExpectShown("utf16le", Utf16Bytes(kText, false), kText);
     ExpectShown("utf16be", Utf16Bytes(kText, true), kText);
     // Not UTF-8 (a lone 0xE9): the system's code page, as always; under 1252 that is this.
-    const std::string westernBytes = std::string("Caf\xE9, na\xEFve \x96 \x80\0end", 18);
+    const std::string westernBytes = std::string("Caf\xE9, na\xEFve \x96 \x80\0end", 19);
     if (GetACP() == 1252)
         ExpectShown("cp1252", westernBytes, L"Caf\u00E9, na\u00EFve \u2013 \u20AC end");
     else
