@@ -85,6 +85,13 @@ TEST_F(ViewTextUi, UnicodeTextsAreShownAsTheirCharactersAndOtherFilesInTheCodePa
     // is left out whole, and the note counts the file's bytes.
     const std::string alphas = "x" + Utf8FromWide(std::wstring(5000, L'\u03B1'));
     ExpectShown("utf8_cut", alphas, L"x" + std::wstring(4095, L'\u03B1') + CutNote("10,001"));
+
+    // A double-byte code page (932) has a lead byte at the bound, whose second byte lies past
+    // it: the character is left out whole. A single-byte code page shows every byte up to it.
+    const std::string leadAtBound = std::string(8191, 'x') + "\x82\xA0" + std::string(100, 'y');
+    const std::size_t shownBytes = IsDBCSLeadByte(0x82) ? 8191 : 8192;
+    ExpectShown("codepage_cut", leadAtBound,
+                CodePageText(leadAtBound.substr(0, shownBytes)) + CutNote("8,293"));
 }
 
 TEST_F(ViewTextUi, TheDecryptPreviewDecodesItsTextAndTheEncryptPreviewShowsCipherText) {
