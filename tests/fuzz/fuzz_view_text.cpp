@@ -4,6 +4,7 @@
 // lead byte at the cut), and the code page's bytes otherwise unchanged.
 #include "document/display_text.h"
 #include "document/view_text.h"
+#include "tests/support/shift_jis.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -22,15 +23,6 @@ void Check(bool condition) {
 constexpr unsigned kDoubleByte = 1;
 constexpr unsigned kCipherText = 2;
 constexpr unsigned kPadToBound = 4;
-
-LeadBytes ShiftJisLeadBytes() {
-    LeadBytes leadBytes;
-    for (unsigned byte = 0x81; byte <= 0x9F; ++byte)
-        leadBytes.set(byte);
-    for (unsigned byte = 0xE0; byte <= 0xFC; ++byte)
-        leadBytes.set(byte);
-    return leadBytes;
-}
 
 // Whether the bytes are UTF-8 by its definition: each code point decoded in full and checked
 // for its shortest form, the surrogates and the largest value.
@@ -91,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t length = std::min(head.size(), kViewTextBound + 1);
     const bool cut = length > kViewTextBound;
     const std::uint64_t fileSize = cut ? head.size() + (mode >> 3) * 1000003ull : length;
-    const LeadBytes leadBytes = (mode & kDoubleByte) ? ShiftJisLeadBytes() : LeadBytes();
+    const LeadBytes leadBytes = (mode & kDoubleByte) ? vqtest::ShiftJisLeadBytes() : LeadBytes();
 
     const ViewText text = (mode & kCipherText)
                               ? CodePageViewText(head.data(), length, fileSize, leadBytes)

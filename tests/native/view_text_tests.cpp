@@ -9,19 +9,10 @@
 
 #include "document/display_text.h"
 #include "document/view_text.h"
+#include "tests/support/shift_jis.h"
 
 namespace vqtest {
 namespace {
-
-// The lead bytes of code page 932 (Shift JIS).
-LeadBytes ShiftJisLeadBytes() {
-    LeadBytes leadBytes;
-    for (unsigned byte = 0x81; byte <= 0x9F; ++byte)
-        leadBytes.set(byte);
-    for (unsigned byte = 0xE0; byte <= 0xFC; ++byte)
-        leadBytes.set(byte);
-    return leadBytes;
-}
 
 // The view's text of a file that holds `bytes` (only their first kViewTextBound + 1 are handed
 // over, as the window reads them) and is `fileSize` bytes long.
