@@ -1,19 +1,11 @@
-// What the document view shows of a file. The view shows the file as one text: a zero byte
-// would end it early, so every zero byte is shown as a space. Only the copy on screen changes;
-// the file keeps its bytes. A long text is cut for the view, which says so on a last line.
-// How the shown bytes are decoded is view_text.h's work.
+// How much of a file the document view shows: a long text is cut for the view, which says so
+// on a last line. How the shown bytes are decoded is view_text.h's work.
 #ifndef VEILQUILL_DISPLAY_TEXT_H
 #define VEILQUILL_DISPLAY_TEXT_H
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
-
-void ConvertForDisplay(unsigned char* data, std::size_t length);
-
-// The display text of a file's bytes: a copy with every zero byte shown as a space.
-std::string DisplayTextOf(const std::vector<unsigned char>& bytes);
 
 // The most bytes of a file the view is handed. The edit control lays out every character it
 // holds before it draws, and cipher text (every byte value, few line ends) is slow to lay out:
