@@ -71,8 +71,10 @@ void ShowLoadedDocument(const WindowParts& window, Document& document, const Fil
     // Handing a large text to the view takes visible time.
     if (NeedsProgressText(document.size))
         ShowReadingProgress(window);
-    ShowDocumentText(window, shown.head, document.size, ViewDecoding::kAsText);
+    // An encrypted file's body is cipher text: it is shown as the encrypt preview showed it.
     const bool encrypted = shown.format.encrypted();
+    ShowDocumentText(window, shown.head, document.size,
+                     encrypted ? ViewDecoding::kAsCodePage : ViewDecoding::kAsText);
     ApplyButtonEvent(window.window, encrypted ? ButtonEvent::LoadSucceededEncrypted
                                               : ButtonEvent::LoadSucceededPlain);
     ShowEncryptedState(window, encrypted);

@@ -1,8 +1,8 @@
 // The document view shows texts as a current editor does: UTF-8 (with or without its mark) and
 // UTF-16 in either byte order as their characters, any other file in the system's code page as
-// before; the decrypt preview decodes its plain text the same way, and the encrypt preview
-// shows cipher text in the code page. The view's text is read across the process in UTF-16,
-// and each view is saved as a screenshot.
+// before; the decrypt preview decodes its plain text the same way, and cipher text (the encrypt
+// preview, an encrypted file opened) is shown in the code page. The view's text is read across the
+// process in UTF-16, and each view is saved as a screenshot.
 #include <cstring>
 #include <string>
 
@@ -115,6 +115,7 @@ TEST_F(ViewTextUi, TheDecryptPreviewDecodesItsTextAndTheEncryptPreviewShowsCiphe
     ASSERT_EQ(LiteralEncrypt("key", plain) + kTrailer, Bytes(path));
     ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
 
+    // The saved file, opened, shows the same cipher text as the encrypt preview did.
     Open(path);
     EXPECT_EQ(CodePageText(LiteralEncrypt("key", plain)), ViewUnits());
     ASSERT_EQ(kSuccessDecrypted, Transform(KeyKind::Decrypt, "key"));
