@@ -96,7 +96,7 @@ int RunMainWindow(HINSTANCE instance) {
     main.parts.instance = instance;
     App().mainWindow = &main;
     int exitCode = 1;
-    HWND window = CreateDialogParamA(instance, VQ_TEMPLATE_MAIN, nullptr, nullptr, 0);
+    HWND window = CreateDialogParamW(instance, L"" VQ_TEMPLATE_MAIN, nullptr, nullptr, 0);
     if (window != nullptr) {
         ShowWindow(window, SW_SHOWNORMAL);
         UpdateWindow(window);

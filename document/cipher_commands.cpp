@@ -80,7 +80,7 @@ bool EncryptPreview(const WindowParts& window, BackgroundWork& work, Document& d
     if (!RunPreviewPass(window, work, document, kProgressEncrypting, false, pass, preview))
         return false;
     document.encryption = std::move(encryption);
-    ShowDocumentText(window, DisplayTextOf(preview.head).c_str(), document.size);
+    ShowDocumentText(window, preview.head, document.size, ViewDecoding::kAsCodePage);
     document.mode = DocumentMode::kEncryptPreview;
     ShowEncryptedState(window, true);
     ShowFileNameAndSize(window, document);
@@ -107,7 +107,7 @@ bool DecryptPreview(const WindowParts& window, BackgroundWork& work, Document& d
     const bool verified = preview.result.done();
     document.decryption = std::move(preview.decryption);
     document.mode = DocumentMode::kDecryptPreview;
-    ShowDocumentText(window, DisplayTextOf(preview.head).c_str(), document.size);
+    ShowDocumentText(window, preview.head, document.size, ViewDecoding::kAsText);
     ShowFileNameAndSize(window, document);
     // The buttons change once the notice has closed, in DecryptCommand.
     ShowEncryptedState(window, !verified); // unverified, the file on disk is still encrypted

@@ -1,18 +1,11 @@
-// What the document view shows of a file. The view shows the file as one text: a zero byte
-// would end it early, so every zero byte is shown as a space. Only the copy on screen changes;
-// the file keeps its bytes. A long text is cut for the view, which says so on a last line.
+// How much of a file the document view shows: a long text is cut for the view, which says so
+// on a last line. How the shown bytes are decoded is view_text.h's work.
 #ifndef VEILQUILL_DISPLAY_TEXT_H
 #define VEILQUILL_DISPLAY_TEXT_H
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
-
-void ConvertForDisplay(unsigned char* data, std::size_t length);
-
-// The display text of a file's bytes: a copy with every zero byte shown as a space.
-std::string DisplayTextOf(const std::vector<unsigned char>& bytes);
 
 // The most bytes of a file the view is handed. The edit control lays out every character it
 // holds before it draws, and cipher text (every byte value, few line ends) is slow to lay out:
@@ -22,16 +15,10 @@ std::string DisplayTextOf(const std::vector<unsigned char>& bytes);
 // view is only a preview: loading, previews and saves always work on the whole file.
 constexpr std::size_t kViewTextBound = 8192;
 
-// Room for a text cut to the bound, its last line and its terminator.
-constexpr std::size_t kCutViewTextCapacity = kViewTextBound + 160;
-
-// The text the view is handed for a display text (zero-terminated, without zero bytes before
-// its end; only its first kViewTextBound + 1 bytes are looked at, so a file need only be read
-// that far) of a file of `fileSize` bytes: the text itself when it holds at most
-// kViewTextBound bytes; otherwise its first kViewTextBound bytes and, on a line of its own,
-// "[The view shows the first 8,192 of 4,194,304 bytes. Encrypt, Decrypt and Save As work on
-// the whole file.]", written into `room`.
-const char* TextForView(const char* text, std::uint64_t fileSize,
-                        char (&room)[kCutViewTextCapacity]);
+// The last line of the view's text when the file is longer than the view's bound, for a file
+// of `fileSize` bytes: "\r\n[The view shows the first 8,192 of 4,194,304 bytes. Encrypt,
+// Decrypt and Save As work on the whole file.]" (the bound counts the file's bytes, whatever
+// its text's encoding).
+std::string ViewCutNote(std::uint64_t fileSize);
 
 #endif

@@ -1,10 +1,13 @@
 #include "document/document_status.h"
 
-#include "document/display_text.h"
+#include <string>
+
+#include "document/view_text.h"
 #include "ui/status_bar.h"
 #include "ui/status_texts.h"
 #include "util/number_text.h"
 #include "util/path_text.h"
+#include "util/wide_text.h"
 
 namespace {
 
@@ -15,6 +18,38 @@ void AppendShown(char* out, std::size_t capacity, const char* text) {
     while (*text != '\0' && length + 1 < capacity)
         out[length++] = *text++;
     out[length] = '\0';
+}
+
+// The bytes that begin a two-byte character in the system's code page.
+LeadBytes SystemLeadBytes() {
+    LeadBytes leadBytes;
+    CPINFO info{};
+    if (!GetCPInfo(CP_ACP, &info))
+        return leadBytes;
+    // Pairs of first and last lead byte, ended by a pair of zeros.
+    for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2) {
+        for (unsigned byte = info.LeadByte[i]; byte <= info.LeadByte[i + 1]; ++byte)
+            leadBytes.set(byte);
+    }
+    return leadBytes;
+}
+
+// The UTF-16 text the view is handed for a decoded text.
+std::wstring WideViewText(const ViewText& text) {
+    switch (text.encoding) {
+    case ViewEncoding::kUtf8:
+        return WideFromUtf8(text.bytes);
+    case ViewEncoding::kUtf16:
+        return std::wstring(text.units.begin(), text.units.end());
+    case ViewEncoding::kCodePage:
+        break;
+    }
+    const int length = static_cast<int>(text.bytes.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, text.bytes.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    if (units > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.bytes.data(), length, &wide[0], units);
+    return wide;
 }
 
 } // namespace
@@ -62,8 +97,12 @@ void ShowTransformProgress(const WindowParts& window, const char* text) {
     UpdateWindow(window.statusBar);
 }
 
-void ShowDocumentText(const WindowParts& window, const char* text, std::uint64_t fileSize) {
-    char room[kCutViewTextCapacity];
-    SendMessageA(window.documentView, WM_SETTEXT, 0,
-                 reinterpret_cast<LPARAM>(TextForView(text, fileSize, room)));
+void ShowDocumentText(const WindowParts& window, const std::vector<unsigned char>& head,
+                      std::uint64_t fileSize, ViewDecoding decoding) {
+    const ViewText text =
+        decoding == ViewDecoding::kAsText
+            ? DecodeViewText(head.data(), head.size(), fileSize, SystemLeadBytes())
+            : CodePageViewText(head.data(), head.size(), fileSize, SystemLeadBytes());
+    SendMessageW(window.documentView, WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(WideViewText(text).c_str()));
 }

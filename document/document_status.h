@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "document/document.h"
 #include "ui/window_parts.h"
@@ -27,8 +28,13 @@ void ShowReadingProgress(const WindowParts& window);
 // A preview's progress text in pane 0 and the other panes cleared, drawn at once.
 void ShowTransformProgress(const WindowParts& window, const char* text);
 
-// Hands the display text of a file of `fileSize` bytes to the document view, cut to the view's
-// bound when it is longer.
-void ShowDocumentText(const WindowParts& window, const char* text, std::uint64_t fileSize);
+// How the document view shows a file's bytes: decoded as a text editor would (UTF-8, UTF-16 or
+// the system's code page), or, for cipher text, in the system's code page whatever they hold.
+enum class ViewDecoding { kAsText, kAsCodePage };
+
+// Shows the first bytes `head` of a file of `fileSize` bytes in the document view, cut to the
+// view's bound (with its note) when the file is longer.
+void ShowDocumentText(const WindowParts& window, const std::vector<unsigned char>& head,
+                      std::uint64_t fileSize, ViewDecoding decoding);
 
 #endif

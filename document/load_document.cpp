@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "core/file_jobs.h"
-#include "document/display_text.h"
 #include "document/document_commands.h"
 #include "document/document_file.h"
 #include "document/document_status.h"
@@ -72,8 +71,10 @@ void ShowLoadedDocument(const WindowParts& window, Document& document, const Fil
     // Handing a large text to the view takes visible time.
     if (NeedsProgressText(document.size))
         ShowReadingProgress(window);
-    ShowDocumentText(window, DisplayTextOf(shown.head).c_str(), document.size);
+    // An encrypted file's body is cipher text: it is shown as the encrypt preview showed it.
     const bool encrypted = shown.format.encrypted();
+    ShowDocumentText(window, shown.head, document.size,
+                     encrypted ? ViewDecoding::kAsCodePage : ViewDecoding::kAsText);
     ApplyButtonEvent(window.window, encrypted ? ButtonEvent::LoadSucceededEncrypted
                                               : ButtonEvent::LoadSucceededPlain);
     ShowEncryptedState(window, encrypted);

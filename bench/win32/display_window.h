@@ -18,11 +18,12 @@ class DisplayWindow {
         frame_.reset(CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                                      kViewWidth + 40, kViewHeight + 60, nullptr, nullptr,
                                      GetModuleHandleA(nullptr), nullptr));
-        edit_ = CreateWindowExA(0, "EDIT", "",
+        // A Unicode control, as the view is: it is handed UTF-16.
+        edit_ = CreateWindowExW(0, L"EDIT", L"",
                                 WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | ES_LEFT |
                                     ES_MULTILINE | ES_OEMCONVERT,
                                 10, 10, kViewWidth, kViewHeight, frame_.get(), nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+                                GetModuleHandleW(nullptr), nullptr);
         LOGFONTA font{};
         font.lfHeight = 12;
         font.lfWeight = FW_EXTRALIGHT;
@@ -41,9 +42,14 @@ class DisplayWindow {
     DisplayWindow(const DisplayWindow&) = delete;
     DisplayWindow& operator=(const DisplayWindow&) = delete;
 
-    // Hands the text to the control and lets it draw, as the program does.
+    // Hands the text to the control and lets it draw, as the program does: a text in the
+    // code page, as cipher text is shown, or one in UTF-16, as a decoded text is.
     void Show(const char* text) {
         SendMessageA(edit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        UpdateWindow(edit_);
+    }
+    void Show(const wchar_t* text) {
+        SendMessageW(edit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
         UpdateWindow(edit_);
     }
 

@@ -14,7 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/vq-fuzz.XXXXXX")
 
 status=0
-for target in fuzz_command_argument fuzz_parse_hex fuzz_record_content fuzz_strong_reader; do
+for target in fuzz_command_argument fuzz_parse_hex fuzz_record_content fuzz_strong_reader fuzz_view_text; do
   binary="$build_dir/tests/fuzz/$target"
   if [ ! -x "$binary" ]; then
     echo "$target: not built ($binary missing)" >&2

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "core/file_jobs.h"
-#include "document/display_text.h"
 #include "document/document_file.h"
 #include "document/job_notices.h"
 #include "platform/platform.h"
@@ -21,7 +20,7 @@
 namespace vqtest {
 namespace {
 
-// What a load of the document reads: the view's bound and one byte more, shown as text.
+// What a load of the document reads: the view's bound and one byte more, as they are.
 struct Loaded {
     JobResult result;
     std::uint64_t size = 0;
@@ -32,11 +31,12 @@ struct Loaded {
 Loaded Load(const std::string& path) {
     const FileHead head =
         ReadFileHead(SystemFiles(), path, OpenPurpose::kReadWritable, kViewTextBound + 1, nullptr);
-    return Loaded{head.result, head.format.size, head.format.encrypted(), DisplayTextOf(head.head)};
+    return Loaded{head.result, head.format.size, head.format.encrypted(),
+                  std::string(head.head.begin(), head.head.end())};
 }
 
-// The load reads only what the view shows: the first kViewTextBound + 1 bytes, with zero
-// bytes as spaces, and of an encrypted file none of the trailer.
+// The load reads only what the view shows: the first kViewTextBound + 1 bytes, and of an
+// encrypted file none of the trailer.
 TEST(DocumentFile, ALoadReadsTheStartAndTellsTheWholeSize) {
     ScratchFolder folder;
     std::string bytes = SampleText(70000);
@@ -46,10 +46,7 @@ TEST(DocumentFile, ALoadReadsTheStartAndTellsTheWholeSize) {
     ASSERT_TRUE(shown.result.done());
     EXPECT_EQ(70000u, shown.size);
     EXPECT_FALSE(shown.encrypted);
-    std::string expected = bytes.substr(0, kViewTextBound + 1);
-    for (char& c : expected)
-        c = c == '\0' ? ' ' : c;
-    EXPECT_EQ(expected, shown.text);
+    EXPECT_EQ(bytes.substr(0, kViewTextBound + 1), shown.text);
 
     // Encrypted, one byte over the bound with its trailer: the trailer is never shown.
     const std::string cipher = SampleText(kViewTextBound + 1) + kTrailer;
@@ -107,7 +104,7 @@ TEST(DocumentFile, FilesOfTwoGibibytesAndMoreOpenWithTheirWholeSize) {
     ASSERT_TRUE(four.result.done());
     EXPECT_EQ(0x80000000ull, two.size);
     EXPECT_EQ(0x100000001ull, four.size);
-    EXPECT_EQ(std::string(kViewTextBound + 1, ' '), four.text);
+    EXPECT_EQ(std::string(kViewTextBound + 1, '\0'), four.text);
 }
 
 TEST(DocumentFile, ReadOnlyAndHiddenFilesAreMadeWritable) {

@@ -78,6 +78,9 @@ class RemoteMemory {
 DWORD WindowProcessId(HWND window);
 std::string WindowClass(HWND window);
 std::string WindowText(HWND window);                        // WM_GETTEXT (any length)
+// The window's text as the UTF-16 units it holds (WM_GETTEXT through SendMessageW, any
+// length), for texts outside the code page.
+std::wstring WindowTextUnits(HWND window);
 bool SetWindowTextTo(HWND window, const std::string& text); // WM_SETTEXT
 LONG_PTR WindowStyle(HWND window);
 LONG_PTR WindowExStyle(HWND window);

@@ -71,6 +71,19 @@ std::string WindowText(HWND window) {
     return text;
 }
 
+std::wstring WindowTextUnits(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kWaitMs, &length))
+        return std::wstring();
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                             SMTO_ABORTIFHUNG, kWaitMs, &copied))
+        return std::wstring();
+    text.resize(std::min<std::size_t>(copied, length));
+    return text;
+}
+
 bool SetWindowTextTo(HWND window, const std::string& text) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
