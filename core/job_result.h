@@ -24,6 +24,8 @@ enum class JobOutcome {
     kDamaged,          // a strong file's chunks do not verify: see `damagedAt`
     kNewerFormat,      // a strong file made by a newer version (or with a damaged header)
     kNoLibrary,        // the strong format's cryptography cannot be had: see `detail`
+    kKeyNotInCodePage, // encrypt: the key holds a character the original format cannot store
+    kKeyTooLong,       // the key has more bytes than the format takes
 };
 
 struct JobResult {
