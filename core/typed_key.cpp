@@ -55,9 +55,10 @@ KeyProblem MakeTypedKey(const SecretLine& text, const KeyTextSystem& system, uns
     key.Clear();
     if (text.overlong())
         return KeyProblem::kTooLong;
-    const KeyProblem textProblem = CheckKeyBytes(text.data(), text.size(), SecretLine::kCapacity);
-    if (textProblem != KeyProblem::kNone)
-        return textProblem;
+    if (text.size() == 0)
+        return KeyProblem::kEmpty;
+    if (std::memchr(text.data(), 0, text.size()) != nullptr)
+        return KeyProblem::kZeroByte;
     const bool ascii = IsAscii(text.data(), text.size());
 
     // The strong format: NFC, then what earlier copies used, each only once.
