@@ -70,6 +70,7 @@ class KnownRandomPrimitives : public DelegatingPrimitives {
     mutable int calls_ = 0;
 };
 
+#ifndef _WIN32
 // A system whose terminal takes text in code page 1251, as a Russian Linux locale that is not
 // UTF-8 does.
 class Cp1251Terminal : public KeyTextSystem {
@@ -89,6 +90,7 @@ class Cp1251Terminal : public KeyTextSystem {
     }
     unsigned OriginalCodePage() const override { return 1252; }
 };
+#endif
 
 const std::string kHello = "Hello, world!\r\n";
 const std::string kRussian = "\xD0\xBF\xD0\xB0\xD1\x80\xD0\xBE\xD0\xBB\xD1\x8C"; // пароль
@@ -217,7 +219,9 @@ TEST_F(KeyText, StrongKnownAnswersForKeysOutsideAsciiAndForMoreLanes) {
 // right key costs one derivation, a wrong ASCII key one, a file of an earlier copy one more for
 // each form tried before its own.
 TEST_F(KeyText, AStrongReaderTriesEachEarlierFormOnceAndInOrder) {
-    const Cp1251Terminal cp1251Terminal;
+#ifndef _WIN32
+    static const Cp1251Terminal kCp1251Terminal;
+#endif
     struct Case {
         const char* what;
         std::string writtenWith; // the key bytes the file was made with
@@ -235,9 +239,13 @@ TEST_F(KeyText, AStrongReaderTriesEachEarlierFormOnceAndInOrder) {
         {"decomposed, as an earlier copy took it", kAngstromDecomposed, kAngstromDecomposed,
          &SystemKeyText(), 2, true},
         {"code page bytes of the window", cafe1252, kCafe, &SystemKeyText(), 2, true},
-        {"terminal bytes of the Linux command line", russian1251, kRussian, &cp1251Terminal, 3,
+#ifdef _WIN32
+        {"wrong key outside ASCII", "K", kRussian, &SystemKeyText(), 2, false},
+#else
+        {"terminal bytes of the Linux command line", russian1251, kRussian, &kCp1251Terminal, 3,
          true},
-        {"wrong key outside ASCII", "K", kRussian, &cp1251Terminal, 3, false},
+        {"wrong key outside ASCII", "K", kRussian, &kCp1251Terminal, 3, false},
+#endif
     };
     for (const Case& c : cases) {
         TypedKey written;
@@ -262,9 +270,13 @@ TEST_F(KeyText, TheOriginalFormatsBytesFollowTheCodePage) {
     MakeKey(kCafe, 1252, key);
     EXPECT_EQ(KeyProblem::kNone, key.OriginalProblem());
     EXPECT_EQ("636166e9", HexOf(key.OriginalKey()));
-    ASSERT_EQ(2u, key.OriginalLookupCount()); // and the UTF-8 of earlier Linux copies
     EXPECT_EQ("636166e9", HexOf(key.OriginalLookup(0)));
+#ifdef _WIN32
+    EXPECT_EQ(1u, key.OriginalLookupCount());
+#else
+    ASSERT_EQ(2u, key.OriginalLookupCount()); // and the UTF-8 of earlier Linux copies
     EXPECT_EQ("636166c3a9", HexOf(key.OriginalLookup(1)));
+#endif
 
     MakeKey(kRussian, 1252, key);
     EXPECT_EQ(KeyProblem::kNotInCodePage, key.OriginalProblem());
@@ -341,6 +353,7 @@ TEST(KeyTextLines, KeyFileLinesAreUtf8OrTextInTheCodePage) {
         << "U+0080 is not 0x80, which is the euro sign in 1252";
 }
 
+#ifndef _WIN32
 // The language of LC_ALL, LC_CTYPE or LANG names Windows' code page, whether or not the locale
 // is installed; the terminal's bytes in another character set become UTF-8.
 TEST(KeyTextLines, TheLocaleNamesTheCodePageAndTheTerminalsCharacterSet) {
@@ -386,6 +399,7 @@ TEST(KeyTextLines, TheLocaleNamesTheCodePageAndTheTerminalsCharacterSet) {
     EXPECT_EQ(6u, typed.size());
     EXPECT_FALSE(ConvertCharacterSet(Line(kRussian), "UTF-8", "ISO-8859-1", typed));
 }
+#endif
 
 } // namespace
 } // namespace vqtest
