@@ -3,9 +3,9 @@
 // dialog when the code page cannot hold it, counted in bytes under a double-byte code page),
 // files of earlier copies, and files that go both ways with veilquill-cli on Linux.
 //
-// KeyTextWithLinux runs inside ui_key_text_with_linux_cli.sh, which makes files with the Linux
-// program before and reads the window's after; KeyTextCodePage runs under LANG=ru_RU.UTF-8
-// (1251) and ja_JP.UTF-8 (932). Each is skipped elsewhere.
+// KeysGoBothWaysWithTheLinuxCommandLine runs inside ui_key_text_with_linux_cli.sh, which makes
+// files with the Linux program before and reads the window's after; KeyTextCodePage runs under
+// LANG=ru_RU.UTF-8 (1251) and ja_JP.UTF-8 (932) as LC_CTYPE. Each is skipped elsewhere.
 #include "ui_document_support.h"
 #include "ui_strong_support.h"
 
@@ -163,7 +163,7 @@ TEST_F(KeyTextUi, KeysGoBothWaysWithTheLinuxCommandLine) {
 TEST_F(KeyTextUi, TheOriginalFormatsBytesFollowTheSystemsCodePage) {
     const UINT codePage = GetACP();
     if (codePage != 1251 && codePage != 932)
-        GTEST_SKIP() << "for code pages 1251 and 932 (LANG=ru_RU.UTF-8, ja_JP.UTF-8); this "
+        GTEST_SKIP() << "for code pages 1251 and 932 (LC_CTYPE=ru_RU.UTF-8, ja_JP.UTF-8); this "
                         "system's is "
                      << codePage;
     Start();

@@ -108,7 +108,8 @@ bool TypeKeyCharacters(HWND keyDialog, const std::string& key) {
     for (wchar_t unit : typed)
         if (!PostMessageW(edit, WM_CHAR, unit, 0))
             return false;
-    return WaitUntil([&] { return GetWindowTextLengthW(edit) == units; });
+    // GetWindowTextLengthW of another process's edit gives 0 under Wine: its text is read.
+    return WaitUntil([&] { return KeyFieldUnicodeText(keyDialog) == key; });
 }
 
 std::string KeyFieldUnicodeText(HWND keyDialog) {
