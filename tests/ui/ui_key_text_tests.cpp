@@ -4,8 +4,9 @@
 // files of earlier copies, and files that go both ways with veilquill-cli on Linux.
 //
 // KeysGoBothWaysWithTheLinuxCommandLine runs inside ui_key_text_with_linux_cli.sh, which makes
-// files with the Linux program before and reads the window's after; KeyTextCodePage runs under
-// LANG=ru_RU.UTF-8 (1251) and ja_JP.UTF-8 (932) as LC_CTYPE. Each is skipped elsewhere.
+// files with the Linux program before and reads the window's after;
+// TheOriginalFormatsBytesFollowTheSystemsCodePage runs with LC_CTYPE ru_RU.UTF-8 (1251) and
+// ja_JP.UTF-8 (932). Each is skipped elsewhere.
 #include "ui_document_support.h"
 #include "ui_strong_support.h"
 
