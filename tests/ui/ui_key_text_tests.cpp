@@ -54,8 +54,10 @@ class KeyTextUi : public DocumentUi {
         if (box == nullptr)
             return "<no message box>";
         EXPECT_EQ(dialog, GetWindow(box, GW_OWNER)) << "the box is over the key dialog";
-        if (!shot.empty() && !EnvironmentValue("VQ_SCREENSHOT_DIR").empty())
+        if (!shot.empty() && !EnvironmentValue("VQ_SCREENSHOT_DIR").empty()) {
             SaveScreenshot(shot, box);
+            SaveScreenshot(shot + "-screen"); // the box over the key dialog with the key
+        }
         const std::string text = MessageBoxText(box);
         EXPECT_TRUE(AnswerMessageBox(box, IDOK));
         EXPECT_TRUE(WaitForWindowGone(box));
