@@ -18,6 +18,10 @@ namespace {
 
 // The name iconv knows a Windows code page by.
 std::string CharacterSetOfCodePage(unsigned codePage) {
+    if (codePage == 65001)
+        return "UTF-8";
+    if (codePage == 54936)
+        return "GB18030";
     return "CP" + std::to_string(codePage);
 }
 

@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr unsigned kGb18030 = 54936;
+
 // A wide or narrow string that is wiped when it goes.
 template <typename Text> struct WipedText {
     Text text;
@@ -57,12 +59,18 @@ class Win32KeyText final : public KeyTextSystem {
         const WipedText<std::wstring> wide = WideOf(text);
         if (wide.text.empty())
             return text.size() == 0;
+        // UTF-8 and GB 18030 hold every character and take neither the best-fit flag nor the
+        // "used default" question: there an exact form is one with no unpaired surrogate.
+        const bool holdsAll = codePage == CP_UTF8 || codePage == kGb18030;
         BOOL usedDefault = FALSE;
-        const DWORD flags = exact ? WC_NO_BEST_FIT_CHARS : 0;
+        DWORD flags = exact ? WC_NO_BEST_FIT_CHARS : 0;
+        if (holdsAll)
+            flags = exact ? WC_ERR_INVALID_CHARS : 0;
+        BOOL* askUsedDefault = exact && !holdsAll ? &usedDefault : nullptr;
         const int length = static_cast<int>(wide.text.size());
         char out[SecretLine::kCapacity * 2];
         const int made = WideCharToMultiByte(codePage, flags, wide.text.c_str(), length, out,
-                                             sizeof out, nullptr, exact ? &usedDefault : nullptr);
+                                             sizeof out, nullptr, askUsedDefault);
         if (made > 0 && !(exact && usedDefault))
             bytes.Assign(out, static_cast<std::size_t>(made));
         WipeBytes(out, sizeof out);

@@ -287,6 +287,10 @@ TEST_F(KeyText, TheOriginalFormatsBytesFollowTheCodePage) {
     MakeKey(kRussian, 1251, key);
     EXPECT_EQ(KeyProblem::kNone, key.OriginalProblem());
     EXPECT_EQ("efe0f0eeebfc", HexOf(key.OriginalKey()));
+    // A system whose code page is UTF-8 stores any text (Windows' "Use Unicode UTF-8").
+    MakeKey(kRussian, 65001, key);
+    EXPECT_EQ(KeyProblem::kNone, key.OriginalProblem());
+    EXPECT_EQ("d0bfd0b0d180d0bed0bbd18c", HexOf(key.OriginalKey()));
 
     // Under 932 a CJK character is two bytes: 31 of them fit, 32 do not.
     std::string cjk;
