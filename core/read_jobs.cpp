@@ -106,9 +106,11 @@ PreviewPass PreviewDecryption(FileAccess& files, const std::string& path, OpenPu
         return pass;
     }
     std::size_t tries = 1;
+    RepeatedPassProgress repeated(progress);
     for (std::size_t attempt = 0;; ++attempt) {
-        PreviewPass pass = PreviewDecryptionWith(files, path, purpose, key, attempt, tries, store,
-                                                 headLimit, progress);
+        PreviewPass pass =
+            PreviewDecryptionWith(files, path, purpose, key, attempt, tries, store, headLimit,
+                                  attempt == 0 || progress == nullptr ? progress : &repeated);
         if (pass.result.outcome != JobOutcome::kNoRecord || store == nullptr ||
             attempt + 1 >= tries)
             return pass;

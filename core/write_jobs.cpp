@@ -249,9 +249,11 @@ JobResult Decrypt(FileAccess& files, const std::string& source, const Destinatio
     // A form no record verifies has abandoned what it wrote (kNoRecord), so the next one
     // starts afresh.
     std::size_t tries = 1;
+    RepeatedPassProgress repeated(progress);
     for (std::size_t attempt = 0;; ++attempt) {
         const JobResult result =
-            DecryptWith(files, source, destination, key, attempt, tries, expected, store, progress);
+            DecryptWith(files, source, destination, key, attempt, tries, expected, store,
+                        attempt == 0 || progress == nullptr ? progress : &repeated);
         if (result.outcome != JobOutcome::kNoRecord || attempt + 1 >= tries)
             return result;
     }
