@@ -63,8 +63,10 @@ KeyProblem MakeTypedKey(const SecretLine& text, const KeyTextSystem& system, uns
 
     // The strong format: NFC, then what earlier copies used, each only once.
     SecretLine form;
+    // ASCII is its own NFC. A system that cannot normalise (without memory) takes the text
+    // as typed, which every reader tries second.
     if (ascii || !system.Normalize(text, form))
-        form.Assign(text.data(), text.size()); // ASCII is its own NFC
+        form.Assign(text.data(), text.size());
     key.strongProblem_ = form.overlong()
                              ? KeyProblem::kTooLong
                              : CheckKeyBytes(form.data(), form.size(), kMaxStrongKeyLength);
