@@ -8,6 +8,8 @@
 struct KeyOptions {
     std::string keyFile; // read the key from the first line of this file
     bool keyStdin = false;
+    // --codepage: the Windows code page of the original format's keys; 0 for this system's
+    unsigned codePage = 0;
 };
 
 struct CommandOptions {

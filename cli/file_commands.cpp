@@ -10,6 +10,7 @@
 #include "cli/progress_line.h"
 #include "core/file_jobs.h"
 #include "platform/platform.h"
+#include "platform/system_key_text.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ std::uint64_t SizeOf(const std::string& path) {
 }
 
 JobResult RunJob(Command command, const CommandOptions& options, const std::string& path,
-                 const SecretKey& key, RecordStore& store, ProgressLine& progress) {
+                 const TypedKey& key, RecordStore& store, ProgressLine& progress) {
     FileAccess& files = SystemFiles();
     switch (command) {
     case Command::kEncrypt: {
@@ -114,10 +115,19 @@ int RunFileCommand(Command command, const CommandOptions& options) {
     std::unique_ptr<RecordFolder> folder = OpenRecordFolder(folderPath);
     RecordStore store(*folder);
 
-    SecretKey key;
+    const KeyTextSystem& system = SystemKeyText();
+    TypedKey key;
     std::string problem;
-    if (!ObtainKey(options.key, command == Command::kEncrypt, key, problem)) {
+    if (!ObtainKey(options.key, system, command == Command::kEncrypt, key, problem)) {
         Warn(std::string(CommandName(command)) + ": " + problem);
+        return kExitFailure;
+    }
+    // A key the chosen format cannot take exactly is refused before any file is touched.
+    const FormatKind format = options.strong ? FormatKind::kStrong : FormatKind::kOriginal;
+    if (command == Command::kEncrypt && EncryptionKeyProblem(key, format) != KeyProblem::kNone) {
+        Warn(std::string(CommandName(command)) + ": " +
+             KeyRefusalText(EncryptionKeyProblem(key, format), options.strong,
+                            KeyCodePage(options.key, system)));
         return kExitFailure;
     }
 

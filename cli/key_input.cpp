@@ -32,28 +32,35 @@ bool ReadLine(std::FILE* stream, SecretLine& line) {
     return std::ferror(stream) == 0;
 }
 
-std::string ProblemText(KeyProblem problem) {
+std::string ProblemText(KeyProblem problem, unsigned codePage) {
     switch (problem) {
     case KeyProblem::kEmpty:
         return "the key is empty";
     case KeyProblem::kTooLong:
-        return "the key is longer than " + std::to_string(kMaxKeyLength) +
-               " bytes; a key is never cut short";
+        return "the key is too long; a key is never cut short";
     case KeyProblem::kZeroByte:
-        return "the key holds a zero byte";
+        return "the key holds a zero character";
+    case KeyProblem::kNotInCodePage:
+        return "the key is neither UTF-8 nor text in code page " + std::to_string(codePage);
     case KeyProblem::kNone:
         break;
     }
     return {};
 }
 
-bool TakeLine(const SecretLine& line, SecretKey& key, std::string& problem) {
-    const KeyProblem found = key.Assign(line);
-    problem = ProblemText(found);
+// The key's forms from a line read as it came.
+bool TakeLine(const SecretLine& line, const KeyTextSystem& system, unsigned codePage, TypedKey& key,
+              std::string& problem) {
+    SecretLine text;
+    KeyProblem found = KeyTextOfLine(line, system, codePage, text);
+    if (found == KeyProblem::kNone)
+        found = MakeTypedKey(text, system, codePage, key);
+    problem = ProblemText(found, codePage);
     return found == KeyProblem::kNone;
 }
 
-bool AskOnTerminal(bool confirm, SecretKey& key, std::string& problem) {
+bool AskOnTerminal(bool confirm, const KeyTextSystem& system, unsigned codePage, TypedKey& key,
+                   std::string& problem) {
     SecretLine first;
     const TerminalRead read = ReadSecretLine(kKeyPrompt, first);
     if (read == TerminalRead::kNoTerminal) {
@@ -64,7 +71,7 @@ bool AskOnTerminal(bool confirm, SecretKey& key, std::string& problem) {
         problem = "no key was typed";
         return false;
     }
-    if (!TakeLine(first, key, problem))
+    if (!TakeLine(first, system, codePage, key, problem))
         return false;
     if (!confirm)
         return true;
@@ -81,7 +88,20 @@ bool AskOnTerminal(bool confirm, SecretKey& key, std::string& problem) {
 
 } // namespace
 
-bool ObtainKey(const KeyOptions& options, bool confirm, SecretKey& key, std::string& problem) {
+unsigned KeyCodePage(const KeyOptions& options, const KeyTextSystem& system) {
+    return options.codePage != 0 ? options.codePage : system.OriginalCodePage();
+}
+
+bool ObtainKey(const KeyOptions& options, const KeyTextSystem& system, bool confirm, TypedKey& key,
+               std::string& problem) {
+    const unsigned codePage = KeyCodePage(options, system);
+    SecretLine known;
+    known.Assign("A", 1);
+    SecretLine inCodePage;
+    if (!system.ToCodePage(known, codePage, true, inCodePage)) {
+        problem = "code page " + std::to_string(codePage) + " is not known on this system";
+        return false;
+    }
     SecretLine line;
     if (!options.keyFile.empty()) {
         UniqueStdioFile file(std::fopen(options.keyFile.c_str(), "rb"));
@@ -93,14 +113,14 @@ bool ObtainKey(const KeyOptions& options, bool confirm, SecretKey& key, std::str
             problem = "cannot read the key file " + options.keyFile;
             return false;
         }
-        return TakeLine(line, key, problem);
+        return TakeLine(line, system, codePage, key, problem);
     }
     if (options.keyStdin) {
         if (!ReadLine(stdin, line)) {
             problem = "cannot read the key from standard input";
             return false;
         }
-        return TakeLine(line, key, problem);
+        return TakeLine(line, system, codePage, key, problem);
     }
-    return AskOnTerminal(confirm, key, problem);
+    return AskOnTerminal(confirm, system, codePage, key, problem);
 }

@@ -5,11 +5,16 @@
 #include <string>
 
 #include "cli/cli_options.h"
-#include "core/secret_key.h"
+#include "core/key_text.h"
+#include "core/typed_key.h"
 
-// Reads the key from the terminal without echo (twice when `confirm`, and the two must
-// match), from the first line of a key file, or from one line of standard input, and checks
-// it against the key rules. False, with the reason in `problem`, when there is no usable key.
-bool ObtainKey(const KeyOptions& options, bool confirm, SecretKey& key, std::string& problem);
+// The code page of the original format's keys: --codepage, else this system's.
+unsigned KeyCodePage(const KeyOptions& options, const KeyTextSystem& system);
+
+// Reads the key's text from the terminal without echo (twice when `confirm`, and the two must
+// match), from the first line of a key file, or from one line of standard input, and makes
+// its forms. False, with the reason in `problem`, when there is no usable key.
+bool ObtainKey(const KeyOptions& options, const KeyTextSystem& system, bool confirm, TypedKey& key,
+               std::string& problem);
 
 #endif

@@ -34,6 +34,12 @@ void AddKeyOptions(CLI::App& command, CommandOptions& options) {
     CLI::Option* input =
         command.add_flag("--key-stdin", options.key.keyStdin, "read the key from standard input");
     file->excludes(input);
+    command
+        .add_option("--codepage", options.key.codePage,
+                    "the Windows code page of original-format keys, for a file made on a machine "
+                    "with another one (default: this system's, 1252 for English)")
+        ->type_name("N")
+        ->check(CLI::Range(1u, 65535u));
 }
 
 void AddRecordOptions(CLI::App& command, CommandOptions& options) {

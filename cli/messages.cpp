@@ -104,6 +104,13 @@ std::string JobFailureText(const JobResult& result, RecordFolder& folder, const 
     case JobOutcome::kNoLibrary:
         text = "the strong format needs libgcrypt: " + result.detail;
         break;
+    case JobOutcome::kKeyNotInCodePage:
+        text = "the key holds a character the original format cannot store; the strong format "
+               "(--strong) takes any text";
+        break;
+    case JobOutcome::kKeyTooLong:
+        text = "the key is too long for this file's format; a key is never cut short";
+        break;
     case JobOutcome::kFileFailed:
         text = FileFailureText(result.file);
         if (result.file == FileFailure::kExists && !output.empty())
@@ -113,6 +120,27 @@ std::string JobFailureText(const JobResult& result, RecordFolder& folder, const 
     if (changesFiles && !NothingToLeave(result))
         text += kLeftAsItWas;
     return text;
+}
+
+std::string KeyRefusalText(KeyProblem problem, bool strong, unsigned codePage) {
+    const std::string inCodePage = " in code page " + std::to_string(codePage);
+    switch (problem) {
+    case KeyProblem::kNone:
+        break;
+    case KeyProblem::kNotInCodePage:
+        return "the key holds a character that the original format cannot store" + inCodePage +
+               "; nothing was encrypted. The strong format (--strong) takes any text";
+    case KeyProblem::kTooLong:
+        return strong ? "the key is longer than " + std::to_string(kMaxStrongKeyLength) +
+                            " bytes in UTF-8; a key is never cut short"
+                      : "the key is longer than " + std::to_string(kMaxKeyLength) + " bytes" +
+                            inCodePage + "; a key is never cut short";
+    case KeyProblem::kEmpty:
+        return "the key is empty";
+    case KeyProblem::kZeroByte:
+        return "the key holds a zero character";
+    }
+    return {};
 }
 
 std::string SummaryText(std::size_t files, std::size_t failed, const char* doneWord) {

@@ -20,6 +20,10 @@ std::string JobFailureText(const JobResult& result, RecordFolder& folder, const 
                            bool changesFiles);
 
 // "3 files: 2 encrypted, 1 failed"
+// Why the key cannot encrypt in the chosen format (`strong`), with the original format's code
+// page; empty when it can.
+std::string KeyRefusalText(KeyProblem problem, bool strong, unsigned codePage);
+
 std::string SummaryText(std::size_t files, std::size_t failed, const char* doneWord);
 
 #endif

@@ -10,7 +10,7 @@ namespace {
 
 // What preparing either way starts with: a key, an encrypted format, and for the strong
 // format its cryptography (`primitives`, left null for the original format).
-JobResult ReachFormat(FileAccess& files, FormatKind kind, const SecretKey& key,
+JobResult ReachFormat(FileAccess& files, FormatKind kind, const TypedKey& key,
                       const StrongPrimitives*& primitives) {
     primitives = nullptr;
     if (key.empty())
@@ -48,6 +48,21 @@ FileFailure ReadStrongStart(FileAccess& files, SourceFile& source, FileFormat& f
     return FileFailure::kNone;
 }
 
+JobOutcome OutcomeOfKeyProblem(KeyProblem problem) {
+    switch (problem) {
+    case KeyProblem::kNone:
+        return JobOutcome::kDone;
+    case KeyProblem::kNotInCodePage:
+        return JobOutcome::kKeyNotInCodePage;
+    case KeyProblem::kTooLong:
+        return JobOutcome::kKeyTooLong;
+    case KeyProblem::kEmpty:
+    case KeyProblem::kZeroByte:
+        break;
+    }
+    return JobOutcome::kNoKey;
+}
+
 } // namespace
 
 FileFailure ReadFormat(FileAccess& files, SourceFile& source, FileFormat& format) {
@@ -76,34 +91,54 @@ JobResult OpenWithFormat(FileAccess& files, const std::string& path, OpenPurpose
     return failure == FileFailure::kNone ? Ended(JobOutcome::kDone) : FailedAt(failure, false);
 }
 
-JobResult PrepareEncryption(FileAccess& files, FormatKind kind, const SecretKey& key,
+KeyProblem EncryptionKeyProblem(const TypedKey& key, FormatKind kind) {
+    return kind == FormatKind::kStrong ? key.StrongProblem() : key.OriginalProblem();
+}
+
+JobResult PrepareEncryption(FileAccess& files, FormatKind kind, const TypedKey& key,
                             std::unique_ptr<Encryption>& out) {
     out.reset();
     const StrongPrimitives* primitives = nullptr;
+    if (kind != FormatKind::kPlain && !key.empty()) {
+        const JobOutcome refused = OutcomeOfKeyProblem(EncryptionKeyProblem(key, kind));
+        if (refused != JobOutcome::kDone)
+            return Ended(refused);
+    }
     const JobResult reached = ReachFormat(files, kind, key, primitives);
     if (!reached.done())
         return reached;
     if (primitives == nullptr) {
-        out = std::make_unique<OriginalEncryption>(key);
+        out = std::make_unique<OriginalEncryption>(key.OriginalKey());
         return reached;
     }
     auto strong = std::make_unique<StrongEncryption>();
-    if (!strong->Prepare(*primitives, key))
+    if (!strong->Prepare(*primitives, key.StrongForm(0)))
         return Ended(JobOutcome::kNoMemory);
     out = std::move(strong);
     return reached;
 }
 
-JobResult PrepareDecryption(FileAccess& files, const FileFormat& format, const SecretKey& key,
-                            std::unique_ptr<Decryption>& out) {
+std::size_t DecryptionTries(const TypedKey& key, FormatKind kind) {
+    if (kind == FormatKind::kOriginal && key.OriginalLookupCount() > 1)
+        return key.OriginalLookupCount();
+    return 1;
+}
+
+JobResult PrepareDecryption(FileAccess& files, const FileFormat& format, const TypedKey& key,
+                            std::unique_ptr<Decryption>& out, std::size_t attempt) {
     out.reset();
     const StrongPrimitives* primitives = nullptr;
     const JobResult reached = ReachFormat(files, format.kind, key, primitives);
     if (!reached.done())
         return reached;
     if (primitives == nullptr) {
-        out = std::make_unique<OriginalDecryption>(key);
+        if (attempt >= key.OriginalLookupCount())
+            return Ended(key.OriginalLookupCount() == 0 ? JobOutcome::kKeyTooLong
+                                                        : JobOutcome::kNoRecord);
+        out = std::make_unique<OriginalDecryption>(key.OriginalLookup(attempt));
         return reached;
     }
+    if (key.StrongFormCount() == 0)
+        return Ended(OutcomeOfKeyProblem(key.StrongProblem()));
     return UnlockStrongDecryption(*primitives, format, key, out);
 }

@@ -15,6 +15,7 @@
 #include "core/job_result.h"
 #include "core/secret_key.h"
 #include "core/strong_header.h"
+#include "core/typed_key.h"
 
 enum class FormatKind {
     kPlain,    // not encrypted: the file does not end in the trailer
@@ -74,14 +75,26 @@ class Decryption {
     virtual bool Fits(const FileFormat& format) const = 0;
 };
 
-// An encryption in `kind` (an encrypted format) with `key`; kNoKey without one. A strong one
-// derives its keys here, with a fresh salt and file nonce.
-[[nodiscard]] JobResult PrepareEncryption(FileAccess& files, FormatKind kind, const SecretKey& key,
+// Why `key` cannot encrypt in `kind` (an encrypted format): kNone when it can.
+KeyProblem EncryptionKeyProblem(const TypedKey& key, FormatKind kind);
+
+// An encryption in `kind` (an encrypted format) with `key`; kNoKey without one, and
+// kKeyNotInCodePage or kKeyTooLong for a key the format cannot take. Nothing is written with a
+// changed key. A strong one derives its keys here, with a fresh salt and file nonce.
+[[nodiscard]] JobResult PrepareEncryption(FileAccess& files, FormatKind kind, const TypedKey& key,
                                           std::unique_ptr<Encryption>& out);
 
-// A decryption of a file in `format` (encrypted) with `key`. A strong file's key is checked
-// here, after one key derivation and before any chunk is read (kWrongKey).
+// How many of the key's forms a decryption of a file in `kind` may try, one after the other,
+// for a record to verify: for the original format each form of the key it looks records up
+// with; 1 for the strong format, whose file checks every form itself.
+std::size_t DecryptionTries(const TypedKey& key, FormatKind kind);
+
+// A decryption of a file in `format` (encrypted) with `key`, for the original format with
+// its form `attempt` (below DecryptionTries). A strong file's key is checked here, before any
+// chunk is read (kWrongKey): a right key costs one key derivation, and each further form of
+// the key one more, tried only after the one before failed.
 [[nodiscard]] JobResult PrepareDecryption(FileAccess& files, const FileFormat& format,
-                                          const SecretKey& key, std::unique_ptr<Decryption>& out);
+                                          const TypedKey& key, std::unique_ptr<Decryption>& out,
+                                          std::size_t attempt = 0);
 
 #endif

@@ -20,7 +20,7 @@
 #include "core/file_access.h"
 #include "core/job_result.h"
 #include "core/record_store.h"
-#include "core/secret_key.h"
+#include "core/typed_key.h"
 
 // A file's format, and its first bytes without header or trailer.
 struct FileHead {
@@ -60,10 +60,11 @@ struct PreviewPass {
 
 // The decrypt preview, and the key check: every byte of the body decrypted and summed, the
 // fingerprint of every byte. A format checked by records needs a record in `store` holding the
-// checksum (result.record; kNoRecord without one, or without a store); a strong file's key is
+// checksum (result.record; kNoRecord without one, or without a store), each form of the key
+// it looks records up with tried in turn until one has a record; a strong file's key is
 // checked by its header and every chunk. A plain file is kNotEncrypted.
 [[nodiscard]] PreviewPass PreviewDecryption(FileAccess& files, const std::string& path,
-                                            OpenPurpose purpose, const SecretKey& key,
+                                            OpenPurpose purpose, const TypedKey& key,
                                             RecordStore* store, std::size_t headLimit,
                                             JobProgress* progress);
 
@@ -96,11 +97,12 @@ struct Destination {
 
 // Decrypts the file without header and trailer into the destination in one read, checked
 // against `expected` as above. Without `expected`, a format checked by records is put in place
-// only once a record in `store` verifies the key (without a store: whatever the key gives).
-// With it, the preview has verified the key and the checksum must be the same. When the
-// result replaced the file itself, the record holding its checksum goes.
+// only once a record in `store` verifies the key (without a store: whatever the key's first
+// form gives), each form of the key tried in turn until one has a record. With it, the preview
+// has verified the key and the checksum must be the same. When the result replaced the file
+// itself, the record holding its checksum goes.
 [[nodiscard]] JobResult Decrypt(FileAccess& files, const std::string& source,
-                                const Destination& destination, const SecretKey& key,
+                                const Destination& destination, const TypedKey& key,
                                 const ContentSnapshot* expected, RecordStore* store,
                                 JobProgress* progress);
 

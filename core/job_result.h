@@ -24,6 +24,8 @@ enum class JobOutcome {
     kDamaged,          // a strong file's chunks do not verify: see `damagedAt`
     kNewerFormat,      // a strong file made by a newer version (or with a damaged header)
     kNoLibrary,        // the strong format's cryptography cannot be had: see `detail`
+    kKeyNotInCodePage, // encrypt: the key holds a character the original format cannot store
+    kKeyTooLong,       // the key has more bytes than the format takes
 };
 
 struct JobResult {
@@ -66,6 +68,19 @@ class JobProgress {
 inline bool StopRequested(const JobProgress* progress) {
     return progress != nullptr && progress->StopRequested();
 }
+
+// The progress of a pass over a file that has been counted once already (a decryption tried
+// again with another form of the key): stop requests go through, the bytes are not counted
+// twice.
+class RepeatedPassProgress final : public JobProgress {
+  public:
+    explicit RepeatedPassProgress(JobProgress* counted) : counted_(counted) {}
+    void Advance(std::uint64_t) override {}
+    bool StopRequested() const override { return ::StopRequested(counted_); }
+
+  private:
+    JobProgress* counted_;
+};
 
 // The size of the plain pieces a job reads, transforms and writes.
 constexpr std::size_t kJobPieceSize = 1024 * 1024;

@@ -52,14 +52,14 @@ PreviewPass PreviewEncryption(FileAccess& files, const std::string& path, OpenPu
     return pass;
 }
 
-PreviewPass PreviewDecryption(FileAccess& files, const std::string& path, OpenPurpose purpose,
-                              const SecretKey& key, RecordStore* store, std::size_t headLimit,
-                              JobProgress* progress) {
+namespace {
+
+// The decrypt preview with the key's form `attempt`; `tries` tells how many forms there are.
+PreviewPass PreviewDecryptionWith(FileAccess& files, const std::string& path, OpenPurpose purpose,
+                                  const TypedKey& key, std::size_t attempt, std::size_t& tries,
+                                  RecordStore* store, std::size_t headLimit,
+                                  JobProgress* progress) {
     PreviewPass pass;
-    if (key.empty()) {
-        pass.result = Ended(JobOutcome::kNoKey);
-        return pass;
-    }
     std::unique_ptr<SourceFile> source;
     FileFormat format;
     if (!(pass.result = OpenWithFormat(files, path, purpose, progress, source, format)).done())
@@ -69,7 +69,8 @@ PreviewPass PreviewDecryption(FileAccess& files, const std::string& path, OpenPu
         pass.result = Ended(JobOutcome::kNotEncrypted);
         return pass;
     }
-    if (!(pass.result = PrepareDecryption(files, format, key, decryption)).done())
+    tries = DecryptionTries(key, format.kind);
+    if (!(pass.result = PrepareDecryption(files, format, key, decryption, attempt)).done())
         return pass;
     HeadSink shown(pass.head, headLimit);
     const std::unique_ptr<ContentTransform> transform = decryption->Begin();
@@ -92,4 +93,26 @@ PreviewPass PreviewDecryption(FileAccess& files, const std::string& path, OpenPu
     if (pass.result.done())
         pass.decryption = std::move(decryption);
     return pass;
+}
+
+} // namespace
+
+PreviewPass PreviewDecryption(FileAccess& files, const std::string& path, OpenPurpose purpose,
+                              const TypedKey& key, RecordStore* store, std::size_t headLimit,
+                              JobProgress* progress) {
+    if (key.empty()) {
+        PreviewPass pass;
+        pass.result = Ended(JobOutcome::kNoKey);
+        return pass;
+    }
+    std::size_t tries = 1;
+    RepeatedPassProgress repeated(progress);
+    for (std::size_t attempt = 0;; ++attempt) {
+        PreviewPass pass =
+            PreviewDecryptionWith(files, path, purpose, key, attempt, tries, store, headLimit,
+                                  attempt == 0 || progress == nullptr ? progress : &repeated);
+        if (pass.result.outcome != JobOutcome::kNoRecord || store == nullptr ||
+            attempt + 1 >= tries)
+            return pass;
+    }
 }

@@ -86,12 +86,15 @@ bool StrongDecryption::Fits(const FileFormat& format) const {
 }
 
 JobResult UnlockStrongDecryption(const StrongPrimitives& primitives, const FileFormat& format,
-                                 const SecretKey& key, std::unique_ptr<Decryption>& out) {
+                                 const TypedKey& key, std::unique_ptr<Decryption>& out) {
     const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
     const StrongFileStart start{format.size, format.header.data(), format.header.size(), trailer};
     StrongPayloadLayout layout = LayoutStrongPayload(StrongPayloadLength(format.size));
     auto strong = std::make_unique<StrongDecryption>(primitives, format, layout);
-    const StrongFileState state = UnlockStrongFile(primitives, key, start, strong->Keys(), layout);
+    StrongFileState state = StrongFileState::kWrongKey;
+    for (std::size_t form = 0; form < key.StrongFormCount() && state == StrongFileState::kWrongKey;
+         ++form)
+        state = UnlockStrongFile(primitives, key.StrongForm(form), start, strong->Keys(), layout);
     JobResult result = Ended(OutcomeOfStrongState(state));
     if (result.outcome == JobOutcome::kDamaged)
         result.damagedAt = StrongChunkOffset(layout.chunkCount == 0 ? 0 : layout.chunkCount - 1);

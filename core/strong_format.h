@@ -46,10 +46,11 @@ class StrongDecryption final : public Decryption {
     StrongKeys keys_;
 };
 
-// A decryption of a strong file in `format` with `key`: the keys derived once and the key
-// checked by the header before any chunk is read (kWrongKey, kDamaged, kNewerFormat).
+// A decryption of a strong file in `format` with `key`: the keys derived with the key's first
+// form and checked by the header before any chunk is read (kWrongKey, kDamaged,
+// kNewerFormat). Only when they do not match is the next form tried, one derivation each.
 [[nodiscard]] JobResult UnlockStrongDecryption(const StrongPrimitives& primitives,
-                                               const FileFormat& format, const SecretKey& key,
+                                               const FileFormat& format, const TypedKey& key,
                                                std::unique_ptr<Decryption>& out);
 
 // What the strong format's state of a file means for a job.

@@ -219,11 +219,12 @@ JobResult DecryptOpened(FileAccess& files, Transfer& transfer, const Destination
 
 } // namespace
 
-JobResult Decrypt(FileAccess& files, const std::string& source, const Destination& destination,
-                  const SecretKey& key, const ContentSnapshot* expected, RecordStore* store,
-                  JobProgress* progress) {
-    if (key.empty())
-        return Ended(JobOutcome::kNoKey);
+namespace {
+
+// The decryption with the key's form `attempt`; `tries` tells how many forms there are.
+JobResult DecryptWith(FileAccess& files, const std::string& source, const Destination& destination,
+                      const TypedKey& key, std::size_t attempt, std::size_t& tries,
+                      const ContentSnapshot* expected, RecordStore* store, JobProgress* progress) {
     Transfer transfer;
     JobResult result = OpenSource(files, source, expected, progress, transfer);
     if (!result.done())
@@ -231,10 +232,31 @@ JobResult Decrypt(FileAccess& files, const std::string& source, const Destinatio
     if (!transfer.format.encrypted())
         return expected != nullptr ? FailedAt(FileFailure::kChanged, false)
                                    : Ended(JobOutcome::kNotEncrypted);
+    tries = DecryptionTries(key, transfer.format.kind);
     std::unique_ptr<Decryption> decryption;
-    if (!(result = PrepareDecryption(files, transfer.format, key, decryption)).done())
+    if (!(result = PrepareDecryption(files, transfer.format, key, decryption, attempt)).done())
         return result;
     return DecryptOpened(files, transfer, destination, *decryption, expected, store, progress);
+}
+
+} // namespace
+
+JobResult Decrypt(FileAccess& files, const std::string& source, const Destination& destination,
+                  const TypedKey& key, const ContentSnapshot* expected, RecordStore* store,
+                  JobProgress* progress) {
+    if (key.empty())
+        return Ended(JobOutcome::kNoKey);
+    // A form no record verifies has abandoned what it wrote (kNoRecord), so the next one
+    // starts afresh.
+    std::size_t tries = 1;
+    RepeatedPassProgress repeated(progress);
+    for (std::size_t attempt = 0;; ++attempt) {
+        const JobResult result =
+            DecryptWith(files, source, destination, key, attempt, tries, expected, store,
+                        attempt == 0 || progress == nullptr ? progress : &repeated);
+        if (result.outcome != JobOutcome::kNoRecord || attempt + 1 >= tries)
+            return result;
+    }
 }
 
 JobResult Decrypt(FileAccess& files, const std::string& source, const Destination& destination,

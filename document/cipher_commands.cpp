@@ -63,7 +63,7 @@ bool RunPreviewPass(const WindowParts& window, BackgroundWork& work, Document& d
 // The key is derived on the work's thread (for the strong format that takes a while); the
 // encryption is kept for the save only once its preview has been shown.
 bool EncryptPreview(const WindowParts& window, BackgroundWork& work, Document& document,
-                    const SecretKey& key) {
+                    const TypedKey& key) {
     document.ForgetKey(); // what an earlier preview derived
     const FormatKind format = document.strongChosen ? FormatKind::kStrong : FormatKind::kOriginal;
     std::unique_ptr<Encryption> encryption;
@@ -90,7 +90,7 @@ bool EncryptPreview(const WindowParts& window, BackgroundWork& work, Document& d
 // The decrypt preview is also the key check: the decrypted bytes' checksum is looked up
 // among the records beside the program.
 bool DecryptPreview(const WindowParts& window, BackgroundWork& work, Document& document,
-                    const SecretKey& key) {
+                    const TypedKey& key) {
     document.ForgetKey(); // what an earlier preview derived
     const std::unique_ptr<RecordFolder> folder = WindowRecordFolder();
     PreviewPass preview;
@@ -127,7 +127,7 @@ constexpr KeyDialogSetup kDecryptKeyDialog{VQ_TEMPLATE_DECRYPT_KEY, IDC_DECRYPT_
 
 void EncryptCommand(const WindowParts& window, BackgroundWork& work, Document& document) {
     const std::uint64_t started = document.generation;
-    SecretKey key;
+    TypedKey key;
     const KeyOutcome outcome =
         RunKeyDialog(window.window, window.instance, kEncryptKeyDialog, key, document.strongChosen,
                      [&] { return EncryptPreview(window, work, document, key); });
@@ -148,7 +148,7 @@ void EncryptCommand(const WindowParts& window, BackgroundWork& work, Document& d
 void DecryptCommand(const WindowParts& window, BackgroundWork& work, Document& document) {
     const std::uint64_t started = document.generation;
     bool noBox = false;
-    SecretKey key;
+    TypedKey key;
     const KeyOutcome outcome =
         RunKeyDialog(window.window, window.instance, kDecryptKeyDialog, key, noBox,
                      [&] { return DecryptPreview(window, work, document, key); });

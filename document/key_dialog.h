@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "core/secret_key.h"
+#include "core/typed_key.h"
 
 // Runs after "Continue" with a key, once the dialog has been ended; true when the preview it
 // shows is complete and may be saved.
@@ -28,10 +28,12 @@ enum class KeyOutcome {
 };
 
 // Runs the dialog from the templates of `instance` modally, owned by the main window.
-// "Continue" reads the key into `key` (and the box's state into `strong`, which also gives its
-// state when the dialog opens), wipes it from the dialog and runs `preview`; an empty key shows
-// the failure notice instead; "Cancel" ends the dialog.
+// "Continue" makes the typed text's forms into `key` (and reads the box's state into `strong`,
+// which also gives its state when the dialog opens), wipes it from the dialog and runs
+// `preview`; an empty key shows the failure notice instead. In a dialog with the box, a key
+// the chosen format cannot take is told in a message box over the dialog, which stays open
+// with the key as typed. "Cancel" ends the dialog.
 KeyOutcome RunKeyDialog(HWND mainWindow, HINSTANCE instance, const KeyDialogSetup& setup,
-                        SecretKey& key, bool& strong, const KeyPreview& preview);
+                        TypedKey& key, bool& strong, const KeyPreview& preview);
 
 #endif

@@ -32,7 +32,8 @@ bool StandardErrorIsTerminal();
 
 enum class TerminalRead { kRead, kNoTerminal, kFailed };
 
-// Shows `prompt` on the terminal and reads one line without showing what is typed.
+// Shows `prompt` on the terminal and reads one line without showing what is typed: the typed
+// text in UTF-8 (bytes the terminal's character set does not convert stay as they came).
 TerminalRead ReadSecretLine(const char* prompt, SecretLine& line);
 
 #endif

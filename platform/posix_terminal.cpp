@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix_handles.h"
+#include "platform/system_key_text.h"
 
 namespace {
 
@@ -82,5 +83,12 @@ TerminalRead ReadSecretLine(const char* prompt, SecretLine& line) {
     echoRestore.fd = -1;
     WriteText(tty.get(), "\n");
     line.DropCarriageReturn();
+    // The terminal gives the text in its locale's character set; it is handed on as UTF-8.
+    const std::string set = TerminalCharacterSet();
+    if (result == TerminalRead::kRead && !line.overlong() && set != "UTF-8") {
+        SecretLine text;
+        if (ConvertCharacterSet(line, set.c_str(), "UTF-8", text))
+            line.Assign(text.data(), text.size());
+    }
     return result;
 }

@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32_file_io.h"
+#include "util/wide_text.h"
 #include "util/win_handles.h"
 
 std::string EnvironmentValue(const char* name) {
@@ -32,11 +33,13 @@ TerminalRead ReadSecretLine(const char* prompt, SecretLine& line) {
     SetConsoleMode(input.get(), (saved & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) |
                                     ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT);
 
-    // Read as wide characters and turned into the system's ANSI code page, as the window's
-    // key box does, so that a key typed here gives the same bytes as one typed there.
+    // Read as UTF-16, as the window's key box gives it, and handed on as UTF-8 text.
     TerminalRead result = TerminalRead::kFailed;
     wchar_t typed[64];
+    wchar_t text[SecretLine::kCapacity + 1];
+    std::size_t length = 0;
     bool ended = false;
+    bool overlong = false;
     while (!ended) {
         DWORD count = 0;
         if (ReadConsoleW(input.get(), typed, sizeof typed / sizeof typed[0], &count, nullptr) ==
@@ -47,17 +50,21 @@ TerminalRead ReadSecretLine(const char* prompt, SecretLine& line) {
             if (typed[i] == L'\r' || typed[i] == L'\n') {
                 ended = true;
                 result = TerminalRead::kRead;
-                continue;
+            } else if (length < SecretLine::kCapacity) {
+                text[length++] = typed[i];
+            } else {
+                overlong = true;
             }
-            char bytes[8] = {};
-            const int length =
-                WideCharToMultiByte(CP_ACP, 0, &typed[i], 1, bytes, sizeof bytes, nullptr, nullptr);
-            for (int b = 0; b < length; ++b)
-                line.Append(static_cast<unsigned char>(bytes[b]));
-            WipeBytes(bytes, sizeof bytes);
         }
     }
+    std::string utf8 = Utf8FromWide(text, length);
+    line.Assign(utf8.data(), utf8.size());
+    if (overlong)
+        line.Append(0); // the line is full (each unit is at least one byte): "too long"
+    if (!utf8.empty())
+        WipeBytes(&utf8[0], utf8.size());
     WipeBytes(typed, sizeof typed);
+    WipeBytes(text, sizeof text);
     SetConsoleMode(input.get(), saved);
     WriteConsoleA(output.get(), "\r\n", 2, &written, nullptr);
     return result;

@@ -162,8 +162,8 @@ int main(int argc, char** argv) {
             return ReadFileHead(files, doc, open, 8193, nullptr).format.encrypted();
         };
         openPlain.Take([&] { allGood &= !encrypted(); });
-        SecretKey key;
-        (void)key.Assign(Key(), KeyLength());
+        TypedKey key;
+        (void)key.AssignBytes(Key(), KeyLength());
         std::unique_ptr<Encryption> encryption;
         allGood &= PrepareEncryption(SystemFiles(), FormatKind::kOriginal, key, encryption).done();
         std::unique_ptr<RecordFolder> folder = OpenRecordFolder(store);

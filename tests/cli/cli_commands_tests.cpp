@@ -100,7 +100,8 @@ TEST_F(CliCommands, TheKeyComesFromAFileOrStandardInputAndIsRefusedEmptyOrTooLon
     EXPECT_EQ(run.err, "encrypt: the key is empty\n");
     run = RunWithKey("encrypt", {"b.txt"}, std::string(64, 'k'));
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "encrypt: the key is longer than 63 bytes; a key is never cut short\n");
+    EXPECT_EQ(run.err, "encrypt: the key is longer than 63 bytes in code page 1252; a key is never "
+                       "cut short\n");
     WriteBytes(Path("empty-key"), "\n");
     run = Run({"encrypt", "--key-file", "empty-key", "--data", Data(), "b.txt"});
     EXPECT_EQ(run.exitCode, 1);

@@ -96,6 +96,11 @@ CliRun RunCli(const CliCall& call, const std::string& home) {
     }
     env.erase("XDG_DATA_HOME");
     env.erase("VEILQUILL_DATA");
+    // The tester's language would choose the original format's code page: English, unless the
+    // call names another.
+    env.erase("LC_ALL");
+    env.erase("LC_CTYPE");
+    env["LANG"] = "C.UTF-8";
     env["HOME"] = home;
     for (const auto& [name, value] : call.env) {
         if (value)

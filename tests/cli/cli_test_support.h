@@ -52,7 +52,8 @@ struct CliCall {
 };
 
 // Runs veilquill-cli in `call.workingFolder` with HOME in `home` unless the call sets it,
-// XDG_DATA_HOME and VEILQUILL_DATA unset unless the call sets them.
+// XDG_DATA_HOME and VEILQUILL_DATA unset and LANG=C.UTF-8 (LC_ALL and LC_CTYPE unset) unless
+// the call sets them.
 CliRun RunCli(const CliCall& call, const std::string& home);
 
 // The path of the program under test.

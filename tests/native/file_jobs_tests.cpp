@@ -145,7 +145,7 @@ constexpr std::size_t kHead = 100;
 class FileJobs : public ::testing::Test {
   protected:
     void SetUp() override {
-        key_.Assign(reinterpret_cast<const unsigned char*>(kKeyText.data()), kKeyText.size());
+        key_.AssignBytes(reinterpret_cast<const unsigned char*>(kKeyText.data()), kKeyText.size());
         ASSERT_TRUE(PrepareEncryption(files_, FormatKind::kOriginal, key_, encryption_).done());
     }
     PreviewPass EncryptPreview(const std::string& name, JobProgress* progress = nullptr) {
@@ -161,7 +161,7 @@ class FileJobs : public ::testing::Test {
     }
 
     const std::string kKeyText = "piece key";
-    SecretKey key_;
+    TypedKey key_;
     std::unique_ptr<Encryption> encryption_;
     MemoryFiles files_;
     MemoryRecords folder_;

@@ -34,20 +34,6 @@ Bytes Counting(std::size_t size, unsigned char first) {
 }
 
 // The library's primitives, counting the key derivations asked of them.
-class CountingPrimitives : public DelegatingPrimitives {
-  public:
-    using DelegatingPrimitives::DelegatingPrimitives;
-    mutable int derivations = 0;
-
-    bool Argon2id(const unsigned char* password, std::size_t passwordLength,
-                  const unsigned char* salt, std::size_t saltLength, const Argon2Cost& cost,
-                  unsigned char* out) const override {
-        ++derivations;
-        return DelegatingPrimitives::Argon2id(password, passwordLength, salt, saltLength, cost,
-                                              out);
-    }
-};
-
 // A cheap cost for the tests that only need some strong file.
 constexpr Argon2Cost kCheapCost{8192, 1, 1};
 

@@ -39,6 +39,21 @@ class DelegatingPrimitives : public StrongPrimitives {
     const StrongPrimitives& real_;
 };
 
+// Counts the key derivations (Argon2id runs) made through it.
+class CountingPrimitives : public DelegatingPrimitives {
+  public:
+    using DelegatingPrimitives::DelegatingPrimitives;
+    mutable int derivations = 0;
+
+    bool Argon2id(const unsigned char* password, std::size_t passwordLength,
+                  const unsigned char* salt, std::size_t saltLength, const Argon2Cost& cost,
+                  unsigned char* out) const override {
+        ++derivations;
+        return DelegatingPrimitives::Argon2id(password, passwordLength, salt, saltLength, cost,
+                                              out);
+    }
+};
+
 } // namespace vqtest
 
 #endif

@@ -252,8 +252,8 @@ TEST(DocumentWorkProgress, ReadsAndSavesReportTheirBytesAndStopBeforeChangingAny
     const std::string path = docs.File("a.txt");
     const std::string plain = SampleText(300000);
     ASSERT_TRUE(WriteBytes(path, plain));
-    SecretKey key;
-    ASSERT_EQ(KeyProblem::kNone, key.Assign(reinterpret_cast<const unsigned char*>("key"), 3));
+    TypedKey key;
+    ASSERT_EQ(KeyProblem::kNone, key.AssignBytes(reinterpret_cast<const unsigned char*>("key"), 3));
     std::unique_ptr<Encryption> encryption;
     ASSERT_TRUE(PrepareEncryption(SystemFiles(), FormatKind::kOriginal, key, encryption).done());
     FileAccess& files = SystemFiles();

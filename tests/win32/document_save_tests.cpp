@@ -68,8 +68,8 @@ class DocumentSave : public ::testing::Test {
     std::string Store() const { return store_.WithBackslash(); }
     std::vector<std::string> Records() const { return SortedEntries(store_.Path()); }
 
-    const SecretKey& Key() {
-        if (secret_.Assign(reinterpret_cast<const unsigned char*>(key_.data()), key_.size()) !=
+    const TypedKey& Key() {
+        if (secret_.AssignBytes(reinterpret_cast<const unsigned char*>(key_.data()), key_.size()) !=
             KeyProblem::kNone)
             secret_.Clear();
         return secret_;
@@ -149,7 +149,7 @@ class DocumentSave : public ::testing::Test {
     ScratchFolder store_;
     std::string key_ = "K\xFF"
                        "ey 7";
-    SecretKey secret_;
+    TypedKey secret_;
     std::string lastRecord_;
 };
 

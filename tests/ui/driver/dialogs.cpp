@@ -97,6 +97,37 @@ bool TypeKey(HWND keyDialog, const std::string& key) {
     return SetControlText(keyDialog, IdsOf(keyDialog).edit, key);
 }
 
+bool TypeKeyCharacters(HWND keyDialog, const std::string& key) {
+    HWND edit = Control(keyDialog, IdsOf(keyDialog).edit);
+    if (edit == nullptr || key.empty())
+        return false;
+    const int units =
+        MultiByteToWideChar(CP_UTF8, 0, key.data(), static_cast<int>(key.size()), nullptr, 0);
+    std::wstring typed(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, key.data(), static_cast<int>(key.size()), &typed[0], units);
+    for (wchar_t unit : typed)
+        if (!PostMessageW(edit, WM_CHAR, unit, 0))
+            return false;
+    // GetWindowTextLengthW of another process's edit gives 0 under Wine: its text is read.
+    return WaitUntil([&] { return KeyFieldUnicodeText(keyDialog) == key; });
+}
+
+std::string KeyFieldUnicodeText(HWND keyDialog) {
+    HWND edit = Control(keyDialog, IdsOf(keyDialog).edit);
+    wchar_t text[256] = {};
+    DWORD_PTR length = 0;
+    if (edit == nullptr ||
+        SendMessageTimeoutW(edit, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                            kWaitMs, &length) == 0)
+        return "<unreadable>";
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), &utf8[0], size, nullptr,
+                        nullptr);
+    return utf8;
+}
+
 std::string KeyFieldText(HWND keyDialog) {
     return ControlText(keyDialog, IdsOf(keyDialog).edit);
 }

@@ -197,6 +197,11 @@ enum class KeyKind { Encrypt, Decrypt };
 HWND WaitForKeyDialog(DWORD pid, KeyKind kind, DWORD timeoutMs = kWaitMs);
 // Types into the key field (107 or 108, whichever the dialog has) and presses its buttons.
 bool TypeKey(HWND keyDialog, const std::string& key);
+// Types the key (UTF-8) as a keyboard does: each UTF-16 unit posted to the key box as WM_CHAR;
+// true once the box holds them all.
+bool TypeKeyCharacters(HWND keyDialog, const std::string& key);
+// The key box's text in UTF-8, read as Unicode.
+std::string KeyFieldUnicodeText(HWND keyDialog);
 std::string KeyFieldText(HWND keyDialog);
 // Ticks "Use strong encryption" in the encryption key dialog; true once the box shows it.
 bool TickStrongEncryption(HWND keyDialog);
