@@ -8,17 +8,23 @@
 #include "platform/win32_new_content.h"
 #include "platform/win32_path_attributes.h"
 #include "platform/win32_temp_files.h"
+#include "util/wide_text.h"
+
+#include <vector>
 
 namespace {
 
 // The full path of an open file with every link resolved, without the "\\?\" prefix.
 std::string FinalPathOf(HANDLE file) {
-    char path[MAX_PATH + 8] = {};
-    const DWORD length =
-        GetFinalPathNameByHandleA(file, path, sizeof path, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0 || length >= sizeof path)
+    constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+    const DWORD needed = GetFinalPathNameByHandleW(file, nullptr, 0, kFlags);
+    if (needed == 0)
         return {};
-    std::string text(path, length);
+    std::vector<wchar_t> path(needed + 1);
+    const DWORD length = GetFinalPathNameByHandleW(file, path.data(), needed + 1, kFlags);
+    if (length == 0 || length > needed)
+        return {};
+    std::string text = Utf8FromWide(path.data(), length);
     if (text.compare(0, 8, "\\\\?\\UNC\\") == 0)
         return "\\\\" + text.substr(8);
     if (text.compare(0, 4, "\\\\?\\") == 0)
@@ -51,7 +57,7 @@ class Win32Files : public FileAccess {
 
     FileFailure OpenSource(const std::string& path, OpenPurpose purpose,
                            std::unique_ptr<SourceFile>& out) override {
-        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const DWORD attributes = GetFileAttributesW(FileSystemPath(path).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES)
             return FailureOf(GetLastError(), FileFailure::kReadFailed);
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
@@ -83,12 +89,11 @@ class Win32Files : public FileAccess {
     }
 
     FileFailure BeginNewFile(const std::string& given, std::unique_ptr<NewContent>& out) override {
-        char full[MAX_PATH] = {};
-        char* namePart = nullptr;
-        const DWORD length = GetFullPathNameA(given.c_str(), sizeof full, full, &namePart);
-        if (length == 0 || length >= sizeof full || namePart == nullptr)
+        std::string path;
+        // A path that ends in a separator names a folder, not a file to be made.
+        if (!FullPath(given.c_str(), path) || path.empty() || path.back() == '\\' ||
+            path.back() == '/')
             return FileFailure::kMissing;
-        const std::string path(full, length);
         if (EntryExists(path))
             return FileFailure::kExists;
         UniqueHandle temp;
