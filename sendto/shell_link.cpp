@@ -66,6 +66,16 @@ std::optional<std::string> ShortcutTarget(const std::string& shortcutPath) {
     if (!link)
         return std::nullopt;
     std::vector<wchar_t> target(kLongestPath, L'\0');
+    // The item list names the target in UTF-16 wherever the shortcut was made; the path the
+    // link keeps beside it may be in the code page (Wine keeps only that one), which turns
+    // other characters into question marks.
+    PIDLIST_ABSOLUTE items = nullptr;
+    if (link.get()->GetIDList(&items) == S_OK && items != nullptr) {
+        const UniqueTaskMemory owned(items);
+        if (SHGetPathFromIDListEx(items, target.data(), kLongestPath, GPFIDL_DEFAULT) &&
+            target[0] != L'\0')
+            return Utf8FromWide(target.data());
+    }
     if (link.get()->GetPath(target.data(), kLongestPath, nullptr, 0) != S_OK || target[0] == L'\0')
         return std::nullopt;
     return Utf8FromWide(target.data());

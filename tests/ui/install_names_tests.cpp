@@ -32,7 +32,9 @@ std::string ShellFolder(int csidl) {
     return Utf8FromWide(path);
 }
 
-// The program a shortcut points at, read in UTF-16; empty when there is none.
+// The program a shortcut points at, read in UTF-16 from its item list (the shell starts the
+// target from it; the path kept beside it is in the code page under Wine); empty when there is
+// none.
 std::string WideShortcutTarget(const std::string& shortcut) {
     const ComInitialization com = InitializeCom();
     UniqueCom<IShellLinkW> link;
@@ -43,8 +45,14 @@ std::string WideShortcutTarget(const std::string& shortcut) {
                                 reinterpret_cast<void**>(link.put()))) ||
         FAILED(
             link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.put()))) ||
-        FAILED(file.get()->Load(WideFromUtf8(shortcut).c_str(), STGM_READ)) ||
-        link.get()->GetPath(target.data(), static_cast<int>(target.size()), nullptr, 0) != S_OK)
+        FAILED(file.get()->Load(WideFromUtf8(shortcut).c_str(), STGM_READ)))
+        return std::string();
+    PIDLIST_ABSOLUTE items = nullptr;
+    if (link.get()->GetIDList(&items) != S_OK || items == nullptr)
+        return std::string();
+    const UniqueTaskMemory owned(items);
+    if (!SHGetPathFromIDListEx(items, target.data(), static_cast<DWORD>(target.size()),
+                               GPFIDL_DEFAULT))
         return std::string();
     return Utf8FromWide(target.data());
 }
@@ -137,8 +145,8 @@ TEST(InstallerNames, InstallsIntoAFolderOfAnyNameAndKeepsTheRecordsThere) {
     const std::string keyFile = root.File("key.txt");
     ASSERT_TRUE(WriteBytes(greek, "plain words") && WriteBytes(keyFile, "secret\r\n"));
     const std::string cli = JoinPath(program, "veilquill-cli.exe");
-    EXPECT_EQ(0u, RunToEnd(cli, QuotedCommandLine(cli, "encrypt --key-file \"" + keyFile +
-                                                           "\" \"" + greek + "\"")));
+    EXPECT_EQ(0u, RunToEnd(cli, QuotedCommandLine(cli, "encrypt --key-file \"" + keyFile + "\" \"" +
+                                                           greek + "\"")));
     EXPECT_EQ(LiteralEncrypt("secret", "plain words") + kTrailer,
               ReadBytes(greek).value_or("<none>"));
     const std::vector<std::string> records{"0.dat"};

@@ -11,16 +11,13 @@
 #include "tests/support/control_ids.h"
 #include "tests/support/expected_texts.h"
 #include "tests/support/literal_cipher.h"
+#include "tests/support/sample_names.h"
 #include "ui_document_support.h"
 #include "util/wide_text.h"
 
 namespace vqtest {
 namespace {
 
-const std::string kGreekName = "Σημειώσεις.txt";
-const std::string kCyrillicFolder = "Документы";
-const std::string kCjkName = "命令行.txt";
-const std::string kEmojiName = "📝 notes 😀.txt";
 const std::string kPlain = "Plain words in a file with a name of its own.\r\n";
 const std::string kKey = "names";
 

@@ -17,17 +17,13 @@
 #include "platform/platform.h"
 #include "tests/support/files.h"
 #include "tests/support/literal_cipher.h"
+#include "tests/support/sample_names.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/help_path.h"
 #include "util/program_folder.h"
 
 namespace vqtest {
 namespace {
-
-const std::string kGreekName = "Σημειώσεις.txt";
-const std::string kCyrillicFolder = "Документы";
-const std::string kCjkName = "命令行.txt";
-const std::string kEmojiName = "📝 notes 😀.txt";
 
 // A folder below `root` whose path is at least `length` characters long, made of Cyrillic
 // folders.
