@@ -24,8 +24,8 @@ std::string FinalPathOf(HANDLE file) {
     std::vector<wchar_t> path(MAX_PATH + 8);
     DWORD length = 0;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        length = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
-                                           kFlags);
+        length =
+            GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), kFlags);
         if (length == 0)
             return {};
         if (length < path.size())
