@@ -2,31 +2,32 @@
 
 #include <windows.h>
 
-#include "util/path_text.h"
+#include <string>
+
 #include "util/program_folder.h"
+#include "util/wide_text.h"
 #include "util/win_handles.h"
 
 namespace {
 
 // The companion's whole command line: SendTo.exe has always been started with exactly this
 // text, and what it makes of it is the companion's own business.
-constexpr char kCompanionCommandLine[] = "qj";
+constexpr wchar_t kCompanionCommandLine[] = L"qj";
 
 } // namespace
 
 void LaunchCompanion() {
-    char path[MAX_PATH] = {};
-    if (!ProgramFolder(false, path, sizeof path) ||
-        !AppendWholeText(path, sizeof path, "\\SendTo.exe"))
+    const std::string folder = ProgramFolder(false);
+    if (folder.empty())
         return;
-    // CreateProcessA may write into its command line, so it gets a copy of its own.
-    char commandLine[sizeof kCompanionCommandLine] = {};
-    lstrcpynA(commandLine, kCompanionCommandLine, sizeof commandLine);
-    STARTUPINFOA startup{};
+    const std::wstring path = FileSystemPath(folder + "\\SendTo.exe");
+    // CreateProcessW may write into its command line, so it gets a copy of its own.
+    std::wstring commandLine = kCompanionCommandLine;
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process)) {
+    if (CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &process)) {
         // Fire and forget: a missing or failing companion is not reported.
         UniqueHandle processHandle(process.hProcess);
         UniqueHandle threadHandle(process.hThread);

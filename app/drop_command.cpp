@@ -10,6 +10,7 @@
 #include "finder/finder_commands.h"
 #include "platform/win32_path_attributes.h"
 #include "resources/resource_ids.h"
+#include "util/wide_text.h"
 #include "util/win_handles.h"
 
 namespace {
@@ -21,14 +22,13 @@ constexpr UINT kCountItems = 0xFFFFFFFF;
 // finished (DragFinish) whatever happens.
 std::string TakeFirstDroppedPath(HDROP drop) {
     const UniqueDrop finished(drop);
-    if (DragQueryFileA(drop, kCountItems, nullptr, 0) == 0)
+    if (DragQueryFileW(drop, kCountItems, nullptr, 0) == 0)
         return std::string();
-    const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
-    std::string path(length + 1, '\0');
-    if (length == 0 || DragQueryFileA(drop, 0, &path[0], length + 1) != length)
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    if (length == 0 || DragQueryFileW(drop, 0, &path[0], length + 1) != length)
         return std::string();
-    path.resize(length);
-    return path;
+    return Utf8FromWide(path.c_str(), length);
 }
 
 // A user could press the button now: it is shown and enabled.

@@ -6,7 +6,7 @@
 #include "app/main_window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    App().instance = GetModuleHandleA(nullptr);
+    App().instance = GetModuleHandleW(nullptr);
     LaunchCompanion();
     ExitProcess(static_cast<UINT>(RunMainWindow(App().instance)));
 }

@@ -9,34 +9,39 @@
 #include "ui/notification.h"
 #include "ui/status_bar.h"
 #include "util/command_argument.h"
+#include "util/wide_text.h"
+
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
 // The class names this menu, but no menu resource has the name: the window has no menu bar.
-constexpr char kAbsentMenuName[] = "Menu1";
+constexpr wchar_t kAbsentMenuName[] = L"Menu1";
 
 // The document view's font: the raster "Terminal" face in the OEM character set, 12 pixels
 // high, drawn as it comes.
 constexpr LONG kDocumentFontHeight = 12;
-constexpr char kDocumentFontFace[] = "Terminal";
+constexpr wchar_t kDocumentFontFace[] = L"Terminal";
 
 ATOM RegisterMainWindowClass(HINSTANCE instance) {
-    WNDCLASSEXA windowClass{};
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.cbWndExtra = DLGWINDOWEXTRA;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM_ICON));
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_PROGRAM_ICON));
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszMenuName = kAbsentMenuName;
-    windowClass.lpszClassName = VQ_MAIN_CLASS;
-    return RegisterClassExA(&windowClass);
+    windowClass.lpszClassName = L"" VQ_MAIN_CLASS;
+    return RegisterClassExW(&windowClass);
 }
 
 UniqueFont CreateDocumentFont() {
-    LOGFONTA font{};
+    LOGFONTW font{};
     font.lfHeight = kDocumentFontHeight;
     font.lfWeight = FW_EXTRALIGHT;
     font.lfCharSet = OEM_CHARSET;
@@ -44,8 +49,8 @@ UniqueFont CreateDocumentFont() {
     font.lfClipPrecision = CLIP_STROKE_PRECIS;
     font.lfQuality = DRAFT_QUALITY;
     font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    lstrcpynA(font.lfFaceName, kDocumentFontFace, LF_FACESIZE);
-    return UniqueFont(CreateFontIndirectA(&font));
+    lstrcpynW(font.lfFaceName, kDocumentFontFace, LF_FACESIZE);
+    return UniqueFont(CreateFontIndirectW(&font));
 }
 
 void SetFirstControlState(MainWindow& main) {
@@ -58,32 +63,34 @@ void SetFirstControlState(MainWindow& main) {
     ShowWindow(parts.resultsList, SW_HIDE);
     ShowWindow(GetDlgItem(parts.window, IDC_BTN_STOP_FIND), SW_HIDE);
     main.documentFont = CreateDocumentFont();
-    SendMessageA(parts.documentView, WM_SETFONT, reinterpret_cast<WPARAM>(main.documentFont.get()),
+    SendMessageW(parts.documentView, WM_SETFONT, reinterpret_cast<WPARAM>(main.documentFont.get()),
                  TRUE);
 }
 
 // A file named on the command line is loaded before the first message is handled.
 void LoadFileFromCommandLine(MainWindow& main) {
-    char namedPath[kNamedPathCapacity] = {};
+    // The line in UTF-8, which the extraction works on byte by byte.
+    const std::string commandLine = Utf8FromWide(GetCommandLineW());
+    std::vector<char> namedPath(kNamedPathCapacity, '\0');
     const std::uint32_t status =
-        ExtractCommandArgument(GetCommandLineA(), 1, namedPath, sizeof namedPath);
+        ExtractCommandArgument(commandLine.c_str(), 1, namedPath.data(), namedPath.size());
     if (namedPath[0] == '\0') {
         // A path too long to be handed to the load is refused, never cut to another file.
         if (status == kArgumentTooLong)
             ShowNotification(main.parts.instance, Notice::OpenError);
         return;
     }
-    SetDlgItemTextA(main.parts.window, IDC_DOCUMENT_VIEW, "");
-    LoadDocument(main.parts, main.work, main.document, namedPath);
+    SetDlgItemTextW(main.parts.window, IDC_DOCUMENT_VIEW, L"");
+    LoadDocument(main.parts, main.work, main.document, namedPath.data());
 }
 
 int RunMessageLoop(HWND mainWindow) {
     MSG message{};
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageA(mainWindow, &message))
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (IsDialogMessageW(mainWindow, &message))
             continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
 }
@@ -92,7 +99,10 @@ int RunMessageLoop(HWND mainWindow) {
 
 int RunMainWindow(HINSTANCE instance) {
     RegisterMainWindowClass(instance);
-    MainWindow main;
+    // On the heap: the document keeps its paths whole, which takes more room than a stack
+    // should give.
+    const std::unique_ptr<MainWindow> owned = std::make_unique<MainWindow>();
+    MainWindow& main = *owned;
     main.parts.instance = instance;
     App().mainWindow = &main;
     int exitCode = 1;

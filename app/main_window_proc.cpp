@@ -22,7 +22,7 @@ void OnCreate(MainWindow& main, HWND window) {
     main.finder.resultsMenu = CreateResultsMenu();
     parts.statusBar = CreateStatusBar(window, parts.instance);
     parts.encryptedIcon.reset(
-        static_cast<HICON>(LoadImageA(parts.instance, MAKEINTRESOURCEA(IDI_ENCRYPTED_ICON),
+        static_cast<HICON>(LoadImageW(parts.instance, MAKEINTRESOURCEW(IDI_ENCRYPTED_ICON),
                                       IMAGE_ICON, kPaneIconSize, kPaneIconSize, LR_DEFAULTCOLOR)));
     // Files and folders dropped from Explorer arrive as WM_DROPFILES.
     DragAcceptFiles(window, TRUE);
@@ -125,7 +125,7 @@ LRESULT ReflectStaticColour(WPARAM wParam, LPARAM lParam) {
     HDC dc = reinterpret_cast<HDC>(wParam);
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
-    return SendMessageA(reinterpret_cast<HWND>(lParam), WM_CTLCOLORSTATIC, wParam, lParam);
+    return SendMessageW(reinterpret_cast<HWND>(lParam), WM_CTLCOLORSTATIC, wParam, lParam);
 }
 
 } // namespace
@@ -133,7 +133,7 @@ LRESULT ReflectStaticColour(WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     MainWindow* main = App().mainWindow;
     if (main == nullptr)
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
     case WM_CREATE:
         OnCreate(*main, window);
@@ -172,6 +172,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         return 0;
     default:
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }

@@ -10,6 +10,7 @@
 #include "cli/progress_line.h"
 #include "core/file_jobs.h"
 #include "platform/platform.h"
+#include "platform/program_text.h"
 #include "platform/system_key_text.h"
 
 namespace {
@@ -101,7 +102,7 @@ void ReportSuccess(Command command, const CommandOptions& options, const std::st
     std::string line = std::string(DoneWord(command)) + ": " + path;
     if (command == Command::kDecrypt && !options.output.empty())
         line += " -> " + options.output;
-    std::printf("%s\n", line.c_str());
+    WriteText(stdout, line + "\n");
 }
 
 int RunFileCommand(Command command, const CommandOptions& options) {
@@ -183,8 +184,8 @@ int RunStatus(const CommandOptions& options) {
             Warn("status: " + path + ": " + FileFailureText(state.result.file));
             continue;
         }
-        std::printf("%s: %s, %llu bytes\n", path.c_str(), FormatText(state.format),
-                    static_cast<unsigned long long>(state.format.size));
+        WriteText(stdout, path + ": " + FormatText(state.format) + ", " +
+                              std::to_string(state.format.size) + " bytes\n");
     }
     return failed == 0 ? kExitSuccess : kExitFailure;
 }

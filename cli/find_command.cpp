@@ -7,6 +7,7 @@
 #include "cli/messages.h"
 #include "core/tree_walk.h"
 #include "platform/platform.h"
+#include "platform/program_text.h"
 
 namespace {
 
@@ -26,8 +27,7 @@ class PrintingObserver : public ScanObserver {
     }
     bool TakeUpEntry(const std::string&) override { return true; }
     bool AddFound(const std::string& path) override {
-        std::fwrite(path.data(), 1, path.size(), stdout);
-        std::fputc(end_, stdout);
+        WriteText(stdout, path + end_);
         ++found_;
         return true;
     }

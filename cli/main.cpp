@@ -3,11 +3,13 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/cli_options.h"
 #include "cli/file_commands.h"
 #include "cli/find_command.h"
 #include "cli/messages.h"
+#include "platform/program_text.h"
 
 namespace {
 
@@ -70,6 +72,11 @@ bool CheckDecryptOptions(const CommandOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Every name whole, also on Windows where argv holds the ANSI code page's approximation.
+    const std::vector<std::string> arguments = ProgramArguments(argc, argv);
+    std::vector<const char*> argumentTexts;
+    for (const std::string& argument : arguments)
+        argumentTexts.push_back(argument.c_str());
     CommandOptions options;
     CLI::App app(kDescription, kProgramName);
     app.set_version_flag("--version", std::string(kProgramName) + " " + VQ_VERSION_TEXT);
@@ -118,7 +125,7 @@ int main(int argc, char** argv) {
     find->add_option("DIR", options.paths, "the folders")->required();
 
     try {
-        app.parse(argc, argv);
+        app.parse(static_cast<int>(argumentTexts.size()), argumentTexts.data());
     } catch (const CLI::ParseError& error) {
         app.exit(error);
         return error.get_exit_code() == 0 ? kExitSuccess : kExitUsage;

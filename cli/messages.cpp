@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/program_text.h"
+
 namespace {
 
 constexpr char kLeftAsItWas[] = "; file left as it was";
@@ -27,7 +29,7 @@ bool NothingToLeave(const JobResult& result) {
 
 void Warn(const std::string& line) {
     std::fflush(stdout); // keep the two streams in order on a terminal
-    std::fprintf(stderr, "%s\n", line.c_str());
+    WriteText(stderr, line + "\n");
 }
 
 std::string FileFailureText(FileFailure failure) {

@@ -18,8 +18,9 @@ enum class DocumentMode {
     kDecryptPreview,
 };
 
-// Room for a status text; a longer one is cut, as it is only shown.
-constexpr std::size_t kStatusTextCapacity = 256;
+// Room for a status text (a file name has at most 255 UTF-16 units, up to three UTF-8 bytes
+// each); a longer one is cut, as it is only shown.
+constexpr std::size_t kStatusTextCapacity = 1024;
 
 struct Document {
     // The loaded file's full path, kept whole so that a later change of the current folder

@@ -8,20 +8,20 @@
 #include "ui/background_work.h"
 #include "ui/window_parts.h"
 
-// A path handed to the load by name (from the command line or the results list) holds at most
-// 127 characters; a longer one is refused, never cut to another file's name.
-constexpr std::size_t kNamedPathCapacity = 128;
+// A path handed to the load by name (from the command line or the results list) may be as long
+// as any the Open dialog gives; a longer one is refused, never cut to another file's name.
+constexpr std::size_t kNamedPathCapacity = kDialogPathCapacity;
 
 // Every command's file work runs through `work`, so the window stays alive meanwhile; a
 // command whose work was stopped because the window closes shows nothing more.
 
 // Reads the file at `path` into `document` and shows it; with no path (null) the user chooses
-// the file with the Open dialog. An empty path, or one of kNamedPathCapacity characters or
-// more, is refused with the open-error notice.
+// the file with the Open dialog. An empty path, or one of kNamedPathCapacity bytes or more,
+// is refused with the open-error notice.
 void LoadDocument(const WindowParts& window, BackgroundWork& work, Document& document,
                   const char* path);
 // Loads a file dropped on the window exactly as if it had been chosen in the Open dialog: a
-// path the dialog could not hold (kDialogPathCapacity characters or more) is refused the same
+// path the dialog could not hold (kDialogPathCapacity bytes or more) is refused the same
 // way.
 void LoadDroppedDocument(const WindowParts& window, BackgroundWork& work, Document& document,
                          const char* path);

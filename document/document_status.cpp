@@ -1,5 +1,6 @@
 #include "document/document_status.h"
 
+#include <cstring>
 #include <string>
 
 #include "document/view_text.h"
@@ -11,12 +12,25 @@
 
 namespace {
 
+// A byte that goes on a UTF-8 sequence begun before it (10xxxxxx).
+bool IsContinuationByte(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
 // Copies as much of `text` as fits after what `out` holds: a status text may be cut, it is
-// only shown.
+// only shown, but never inside a character's UTF-8 sequence.
 void AppendShown(char* out, std::size_t capacity, const char* text) {
-    std::size_t length = lstrlenA(out);
+    std::size_t length = std::strlen(out);
     while (*text != '\0' && length + 1 < capacity)
         out[length++] = *text++;
+    if (IsContinuationByte(*text)) {
+        // Cut inside a character: its bytes that fitted (the lead byte and the continuation
+        // bytes after it) go too.
+        while (length > 0 && IsContinuationByte(out[length - 1]))
+            --length;
+        if (length > 0)
+            --length;
+    }
     out[length] = '\0';
 }
 

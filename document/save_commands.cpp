@@ -1,4 +1,6 @@
 // "Save As": commits an encrypt or decrypt preview to disk.
+#include <string>
+
 #include "core/file_jobs.h"
 #include "document/document_commands.h"
 #include "document/document_file.h"
@@ -9,6 +11,7 @@
 #include "ui/notification.h"
 #include "ui/status_texts.h"
 #include "util/path_text.h"
+#include "util/wide_text.h"
 
 namespace {
 
@@ -23,12 +26,9 @@ void RestoreDialogPath(Document& document) {
 }
 
 // Saving over a file other than the loaded one destroys it: the user is asked first.
-bool MayReplace(HWND mainWindow, const char* target) {
-    char question[MAX_PATH + sizeof kOverwriteQuestion] = {};
-    if (!CopyWholeText(question, sizeof question, target) ||
-        !AppendWholeText(question, sizeof question, kOverwriteQuestion))
-        return false;
-    return MessageBoxA(mainWindow, question, kOverwriteCaption,
+bool MayReplace(HWND mainWindow, const std::string& target) {
+    const std::wstring question = WideFromUtf8(target + kOverwriteQuestion);
+    return MessageBoxW(mainWindow, question.c_str(), WideFromUtf8(kOverwriteCaption).c_str(),
                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
@@ -90,8 +90,7 @@ void RunSave(const WindowParts& window, BackgroundWork& work, Document& document
             ShowNotification(window.instance, Notice::OpenError);
         return;
     }
-    char target[kDialogPathCapacity] = {};
-    CopyWholeText(target, sizeof target, document.dialog.path);
+    const std::string target = document.dialog.path;
     RestoreDialogPath(document);
     const Destination destination = DestinationOf(SystemFiles(), document.path, target);
     if (destination.into == SaveTarget::kOtherFile && !MayReplace(window.window, target))

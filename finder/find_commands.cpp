@@ -17,7 +17,7 @@
 namespace {
 
 void ShowEmptyResultsList(const WindowParts& window) {
-    SendMessageA(window.resultsList, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageW(window.resultsList, LVM_DELETEALLITEMS, 0, 0);
     ShowWindow(window.documentView, SW_HIDE);
     ShowWindow(window.resultsList, SW_SHOWNORMAL);
     UpdateWindow(window.resultsList);

@@ -3,11 +3,16 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include <vector>
+
+#include "util/wide_text.h"
 #include "util/win_handles.h"
 
 namespace {
 
-constexpr char kBrowseTitle[] = "To view sub-folders, click a plus sign.";
+constexpr wchar_t kBrowseTitle[] = L"To view sub-folders, click a plus sign.";
+// The longest path the system hands out, in UTF-16 units with the terminator.
+constexpr DWORD kLongestPath = 32768;
 // Only file-system folders can be chosen, no network computers below the domain, an edit box
 // for a typed name, and the resizable new-style dialog.
 constexpr UINT kBrowseFlags =
@@ -17,16 +22,18 @@ constexpr UINT kBrowseFlags =
 
 std::optional<std::string> BrowseForScanFolder(HWND owner) {
     OleInitialization ole = InitializeOle();
-    BROWSEINFOA browse{};
+    BROWSEINFOW browse{};
     browse.hwndOwner = owner;
     browse.lpszTitle = kBrowseTitle;
     browse.ulFlags = kBrowseFlags;
-    UniqueTaskMemory chosen(SHBrowseForFolderA(&browse));
-    // The shell writes at most MAX_PATH characters, the terminator included.
-    char folder[MAX_PATH] = {};
-    if (chosen.get() == nullptr ||
-        !SHGetPathFromIDListA(static_cast<PIDLIST_ABSOLUTE>(chosen.get()), folder) ||
-        folder[0] == '\0')
+    UniqueTaskMemory chosen(SHBrowseForFolderW(&browse));
+    if (chosen.get() == nullptr)
         return std::nullopt;
-    return std::string(folder) + '\\';
+    // A folder's path may be longer than the old limit of 260 characters.
+    std::vector<wchar_t> folder(kLongestPath, L'\0');
+    if (!SHGetPathFromIDListEx(static_cast<PCIDLIST_ABSOLUTE>(chosen.get()), folder.data(),
+                               kLongestPath, GPFIDL_DEFAULT) ||
+        folder[0] == L'\0')
+        return std::nullopt;
+    return Utf8FromWide(folder.data()) + '\\';
 }

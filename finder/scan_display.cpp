@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr char kRelayClass[] = "VeilquillScanRelay";
+constexpr wchar_t kRelayClass[] = L"VeilquillScanRelay";
 // The relay's one timer.
 constexpr UINT_PTR kProgressTimer = 1;
 // Twice a second: the counters and names still run on before the eye (and a name stays long
@@ -71,7 +71,7 @@ void PumpScanProgress(FinderState& finder) {
 }
 
 FinderState* FinderOf(HWND relay) {
-    return reinterpret_cast<FinderState*>(GetWindowLongPtrA(relay, GWLP_USERDATA));
+    return reinterpret_cast<FinderState*>(GetWindowLongPtrW(relay, GWLP_USERDATA));
 }
 
 // Pumps the progress of the finder that made the relay.
@@ -91,9 +91,9 @@ LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lPara
     case WM_NCCREATE: {
         // The finder that made the relay comes with its creation.
         const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(relay, GWLP_USERDATA,
+        SetWindowLongPtrW(relay, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
-        return DefWindowProcA(relay, message, wParam, lParam);
+        return DefWindowProcW(relay, message, wParam, lParam);
     }
     case WM_TIMER:
         if (wParam == kProgressTimer)
@@ -103,7 +103,7 @@ LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lPara
         PumpRelayedProgress(relay);
         return 0;
     default:
-        return DefWindowProcA(relay, message, wParam, lParam);
+        return DefWindowProcW(relay, message, wParam, lParam);
     }
 }
 
@@ -112,13 +112,13 @@ LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lPara
 HWND ScanRelayWindow(FinderState& finder) {
     if (finder.relay)
         return finder.relay.get();
-    WNDCLASSEXA relayClass{};
+    WNDCLASSEXW relayClass{};
     relayClass.cbSize = sizeof relayClass;
     relayClass.lpfnWndProc = RelayProc;
     relayClass.hInstance = finder.window.instance;
     relayClass.lpszClassName = kRelayClass;
-    RegisterClassExA(&relayClass); // fails harmlessly when the class is registered already
-    finder.relay.reset(CreateWindowExA(0, kRelayClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
+    RegisterClassExW(&relayClass); // fails harmlessly when the class is registered already
+    finder.relay.reset(CreateWindowExW(0, kRelayClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
                                        nullptr, finder.window.instance, &finder));
     return finder.relay.get();
 }

@@ -23,7 +23,7 @@ DWORD WINAPI ScanWorker(LPVOID parameter) {
         // Out of memory for a path: the walk ends here and the summary shows what was done.
     }
     run.Finish();
-    PostMessageA(start->notify, kScanEndedMessage, 0, 0);
+    PostMessageW(start->notify, kScanEndedMessage, 0, 0);
     return 0;
 }
 

@@ -14,8 +14,11 @@
 ;   VQ_ICON         the program's icon          VQ_SIDE_BITMAP  the welcome and finish picture
 ;   VQ_OUTFILE      the installer to write
 
+; Unicode throughout, so that an install folder of any name works.
+Unicode true
 Target ${VQ_TARGET}
 ManifestDPIAware true
+ManifestLongPathAware true
 ManifestSupportedOS all
 RequestExecutionLevel user
 SetCompressor /SOLID lzma

@@ -4,9 +4,19 @@
 
 #include "platform/win32_file_io.h"
 #include "platform/win32_path_attributes.h"
+#include "util/wide_text.h"
 #include "util/win_handles.h"
 
 namespace {
+
+// Whether two paths are the same but for the case of their letters, as the file system
+// compares names.
+bool SameNameIgnoringCase(const std::string& first, const std::string& second) {
+    const std::wstring a = WideFromUtf8(first);
+    const std::wstring b = WideFromUtf8(second);
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
 
 bool SameIdentity(const std::string& first, const std::string& second) {
     const UniqueHandle a = OpenExisting(first, 0, kShareAll, FILE_FLAG_BACKUP_SEMANTICS);
@@ -30,6 +40,5 @@ bool SameFileOnDisk(const std::string& first, const std::string& second) {
     std::string fullSecond;
     if (!FullPath(first.c_str(), fullFirst) || !FullPath(second.c_str(), fullSecond))
         return false;
-    return lstrcmpiA(fullFirst.c_str(), fullSecond.c_str()) == 0 ||
-           SameIdentity(fullFirst, fullSecond);
+    return SameNameIgnoringCase(fullFirst, fullSecond) || SameIdentity(fullFirst, fullSecond);
 }

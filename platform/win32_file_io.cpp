@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "util/wide_text.h"
+
 namespace {
 
 // The most one WriteFile is given. Measured under Wine on a Linux virtual machine, 256 MiB
@@ -12,8 +14,8 @@ constexpr DWORD kWritePiece = 256 * 1024;
 } // namespace
 
 UniqueHandle OpenExisting(const std::string& path, DWORD access, DWORD share, DWORD flags) {
-    return UniqueHandle(
-        CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr));
+    return UniqueHandle(CreateFileW(FileSystemPath(path).c_str(), access, share, nullptr,
+                                    OPEN_EXISTING, flags, nullptr));
 }
 
 bool ReadAllAt(HANDLE file, unsigned char* data, std::size_t length, std::uint64_t offset) {

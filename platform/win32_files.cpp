@@ -8,17 +8,33 @@
 #include "platform/win32_new_content.h"
 #include "platform/win32_path_attributes.h"
 #include "platform/win32_temp_files.h"
+#include "util/wide_text.h"
+
+#include <vector>
 
 namespace {
 
+// Room for the longest path the system hands out, in bytes of UTF-16.
+constexpr std::size_t kLongestPathBytes = 32768 * sizeof(wchar_t);
+
 // The full path of an open file with every link resolved, without the "\\?\" prefix.
 std::string FinalPathOf(HANDLE file) {
-    char path[MAX_PATH + 8] = {};
-    const DWORD length =
-        GetFinalPathNameByHandleA(file, path, sizeof path, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0 || length >= sizeof path)
+    constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+    // The answer is the length with its terminator while the room is too small.
+    std::vector<wchar_t> path(MAX_PATH + 8);
+    DWORD length = 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        length =
+            GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), kFlags);
+        if (length == 0)
+            return {};
+        if (length < path.size())
+            break;
+        path.resize(length + 1);
+    }
+    if (length >= path.size())
         return {};
-    std::string text(path, length);
+    std::string text = Utf8FromWide(path.data(), length);
     if (text.compare(0, 8, "\\\\?\\UNC\\") == 0)
         return "\\\\" + text.substr(8);
     if (text.compare(0, 4, "\\\\?\\") == 0)
@@ -30,6 +46,22 @@ std::string FinalPathOf(HANDLE file) {
 std::string FolderPartOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? std::string(".\\") : path.substr(0, slash + 1);
+}
+
+// The same from the file's name on its volume, for when the system cannot give the final path
+// (Wine gives none past 260 characters): the volume is the drive of the name it was opened by.
+// Links are resolved as the file system resolved them when it opened the file.
+std::string VolumePathOf(HANDLE file, const std::string& openedAs) {
+    std::string full;
+    if (!FullPath(openedAs.c_str(), full) || full.size() < 2 || full[1] != ':')
+        return {};
+    std::vector<unsigned char> room(sizeof(FILE_NAME_INFO) + kLongestPathBytes);
+    auto* name = reinterpret_cast<FILE_NAME_INFO*>(room.data());
+    if (GetFileInformationByHandleEx(file, FileNameInfo, name, static_cast<DWORD>(room.size())) ==
+            FALSE ||
+        name->FileNameLength == 0 || name->FileName[0] != L'\\')
+        return {};
+    return full.substr(0, 2) + Utf8FromWide(name->FileName, name->FileNameLength / sizeof(wchar_t));
 }
 
 // Whether the file may be removed from its name now: another program that has it open without
@@ -51,7 +83,7 @@ class Win32Files : public FileAccess {
 
     FileFailure OpenSource(const std::string& path, OpenPurpose purpose,
                            std::unique_ptr<SourceFile>& out) override {
-        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const DWORD attributes = GetFileAttributesW(FileSystemPath(path).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES)
             return FailureOf(GetLastError(), FileFailure::kReadFailed);
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
@@ -78,17 +110,18 @@ class Win32Files : public FileAccess {
         if (GetFileInformationByHandle(file.get(), &opened) == FALSE)
             return FileFailure::kReadFailed;
         std::string realPath = replace ? FinalPathOf(file.get()) : std::string();
+        if (replace && realPath.empty())
+            realPath = VolumePathOf(file.get(), path);
         out = std::make_unique<Win32Source>(std::move(file), opened, std::move(realPath));
         return FileFailure::kNone;
     }
 
     FileFailure BeginNewFile(const std::string& given, std::unique_ptr<NewContent>& out) override {
-        char full[MAX_PATH] = {};
-        char* namePart = nullptr;
-        const DWORD length = GetFullPathNameA(given.c_str(), sizeof full, full, &namePart);
-        if (length == 0 || length >= sizeof full || namePart == nullptr)
+        std::string path;
+        // A path that ends in a separator names a folder, not a file to be made.
+        if (!FullPath(given.c_str(), path) || path.empty() || path.back() == '\\' ||
+            path.back() == '/')
             return FileFailure::kMissing;
-        const std::string path(full, length);
         if (EntryExists(path))
             return FileFailure::kExists;
         UniqueHandle temp;

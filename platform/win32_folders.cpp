@@ -2,17 +2,22 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 
 #include "core/tree_walk.h"
 #include "platform/platform.h"
 #include "platform/win32_file_io.h"
+#include "util/wide_text.h"
 
 namespace {
 
 constexpr char kAllEntries[] = "*.*";
 
-EntryKind KindOf(const WIN32_FIND_DATAA& found) {
+bool IsDotEntry(const wchar_t* name) {
+    return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
+}
+
+EntryKind KindOf(const WIN32_FIND_DATAW& found) {
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
         return EntryKind::kFile;
     return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? EntryKind::kFolderLink
@@ -41,22 +46,22 @@ class Win32ScanFolders : public ScanFolders {
 } // namespace
 
 bool ListFolder(const std::string& folder, const EntryVisitor& visit) {
-    const std::string pattern = folder + kAllEntries;
-    WIN32_FIND_DATAA found;
-    UniqueFind search(FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &found,
+    const std::wstring pattern = FileSystemPath(folder + kAllEntries);
+    WIN32_FIND_DATAW found;
+    UniqueFind search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
                                        FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!search.valid())
         return false;
     do {
-        if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0)
+        if (IsDotEntry(found.cFileName))
             continue;
         FolderEntry entry;
-        entry.name = found.cFileName;
+        entry.name = Utf8FromWide(found.cFileName);
         entry.kind = KindOf(found);
         entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
         if (!visit(entry))
             break;
-    } while (FindNextFileA(search.get(), &found) != FALSE);
+    } while (FindNextFileW(search.get(), &found) != FALSE);
     return true;
 }
 

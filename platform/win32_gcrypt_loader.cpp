@@ -4,7 +4,9 @@
 
 #include <mutex>
 
+#include "util/path_text.h"
 #include "util/program_folder.h"
+#include "util/wide_text.h"
 
 namespace {
 
@@ -12,25 +14,27 @@ std::string InFolder(const std::string& folder, const char* name) {
     return folder + (folder.empty() || folder.back() == '\\' ? "" : "\\") + name;
 }
 
-// C:\... or \\server\...: a path that names one place whatever the current folder is.
+// C:\... or \\server\..., also behind \\?\: a path that names one place whatever the
+// current folder is.
 bool IsFullPath(const std::string& path) {
-    return (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || path.rfind("\\\\", 0) == 0;
+    return PathRootLength(path) != 0 || path.rfind("\\\\", 0) == 0;
 }
 
 bool IsFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(FileSystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 // Loads the DLL at `path` itself, never one of the same name found elsewhere; what it needs
 // is looked for beside it and in the system folder only.
 UniqueModule LoadAt(const std::string& path) {
-    HMODULE module = LoadLibraryExA(
-        path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const std::wstring wide = FileSystemPath(path);
+    HMODULE module = LoadLibraryExW(
+        wide.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Windows 7 without its update KB2533623 does not know those flags: its own way to look
     // beside the DLL first.
     if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER)
-        module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        module = LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     return UniqueModule(module);
 }
 
@@ -45,11 +49,6 @@ GcryptLoad Failure(CryptoLibraryProblem problem, const std::string& file) {
     load.problem = problem;
     load.file = file;
     return load;
-}
-
-std::string ProgramFolderPath() {
-    char folder[MAX_PATH + 1] = {};
-    return ProgramFolder(true, folder, sizeof folder) ? folder : "";
 }
 
 // The library this process loaded from its own folder, kept until the process ends.
@@ -102,7 +101,7 @@ CryptoLibrary OpenCryptoLibrary() {
     std::lock_guard<std::mutex> hold(library.lock);
     CryptoLibrary result;
     if (!library.loaded) {
-        GcryptLoad load = LoadGcryptFrom(ProgramFolderPath());
+        GcryptLoad load = LoadGcryptFrom(ProgramFolder(true));
         if (!load.library) {
             result.problem = load.problem;
             result.file = load.file;

@@ -8,6 +8,7 @@
 #include "platform/win32_file_io.h"
 #include "platform/win32_files.h"
 #include "platform/win32_wine_check.h"
+#include "util/wide_text.h"
 
 namespace {
 
@@ -66,9 +67,10 @@ FileFailure Win32NewContent::MoveIntoPlace(DWORD flags) {
     if (!MarkForDeletion(temp_.get(), false))
         return FailureOf(GetLastError(), FileFailure::kWriteFailed);
     temp_.reset();
-    if (MoveFileExA(tempPath_.c_str(), target_.c_str(), flags) == FALSE) {
+    if (MoveFileExW(FileSystemPath(tempPath_).c_str(), FileSystemPath(target_).c_str(), flags) ==
+        FALSE) {
         const DWORD error = GetLastError();
-        DeleteFileA(tempPath_.c_str());
+        DeleteFileW(FileSystemPath(tempPath_).c_str());
         return FailureOf(error, FileFailure::kWriteFailed);
     }
     return FileFailure::kNone;
@@ -76,7 +78,7 @@ FileFailure Win32NewContent::MoveIntoPlace(DWORD flags) {
 
 FileFailure Win32NewContent::ReplaceTarget() {
     TakeOverBasics(temp_.get(), source_->Opened());
-    // ReplaceFileA opens the replacement without sharing, so the temporary file is closed
+    // ReplaceFile opens the replacement without sharing, so the temporary file is closed
     // first; from here to the swap it is an ordinary file under its temporary name.
     if (!MarkForDeletion(temp_.get(), false))
         return FailureOf(GetLastError(), FileFailure::kWriteFailed);
@@ -89,12 +91,12 @@ FileFailure Win32NewContent::ReplaceTarget() {
         // was found unchanged a moment ago, and it keeps nothing a rename would lose there.
         // While another program has it open, ReplaceFile is still the way.
         source_->Release();
-        if (MoveFileExA(tempPath_.c_str(), target_.c_str(),
+        if (MoveFileExW(FileSystemPath(tempPath_).c_str(), FileSystemPath(target_).c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE)
             return FileFailure::kNone;
     }
-    if (ReplaceFileA(target_.c_str(), tempPath_.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
-                     nullptr, nullptr) != FALSE)
+    if (ReplaceFileW(FileSystemPath(target_).c_str(), FileSystemPath(tempPath_).c_str(), nullptr,
+                     REPLACEFILE_WRITE_THROUGH, nullptr, nullptr) != FALSE)
         return FileFailure::kNone;
     const DWORD error = GetLastError();
     switch (error) {
@@ -104,17 +106,18 @@ FileFailure Win32NewContent::ReplaceTarget() {
     case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
         // The old file was moved to a name of the system's choosing and the new content is
         // still under its temporary name: the same.
-        if (MoveFileExA(tempPath_.c_str(), target_.c_str(),
+        if (MoveFileExW(FileSystemPath(tempPath_).c_str(), FileSystemPath(target_).c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE)
             return FileFailure::kNone;
         // The new content is the only whole form of the file: it stays, under a name that
         // the folder's clean-up does not take.
-        MoveFileExA(tempPath_.c_str(), (target_ + kKeptCopySuffix).c_str(), MOVEFILE_WRITE_THROUGH);
+        MoveFileExW(FileSystemPath(tempPath_).c_str(),
+                    FileSystemPath(target_ + kKeptCopySuffix).c_str(), MOVEFILE_WRITE_THROUGH);
         return FileFailure::kStranded;
     default:
         // ERROR_UNABLE_TO_REMOVE_REPLACED and every other failure: both files keep their names
         // and the old file is untouched.
-        DeleteFileA(tempPath_.c_str());
+        DeleteFileW(FileSystemPath(tempPath_).c_str());
         return FailureOf(error, FileFailure::kWriteFailed);
     }
 }

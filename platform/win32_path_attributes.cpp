@@ -2,36 +2,44 @@
 
 #include <windows.h>
 
+#include <vector>
+
+#include "util/wide_text.h"
+
 bool FullPath(const char* path, std::string& full) {
-    char out[MAX_PATH] = {};
-    char* namePart = nullptr;
-    const DWORD length = GetFullPathNameA(path, MAX_PATH, out, &namePart);
-    if (length == 0 || length >= MAX_PATH)
+    const std::wstring wide = WideFromUtf8(path);
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
         return false;
-    full.assign(out, length);
+    std::vector<wchar_t> out(needed + 1);
+    const DWORD length = GetFullPathNameW(wide.c_str(), needed + 1, out.data(), nullptr);
+    if (length == 0 || length > needed)
+        return false;
+    full = Utf8FromWide(out.data(), length);
     return true;
 }
 
 bool EntryExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(FileSystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool IsFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(FileSystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 std::uint64_t ListedFileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) == FALSE)
+    if (GetFileAttributesExW(FileSystemPath(path).c_str(), GetFileExInfoStandard, &data) == FALSE)
         return 0;
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 void NormaliseFileAttributes(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::wstring wide = FileSystemPath(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return;
     if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) != 0)
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+        SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_ARCHIVE);
 }

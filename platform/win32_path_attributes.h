@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string>
 
-// The full form of `path` (shorter than MAX_PATH); false when it has none that fits.
+// The full form of `path`, any length, without the long-path prefix unless `path` has it;
+// false when it has none.
 bool FullPath(const char* path, std::string& full);
 
 // Whether anything (a file or a folder) has the name `path`.

@@ -5,7 +5,9 @@
 #include "platform/win32_file_io.h"
 #include "platform/win32_folders.h"
 #include "platform/win32_path_attributes.h"
+#include "util/path_text.h"
 #include "util/program_folder.h"
+#include "util/wide_text.h"
 #include "util/win_handles.h"
 
 namespace {
@@ -50,9 +52,12 @@ class Win32RecordFolder : public RecordFolder {
     bool Exists() override { return IsFolder(folder_); }
 
     bool Create() override {
-        for (std::size_t slash = folder_.find_first_of("\\/", 3); slash != std::string::npos;
-             slash = folder_.find_first_of("\\/", slash + 1))
-            CreateDirectoryA(folder_.substr(0, slash).c_str(), nullptr); // may exist already
+        // Each folder of the path from its root down is made where it is missing; the root
+        // itself ("C:\", "\\server\share\", either behind "\\?\") is never made.
+        for (std::size_t slash = folder_.find_first_of("\\/", PathRootLength(folder_));
+             slash != std::string::npos; slash = folder_.find_first_of("\\/", slash + 1))
+            CreateDirectoryW(FileSystemPath(folder_.substr(0, slash)).c_str(),
+                             nullptr); // may exist already
         return Exists();
     }
 
@@ -60,9 +65,9 @@ class Win32RecordFolder : public RecordFolder {
 
     CreateOutcome CreateExclusive(const std::string& name, const std::string& content) override {
         const std::string path = folder_ + name;
-        UniqueHandle record(CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH,
-                                        nullptr));
+        UniqueHandle record(CreateFileW(FileSystemPath(path).c_str(), GENERIC_WRITE | DELETE, 0,
+                                        nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
         if (!record.valid())
             return NameIsTaken(path, GetLastError()) ? CreateOutcome::kTaken
                                                      : CreateOutcome::kFailed;
@@ -109,8 +114,8 @@ std::unique_ptr<RecordFolder> OpenRecordFolder(const std::string& path) {
 }
 
 std::string DefaultRecordsFolder() {
-    char folder[MAX_PATH] = {};
-    if (!ProgramFolder(true, folder, sizeof folder))
+    const std::string folder = ProgramFolder(true);
+    if (folder.empty())
         return {};
-    return std::string(folder) + kRecordsFolderName;
+    return folder + kRecordsFolderName;
 }

@@ -5,6 +5,7 @@
 #include "core/temp_names.h"
 #include "platform/win32_file_failure.h"
 #include "platform/win32_file_io.h"
+#include "util/wide_text.h"
 
 namespace {
 
@@ -13,9 +14,9 @@ constexpr DWORD kTempShare = FILE_SHARE_READ;
 
 // Removes the temporary files in `folder` (ending in a backslash) that a killed job left.
 void RemoveStaleTemps(const std::string& folder) {
-    const std::string pattern = folder + kTempPrefix + "*" + kTempSuffix;
-    WIN32_FIND_DATAA found;
-    UniqueFind search(FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &found,
+    const std::wstring pattern = FileSystemPath(folder + kTempPrefix + "*" + kTempSuffix);
+    WIN32_FIND_DATAW found;
+    UniqueFind search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
                                        FindExSearchNameMatch, nullptr, 0));
     if (!search.valid())
         return;
@@ -25,9 +26,10 @@ void RemoveStaleTemps(const std::string& folder) {
                           (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
         temp.usersOwn = true; // not asked here: the folder's permissions decide
         // A file a running job holds is not seen as held here: its deletion fails.
-        if (IsTempName(found.cFileName, kTempPrefix) && IsStaleTemp(temp))
-            DeleteFileA((folder + found.cFileName).c_str());
-    } while (FindNextFileA(search.get(), &found) != FALSE);
+        const std::string name = Utf8FromWide(found.cFileName);
+        if (IsTempName(name.c_str(), kTempPrefix) && IsStaleTemp(temp))
+            DeleteFileW(FileSystemPath(folder + name).c_str());
+    } while (FindNextFileW(search.get(), &found) != FALSE);
 }
 
 } // namespace
@@ -42,8 +44,8 @@ FileFailure CreateDoomedFile(const std::string& folder, const std::string& keptN
             path = folder + keptName + kKeptCopySuffix;
         else
             path = RandomName(folder + keptName + ".vq~", ".new");
-        file.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kTempShare,
-                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        file.reset(CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                               kTempShare, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.valid())
             break;
         const DWORD error = GetLastError();
@@ -55,7 +57,7 @@ FileFailure CreateDoomedFile(const std::string& folder, const std::string& keptN
     if (!MarkForDeletion(file.get(), true)) {
         const DWORD error = GetLastError();
         file.reset();
-        DeleteFileA(path.c_str());
+        DeleteFileW(FileSystemPath(path).c_str());
         return FailureOf(error, FileFailure::kWriteFailed);
     }
     return FileFailure::kNone;

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/win32_file_io.h"
@@ -9,9 +10,13 @@
 #include "util/win_handles.h"
 
 std::string EnvironmentValue(const char* name) {
-    char value[MAX_PATH * 2] = {};
-    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+    const std::wstring wideName = WideFromUtf8(name);
+    const DWORD needed = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+    if (needed == 0)
+        return std::string();
+    std::vector<wchar_t> value(needed + 1);
+    const DWORD length = GetEnvironmentVariableW(wideName.c_str(), value.data(), needed + 1);
+    return length > 0 && length <= needed ? Utf8FromWide(value.data(), length) : std::string();
 }
 
 bool StandardErrorIsTerminal() {

@@ -3,6 +3,6 @@
 #include <windows.h>
 
 bool RunningUnderWine() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }

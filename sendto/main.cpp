@@ -4,12 +4,13 @@
 #include <windows.h>
 
 #include "sendto/send_to_entry.h"
+#include "util/wide_text.h"
 #include "util/win_handles.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // No system message box for a drive that is not ready or a file that cannot be opened.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
-    const SendToRequest request = ParseSendToRequest(GetCommandLineA());
+    const SendToRequest request = ParseSendToRequest(Utf8FromWide(GetCommandLineW()).c_str());
     bool done = false;
     try {
         const ComInitialization com = InitializeCom();

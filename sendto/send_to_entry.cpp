@@ -7,6 +7,8 @@
 #include <string>
 
 #include "sendto/shell_link.h"
+#include "util/program_folder.h"
+#include "util/wide_text.h"
 #include "util/win_handles.h"
 
 namespace {
@@ -37,44 +39,35 @@ std::string JoinPath(const std::string& folder, const char* name) {
 }
 
 std::optional<std::string> ShellFolder(int csidl) {
-    char path[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ||
-        path[0] == '\0')
+    wchar_t path[MAX_PATH] = {}; // the shell hands out these folders in at most MAX_PATH units
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ||
+        path[0] == L'\0')
         return std::nullopt;
-    return std::string(path);
+    return Utf8FromWide(path);
 }
 
 std::optional<Places> FindPlaces() {
-    char self[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return std::nullopt;
-    const std::string selfPath(self, length);
-    const std::size_t cut = selfPath.rfind('\\');
+    const std::string programFolder = ProgramFolder(false);
     const std::optional<std::string> sendTo = ShellFolder(CSIDL_SENDTO);
     const std::optional<std::string> appData = ShellFolder(CSIDL_APPDATA);
-    if (cut == std::string::npos || !sendTo || !appData)
+    if (programFolder.empty() || !sendTo || !appData)
         return std::nullopt;
     Places places;
-    places.programFolder = selfPath.substr(0, cut);
+    places.programFolder = programFolder;
     places.program = JoinPath(places.programFolder, kProgramName);
     places.shortcut = JoinPath(*sendTo, kShortcutName);
     places.markFolder = JoinPath(*appData, kMarkFolderName);
     places.mark = JoinPath(places.markFolder, kMarkName);
-    for (const std::string* path : {&places.program, &places.shortcut, &places.mark}) {
-        if (path->size() >= MAX_PATH)
-            return std::nullopt;
-    }
     return places;
 }
 
 bool IsFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(FileSystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::optional<BY_HANDLE_FILE_INFORMATION> FileIdentity(const std::string& path) {
-    UniqueHandle file(CreateFileA(path.c_str(), 0,
+    UniqueHandle file(CreateFileW(FileSystemPath(path).c_str(), 0,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION information{};
@@ -85,7 +78,10 @@ std::optional<BY_HANDLE_FILE_INFORMATION> FileIdentity(const std::string& path) 
 
 // The same file, also when one path is written in short names or another case.
 bool SameFile(const std::string& a, const std::string& b) {
-    if (lstrcmpiA(a.c_str(), b.c_str()) == 0)
+    const std::wstring wideA = WideFromUtf8(a);
+    const std::wstring wideB = WideFromUtf8(b);
+    if (CompareStringOrdinal(wideA.c_str(), static_cast<int>(wideA.size()), wideB.c_str(),
+                             static_cast<int>(wideB.size()), TRUE) == CSTR_EQUAL)
         return true;
     const auto first = FileIdentity(a);
     const auto second = FileIdentity(b);
@@ -95,7 +91,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 ShortcutFound InspectShortcut(const Places& places) {
-    if (GetFileAttributesA(places.shortcut.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesW(FileSystemPath(places.shortcut).c_str()) == INVALID_FILE_ATTRIBUTES)
         return ShortcutFound::Missing;
     const std::optional<std::string> target = ShortcutTarget(places.shortcut);
     if (!target)
@@ -116,7 +112,7 @@ bool CarryOutShortcutStep(ShortcutStep step, const Places& places) {
     case ShortcutStep::PointHere:
         return IsFile(places.program) && RepointShortcut(places.shortcut, content);
     case ShortcutStep::Delete:
-        return DeleteFileA(places.shortcut.c_str()) != FALSE;
+        return DeleteFileW(FileSystemPath(places.shortcut).c_str()) != FALSE;
     }
     return false;
 }
@@ -124,11 +120,11 @@ bool CarryOutShortcutStep(ShortcutStep step, const Places& places) {
 bool SetMark(const Places& places) {
     if (IsFile(places.mark))
         return true;
-    if (!CreateDirectoryA(places.markFolder.c_str(), nullptr) &&
+    if (!CreateDirectoryW(FileSystemPath(places.markFolder).c_str(), nullptr) &&
         GetLastError() != ERROR_ALREADY_EXISTS)
         return false;
-    UniqueHandle file(CreateFileA(places.mark.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(CreateFileW(FileSystemPath(places.mark).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
     DWORD written = 0;
@@ -136,9 +132,9 @@ bool SetMark(const Places& places) {
 }
 
 bool ClearMark(const Places& places) {
-    if (IsFile(places.mark) && !DeleteFileA(places.mark.c_str()))
+    if (IsFile(places.mark) && !DeleteFileW(FileSystemPath(places.mark).c_str()))
         return false;
-    RemoveDirectoryA(places.markFolder.c_str()); // only when nothing else is in it
+    RemoveDirectoryW(FileSystemPath(places.markFolder).c_str()); // only when nothing else is in it
     return true;
 }
 

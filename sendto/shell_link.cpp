@@ -3,32 +3,28 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <vector>
+
+#include "util/wide_text.h"
 #include "util/win_handles.h"
 
 namespace {
 
-using UniqueShellLink = UniqueCom<IShellLinkA>;
+using UniqueShellLink = UniqueCom<IShellLinkW>;
 using UniquePersistFile = UniqueCom<IPersistFile>;
 
-// IPersistFile names files in UTF-16; the path is converted whole or not at all.
-std::optional<std::wstring> WidePath(const std::string& path) {
-    if (path.empty() || path.size() >= MAX_PATH)
-        return std::nullopt;
-    wchar_t wide[MAX_PATH] = {};
-    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide, MAX_PATH) == 0)
-        return std::nullopt;
-    return std::wstring(wide);
-}
+// The longest path the system hands out, in UTF-16 units with the terminator.
+constexpr int kLongestPath = 32768;
 
 UniqueShellLink NewShellLink() {
     UniqueShellLink link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(link.put()))))
         link.reset();
     return link;
 }
 
-UniquePersistFile PersistFileOf(IShellLinkA* link) {
+UniquePersistFile PersistFileOf(IShellLinkW* link) {
     UniquePersistFile file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.put()))))
         file.reset();
@@ -37,30 +33,30 @@ UniquePersistFile PersistFileOf(IShellLinkA* link) {
 
 // A shell link loaded from `path`, or an empty owner.
 UniqueShellLink LoadShellLink(const std::string& path) {
-    const std::optional<std::wstring> widePath = WidePath(path);
-    if (!widePath || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (path.empty() || GetFileAttributesW(FileSystemPath(path).c_str()) == INVALID_FILE_ATTRIBUTES)
         return UniqueShellLink();
     UniqueShellLink link = NewShellLink();
     if (!link)
         return link;
     UniquePersistFile file = PersistFileOf(link.get());
-    if (!file || FAILED(file.get()->Load(widePath->c_str(), STGM_READ)))
+    if (!file || FAILED(file.get()->Load(WideFromUtf8(path).c_str(), STGM_READ)))
         link.reset();
     return link;
 }
 
-bool FillAndSave(IShellLinkA* link, const std::string& shortcutPath,
+bool FillAndSave(IShellLinkW* link, const std::string& shortcutPath,
                  const ShortcutContent& content) {
-    const std::optional<std::wstring> widePath = WidePath(shortcutPath);
-    if (!widePath || content.target.size() >= MAX_PATH || content.workingFolder.size() >= MAX_PATH)
+    if (shortcutPath.empty())
         return false;
-    if (FAILED(link->SetPath(content.target.c_str())) ||
-        FAILED(link->SetWorkingDirectory(content.workingFolder.c_str())) ||
-        FAILED(link->SetIconLocation(content.target.c_str(), 0)) ||
-        FAILED(link->SetDescription(content.description.c_str())))
+    // Whatever the shell cannot keep in a shortcut (a target past its limit) fails here.
+    const std::wstring target = WideFromUtf8(content.target);
+    if (FAILED(link->SetPath(target.c_str())) ||
+        FAILED(link->SetWorkingDirectory(WideFromUtf8(content.workingFolder).c_str())) ||
+        FAILED(link->SetIconLocation(target.c_str(), 0)) ||
+        FAILED(link->SetDescription(WideFromUtf8(content.description).c_str())))
         return false;
     UniquePersistFile file = PersistFileOf(link);
-    return file && SUCCEEDED(file.get()->Save(widePath->c_str(), TRUE));
+    return file && SUCCEEDED(file.get()->Save(WideFromUtf8(shortcutPath).c_str(), TRUE));
 }
 
 } // namespace
@@ -69,10 +65,20 @@ std::optional<std::string> ShortcutTarget(const std::string& shortcutPath) {
     UniqueShellLink link = LoadShellLink(shortcutPath);
     if (!link)
         return std::nullopt;
-    char target[MAX_PATH] = {};
-    if (link.get()->GetPath(target, MAX_PATH, nullptr, 0) != S_OK || target[0] == '\0')
+    std::vector<wchar_t> target(kLongestPath, L'\0');
+    // The item list names the target in UTF-16 wherever the shortcut was made; the path the
+    // link keeps beside it may be in the code page (Wine keeps only that one), which turns
+    // other characters into question marks.
+    PIDLIST_ABSOLUTE items = nullptr;
+    if (link.get()->GetIDList(&items) == S_OK && items != nullptr) {
+        const UniqueTaskMemory owned(items);
+        if (SHGetPathFromIDListEx(items, target.data(), kLongestPath, GPFIDL_DEFAULT) &&
+            target[0] != L'\0')
+            return Utf8FromWide(target.data());
+    }
+    if (link.get()->GetPath(target.data(), kLongestPath, nullptr, 0) != S_OK || target[0] == L'\0')
         return std::nullopt;
-    return std::string(target);
+    return Utf8FromWide(target.data());
 }
 
 bool WriteShortcut(const std::string& shortcutPath, const ShortcutContent& content) {

@@ -1,5 +1,5 @@
-// Shell shortcuts (.lnk files) read and written through IShellLinkA and IPersistFile. The
-// calling thread must be in a COM apartment.
+// Shell shortcuts (.lnk files) read and written through IShellLinkW and IPersistFile, paths in
+// UTF-8. The calling thread must be in a COM apartment.
 #ifndef VEILQUILL_SHELL_LINK_H
 #define VEILQUILL_SHELL_LINK_H
 

@@ -6,16 +6,15 @@
 #include "ui/help_path.h"
 #include "ui/ui_commands.h"
 #include "ui/vendor_link.h"
+#include "util/wide_text.h"
 
 namespace {
-
-constexpr std::size_t kHelpPathCapacity = MAX_PATH;
 
 // Each static control of the box chooses its own colours: the link answers with its blue
 // underlined text, the banner with the default colours of its class.
 INT_PTR StaticColours(WPARAM wParam, LPARAM lParam) {
     return static_cast<INT_PTR>(
-        SendMessageA(reinterpret_cast<HWND>(lParam), WM_CTLCOLORSTATIC, wParam, lParam));
+        SendMessageW(reinterpret_cast<HWND>(lParam), WM_CTLCOLORSTATIC, wParam, lParam));
 }
 
 void OnAboutButton(HWND box, int id) {
@@ -44,13 +43,14 @@ INT_PTR CALLBACK AboutDialogProc(HWND box, UINT message, WPARAM wParam, LPARAM l
 }
 
 void AboutCommand(HWND mainWindow, HINSTANCE instance) {
-    DialogBoxParamA(instance, VQ_TEMPLATE_ABOUT, mainWindow, AboutDialogProc, 0);
+    DialogBoxParamW(instance, L"" VQ_TEMPLATE_ABOUT, mainWindow, AboutDialogProc, 0);
 }
 
 void HelpCommand(HWND mainWindow) {
-    char helpPath[kHelpPathCapacity] = {};
+    const std::string helpPath = BuildHelpPath();
     // A path that cannot be built is not guessed at: nothing opens, as with a missing file.
-    if (!BuildHelpPath(helpPath, sizeof helpPath))
+    if (helpPath.empty())
         return;
-    ShellExecuteA(mainWindow, "open", helpPath, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(mainWindow, L"open", WideFromUtf8(helpPath).c_str(), nullptr, nullptr,
+                  SW_SHOWNORMAL);
 }

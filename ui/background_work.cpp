@@ -3,10 +3,12 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <string>
 
 #include "resources/resource_ids.h"
 #include "ui/status_bar.h"
 #include "ui/status_texts.h"
+#include "util/wide_text.h"
 #include "util/win_handles.h"
 
 namespace {
@@ -20,7 +22,7 @@ constexpr int kHeldButtons[] = {IDC_BTN_SAVE_AS,  IDC_BTN_CLEAR,   IDC_BTN_OPEN_
                                 IDC_BTN_STOP_FIND};
 constexpr int kHeldButtonCount = sizeof kHeldButtons / sizeof kHeldButtons[0];
 
-// Room for what pane 0 shows; the program's own texts are far shorter.
+// Room for a progress line; the program's own texts are far shorter.
 constexpr int kPaneTextCapacity = 512;
 
 // The buttons are disabled while the object lives and then come back as they were.
@@ -52,15 +54,14 @@ class ProgressPane {
     ProgressPane(HWND statusBar, const char* progressText) : bar_(statusBar), text_(progressText) {
         if (text_ == nullptr)
             return;
-        const LRESULT length = SendMessageA(bar_, SB_GETTEXTLENGTHA, kPaneName, 0);
-        if (LOWORD(length) < kPaneTextCapacity)
-            SendMessageA(bar_, SB_GETTEXTA, kPaneName, reinterpret_cast<LPARAM>(before_));
-        else
-            lstrcpynA(before_, kBlankPaneText, sizeof before_);
+        const LRESULT length = SendMessageW(bar_, SB_GETTEXTLENGTHW, kPaneName, 0);
+        std::wstring before(LOWORD(length) + 1, L'\0');
+        SendMessageW(bar_, SB_GETTEXTW, kPaneName, reinterpret_cast<LPARAM>(&before[0]));
+        before_ = Utf8FromWide(before.c_str());
     }
     ~ProgressPane() {
         if (text_ != nullptr)
-            SetPaneText(bar_, kPaneName, before_[0] != '\0' ? before_ : kBlankPaneText);
+            SetPaneText(bar_, kPaneName, !before_.empty() ? before_.c_str() : kBlankPaneText);
     }
     ProgressPane(const ProgressPane&) = delete;
     ProgressPane& operator=(const ProgressPane&) = delete;
@@ -79,7 +80,7 @@ class ProgressPane {
   private:
     HWND bar_;
     const char* text_;
-    char before_[kPaneTextCapacity] = {};
+    std::string before_; // what pane 0 showed before, whole
     int shown_ = -1;
 };
 
@@ -139,9 +140,9 @@ bool HandleOneMessage(HWND mainWindow, MSG& message, int& quitCode) {
         quitCode = static_cast<int>(message.wParam);
         return false;
     }
-    if (!IsDialogMessageA(mainWindow, &message)) {
+    if (!IsDialogMessageW(mainWindow, &message)) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return true;
 }
@@ -166,7 +167,7 @@ void PumpUntilEnded(HWND mainWindow, const WorkThread& thread, WorkProgress& pro
         if (wait == WAIT_OBJECT_0 || wait == WAIT_FAILED)
             break;
         MSG message{};
-        while (!quit && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        while (!quit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
             quit = !HandleOneMessage(mainWindow, message, quitCode);
         if (thread.Ended())
             break;
@@ -240,6 +241,6 @@ bool BackgroundWork::RunWork(const WorkDisplay& display, const WorkBody& work) {
         running_ = nullptr;
     }
     if (closing_)
-        PostMessageA(window_.window, WM_CLOSE, 0, 0);
+        PostMessageW(window_.window, WM_CLOSE, 0, 0);
     return !start.threw;
 }

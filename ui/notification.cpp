@@ -49,23 +49,23 @@ INT_PTR CALLBACK FailureNoticeProc(HWND dialog, UINT message, WPARAM, LPARAM) {
 } // namespace
 
 void ShowNotification(HINSTANCE instance, Notice notice) {
-    const char* name = VQ_TEMPLATE_FAILURE;
+    const wchar_t* name = L"" VQ_TEMPLATE_FAILURE;
     DLGPROC procedure = FailureNoticeProc;
     switch (notice) {
     case Notice::SuccessEncrypted:
-        name = VQ_TEMPLATE_SUCCESS_ENCRYPTED;
+        name = L"" VQ_TEMPLATE_SUCCESS_ENCRYPTED;
         procedure = SuccessNoticeProc;
         break;
     case Notice::SuccessDecrypted:
-        name = VQ_TEMPLATE_SUCCESS_DECRYPTED;
+        name = L"" VQ_TEMPLATE_SUCCESS_DECRYPTED;
         procedure = SuccessNoticeProc;
         break;
     case Notice::Failure:
-        name = VQ_TEMPLATE_FAILURE;
+        name = L"" VQ_TEMPLATE_FAILURE;
         break;
     case Notice::OpenError:
-        name = VQ_TEMPLATE_OPEN_ERROR;
+        name = L"" VQ_TEMPLATE_OPEN_ERROR;
         break;
     }
-    DialogBoxParamA(instance, name, nullptr, procedure, 0);
+    DialogBoxParamW(instance, name, nullptr, procedure, 0);
 }

@@ -6,8 +6,11 @@
 
 #include <cstddef>
 
-// The dialogs take and give paths of at most 259 characters and a terminator.
-constexpr std::size_t kDialogPathCapacity = MAX_PATH;
+// The dialogs take and give paths of up to 32,767 UTF-16 units (the longest Windows has) and a
+// terminator.
+constexpr std::size_t kDialogPathUnits = 32768;
+// The same path in UTF-8, which takes at most three bytes for each UTF-16 unit.
+constexpr std::size_t kDialogPathCapacity = 3 * kDialogPathUnits;
 
 enum class PathQuestion {
     kOpen,   // an existing file to load
@@ -21,7 +24,7 @@ enum class PathAnswer {
 };
 
 // What each dialog hands on to the next: the path it opens on (its folder and its name) and
-// the file type the user chose last (0 is the first of the list).
+// the file type the user chose last (0 is the first of the list). The path is UTF-8.
 struct DialogPath {
     char path[kDialogPathCapacity] = {};
     DWORD filterIndex = 0;

@@ -4,6 +4,7 @@
 
 #include "resources/resource_ids.h"
 #include "ui/status_texts.h"
+#include "util/wide_text.h"
 
 namespace {
 // Right edges of the four parts in client pixels; the last one runs to the window's edge.
@@ -12,7 +13,7 @@ constexpr int kPartCount = sizeof kPartEdges / sizeof kPartEdges[0];
 } // namespace
 
 HWND CreateStatusBar(HWND mainWindow, HINSTANCE instance) {
-    HWND bar = CreateWindowExA(0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
+    HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
                                0, 0, 0, 0, mainWindow,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)),
                                instance, nullptr);
@@ -20,17 +21,19 @@ HWND CreateStatusBar(HWND mainWindow, HINSTANCE instance) {
         int edges[kPartCount];
         for (int i = 0; i < kPartCount; ++i)
             edges[i] = kPartEdges[i];
-        SendMessageA(bar, SB_SETPARTS, kPartCount, reinterpret_cast<LPARAM>(edges));
+        SendMessageW(bar, SB_SETPARTS, kPartCount, reinterpret_cast<LPARAM>(edges));
     }
     return bar;
 }
 
 void SetPaneText(HWND bar, int pane, const char* text) {
-    SendMessageA(bar, SB_SETTEXTA, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(text));
+    const std::wstring wide = WideFromUtf8(text);
+    SendMessageW(bar, SB_SETTEXTW, static_cast<WPARAM>(pane),
+                 reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 void SetPaneIcon(HWND bar, HICON icon) {
-    SendMessageA(bar, SB_SETICON, kPaneIcon, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(bar, SB_SETICON, kPaneIcon, reinterpret_cast<LPARAM>(icon));
 }
 
 void ShowEncryptedIcon(const WindowParts& window, bool shown) {

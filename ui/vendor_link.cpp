@@ -25,14 +25,14 @@ struct VendorLinkState {
 
 // The control's own font (the dialog's font) with the underline added.
 HFONT CreateUnderlinedFont(HWND link) {
-    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(link, WM_GETFONT, 0, 0));
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(link, WM_GETFONT, 0, 0));
     if (font == nullptr)
         font = GetStockObject(DEFAULT_GUI_FONT);
-    LOGFONTA face{};
-    if (GetObjectA(font, sizeof face, &face) != static_cast<int>(sizeof face))
+    LOGFONTW face{};
+    if (GetObjectW(font, sizeof face, &face) != static_cast<int>(sizeof face))
         return nullptr;
     face.lfUnderline = 1;
-    return CreateFontIndirectA(&face);
+    return CreateFontIndirectW(&face);
 }
 
 LRESULT PaintLinkColours(VendorLinkState& state, HDC dc) {
@@ -45,7 +45,7 @@ LRESULT PaintLinkColours(VendorLinkState& state, HDC dc) {
 
 void OpenVendorAddress() {
     // What the shell makes of it (a browser, or nothing at all) is not the program's concern.
-    ShellExecuteA(nullptr, "open", kVendorAddress, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, L"open", L"" VQ_VENDOR_HOST, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 // The control is going away with its box: the subclass goes and its state is freed.
@@ -64,16 +64,16 @@ bool SubclassVendorLink(HWND aboutBox) {
     std::unique_ptr<VendorLinkState> state(new (std::nothrow) VendorLinkState);
     if (!state)
         return false;
-    const WPARAM ownFont = static_cast<WPARAM>(SendMessageA(link, WM_GETFONT, 0, 0));
+    const WPARAM ownFont = static_cast<WPARAM>(SendMessageW(link, WM_GETFONT, 0, 0));
     state->underlined.reset(CreateUnderlinedFont(link));
     // The control also draws its text with the underlined font: some static controls select
     // their own font only after asking for their colours, which would undo the one chosen
     // while painting.
     if (state->underlined.get() != nullptr)
-        SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(state->underlined.get()), FALSE);
+        SendMessageW(link, WM_SETFONT, reinterpret_cast<WPARAM>(state->underlined.get()), FALSE);
     if (!SetWindowSubclass(link, VendorLinkProc, kVendorLinkSubclass,
                            reinterpret_cast<DWORD_PTR>(state.get()))) {
-        SendMessageA(link, WM_SETFONT, ownFont, FALSE);
+        SendMessageW(link, WM_SETFONT, ownFont, FALSE);
         return false;
     }
     state.release(); // the subclass owns it until WM_NCDESTROY
@@ -93,7 +93,8 @@ LRESULT CALLBACK VendorLinkProc(HWND link, UINT message, WPARAM wParam, LPARAM l
         // Without this a static control lets the mouse through to the box.
         return HTCLIENT;
     case WM_SETCURSOR:
-        SetCursor(LoadCursorA(nullptr, IDC_HAND)); // shared by the system, never destroyed
+        SetCursor(LoadCursorW(
+            nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND))); // shared by the system, never destroyed
         return TRUE;
     case WM_NCDESTROY:
         return ReleaseLink(link, state, message, wParam, lParam);

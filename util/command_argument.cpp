@@ -1,9 +1,10 @@
 #include "util/command_argument.h"
 
+#include <vector>
+
 namespace {
 
-// Each working copy holds 191 bytes of text and the terminating zero.
-constexpr std::size_t kWorkingCopySize = 192;
+using WorkingCopy = std::vector<unsigned char>;
 
 constexpr unsigned char kQuote = '"';
 constexpr unsigned char kSpace = ' ';
@@ -15,8 +16,8 @@ void MakeEmpty(char* destination, std::size_t destinationSize) {
 }
 
 // Copies the text at `rest` with its terminator into `copy`; false when it does not fit.
-bool CopyRest(const unsigned char* rest, unsigned char (&copy)[kWorkingCopySize]) {
-    for (std::size_t i = 0; i < kWorkingCopySize; ++i) {
+bool CopyRest(const unsigned char* rest, WorkingCopy& copy) {
+    for (std::size_t i = 0; i < kCommandLineCapacity; ++i) {
         copy[i] = rest[i];
         if (rest[i] == 0)
             return true;
@@ -27,21 +28,20 @@ bool CopyRest(const unsigned char* rest, unsigned char (&copy)[kWorkingCopySize]
 // Copies `source` into `marked`, putting kEmptyQuotesMark between two adjacent double quotes
 // (each pair counted from the left gets one), so that an empty quoted section leaves a
 // character behind. False when the marked text does not fit.
-bool MarkEmptyQuotes(const unsigned char (&source)[kWorkingCopySize],
-                     unsigned char (&marked)[kWorkingCopySize]) {
+bool MarkEmptyQuotes(const WorkingCopy& source, WorkingCopy& marked) {
     std::size_t out = 0;
     bool previousWasQuote = false;
     for (std::size_t in = 0;; ++in) {
         const unsigned char byte = source[in];
         if (byte == kQuote && previousWasQuote) {
-            if (out + 2 >= kWorkingCopySize) // the mark, the quote and the terminator
+            if (out + 2 >= kCommandLineCapacity) // the mark, the quote and the terminator
                 return false;
             marked[out++] = kEmptyQuotesMark;
             marked[out++] = kQuote;
             previousWasQuote = false;
             continue;
         }
-        if (out + 1 > kWorkingCopySize)
+        if (out + 1 > kCommandLineCapacity)
             return false;
         marked[out++] = byte;
         if (byte == 0)
@@ -100,18 +100,19 @@ std::uint32_t ExtractCommandArgument(const char* commandLine, std::uint32_t posi
         ++rest;
     ++rest;
 
-    unsigned char plain[kWorkingCopySize];
-    unsigned char marked[kWorkingCopySize];
+    // On the heap: a whole line of the longest kind would crowd the stack.
+    WorkingCopy plain(kCommandLineCapacity);
+    WorkingCopy marked(kCommandLineCapacity);
     if (!CopyRest(rest, plain) || !MarkEmptyQuotes(plain, marked)) {
         MakeEmpty(destination, destinationSize);
         return kArgumentTooLong;
     }
-    RemoveQuotes(marked);
-    TabsToSpaces(marked);
+    RemoveQuotes(marked.data());
+    TabsToSpaces(marked.data());
 
     // Select the argument: after the leading spaces the count is 1, and every further run of
     // spaces raises it by one, whether or not anything follows the run.
-    const unsigned char* at = marked;
+    const unsigned char* at = marked.data();
     while (*at == kSpace)
         ++at;
     std::uint32_t count = 1;

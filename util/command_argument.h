@@ -14,6 +14,12 @@ enum CommandArgumentStatus : std::uint32_t {
     kArgumentTooLong = 5,        // the line or the argument does not fit; destination empty
 };
 
+// The room for the text after the program's path, with its terminator: a Windows command
+// line of the longest kind (32,767 UTF-16 units) in UTF-8, where a unit takes at most three
+// bytes. The line is UTF-8, in which the two marks below never occur, so every character of a
+// path comes back whole.
+constexpr std::size_t kCommandLineCapacity = 3 * 32768;
+
 constexpr unsigned char kQuotedSpaceMark = 0xFE;
 constexpr unsigned char kEmptyQuotesMark = 0xFF;
 
@@ -21,10 +27,10 @@ constexpr unsigned char kEmptyQuotesMark = 0xFF;
 // argument at `position` (1 = first after the program path) into `destination`, a buffer
 // of `destinationSize` bytes, and returns the status.
 //
-// The text after the program's path is worked on in copies of 191 bytes and a terminator;
-// marking each pair of adjacent quotes adds a byte. A line whose rest does not fit is refused
-// as a whole, never cut, and so is an argument that does not fit the destination with its
-// terminator: both give kArgumentTooLong and an empty destination. Statuses 0 and 3 leave
+// The text after the program's path is worked on in copies of kCommandLineCapacity bytes
+// with the terminator; marking each pair of adjacent quotes adds a byte. A line whose rest does not
+// fit is refused as a whole, never cut, and so is an argument that does not fit the destination
+// with its terminator: both give kArgumentTooLong and an empty destination. Statuses 0 and 3 leave
 // the destination as it was; every other status leaves a terminated text in it (given a
 // destination of at least one byte).
 std::uint32_t ExtractCommandArgument(const char* commandLine, std::uint32_t position,

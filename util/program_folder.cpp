@@ -2,23 +2,36 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <vector>
 
-bool ProgramFolder(bool keepBackslash, char* out, std::size_t capacity) {
-    if (capacity == 0)
-        return false;
-    out[0] = '\0';
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return false;
-    char* lastBackslash = std::strrchr(path, '\\');
-    if (lastBackslash == nullptr)
-        return false;
-    lastBackslash[keepBackslash ? 1 : 0] = '\0';
-    const std::size_t folderLength = std::strlen(path);
-    if (folderLength + 1 > capacity)
-        return false;
-    std::memcpy(out, path, folderLength + 1);
-    return true;
+#include "util/wide_text.h"
+
+namespace {
+
+// The longest path the system hands out, in UTF-16 units.
+constexpr DWORD kLongestPath = 32768;
+
+} // namespace
+
+std::string ProgramFolder(bool keepBackslash) {
+    // The buffer grows until the path fits: a cut path is not reported as an error.
+    std::vector<wchar_t> path(MAX_PATH + 1);
+    DWORD length = 0;
+    for (;;) {
+        const auto capacity = static_cast<DWORD>(path.size());
+        length = GetModuleFileNameW(nullptr, path.data(), capacity);
+        if (length == 0)
+            return {};
+        if (length < capacity)
+            break;
+        if (capacity >= kLongestPath)
+            return {};
+        path.resize(path.size() * 2);
+    }
+    std::string text = Utf8FromWide(path.data(), length);
+    const std::size_t lastBackslash = text.find_last_of('\\');
+    if (lastBackslash == std::string::npos)
+        return {};
+    text.resize(lastBackslash + (keepBackslash ? 1 : 0));
+    return text;
 }

@@ -2,10 +2,10 @@
 #ifndef VEILQUILL_PROGRAM_FOLDER_H
 #define VEILQUILL_PROGRAM_FOLDER_H
 
-#include <cstddef>
+#include <string>
 
-// Writes the program's folder into `out` (C:\Tools\ with the backslash kept, C:\Tools
-// without). Returns false and leaves `out` empty when the path does not fit.
-bool ProgramFolder(bool keepBackslash, char* out, std::size_t capacity);
+// The program's folder in UTF-8, however long its path (C:\Tools\ with the backslash kept,
+// C:\Tools without), or an empty text when the system does not give the program's path.
+std::string ProgramFolder(bool keepBackslash);
 
 #endif

@@ -51,6 +51,9 @@ inline void FinishDrop(HDROP drop) noexcept {
 inline void FreeLoadedModule(HMODULE module) noexcept {
     FreeLibrary(module);
 }
+inline void FreeArgumentList(LPWSTR* list) noexcept {
+    LocalFree(list);
+}
 inline void ReleaseSrwLock(SRWLOCK* lock) noexcept {
     ReleaseSRWLockExclusive(lock);
 }
@@ -90,6 +93,8 @@ using UniqueTaskMemory = Unique<NullIsInvalid<void*, handle_traits::FreeTaskMemo
 using UniqueDrop = Unique<NullIsInvalid<HDROP, handle_traits::FinishDrop>>;
 // A DLL loaded with LoadLibraryEx, given back with FreeLibrary.
 using UniqueModule = Unique<NullIsInvalid<HMODULE, handle_traits::FreeLoadedModule>>;
+// The arguments CommandLineToArgvW split off, freed with LocalFree.
+using UniqueArgumentList = Unique<NullIsInvalid<LPWSTR*, handle_traits::FreeArgumentList>>;
 using OleInitialization = Unique<handle_traits::OleInitialization>;
 using ComInitialization = Unique<handle_traits::ComInitialization>;
 template <typename Interface>

@@ -97,27 +97,53 @@ TEST(ExtractCommandArgument, CommandLineCases) {
     }
 }
 
-// The text after the program's path has room for 191 bytes in each working copy.
+// The text after the program's path has room for kCommandLineCapacity bytes with the
+// terminator: a whole Windows command line of the longest kind in UTF-8.
 TEST(ExtractCommandArgument, LineTooLongForTheWorkingCopies) {
-    const std::string fits = " " + std::string(190, 'a'); // 191 bytes after the path
-    Extracted got = Extract(kProgram + fits, 1, 192);
+    const std::size_t room = kCommandLineCapacity - 1;
+    const std::string fits = " " + std::string(room - 1, 'a'); // `room` bytes after the path
+    Extracted got = Extract(kProgram + fits, 1, room + 1);
     EXPECT_EQ(got.status, kArgumentFound);
-    EXPECT_EQ(got.text, std::string(190, 'a'));
+    EXPECT_EQ(got.text, std::string(room - 1, 'a'));
 
-    got = Extract(kProgram + fits + "b", 1, 192);
+    got = Extract(kProgram + fits + "b", 1, room + 1);
     EXPECT_EQ(got.status, kArgumentTooLong);
     EXPECT_EQ(got.text, "");
     EXPECT_TRUE(got.guardIntact);
 
-    // Marking an empty pair adds a byte: 190 bytes fit once marked, 191 do not.
-    const std::string marked = " " + std::string(187, 'a') + "\"\"";
-    got = Extract(kProgram + marked, 1, 192);
+    // Marking an empty pair adds a byte: room - 1 bytes fit once marked, room do not.
+    const std::string marked = " " + std::string(room - 4, 'a') + "\"\"";
+    got = Extract(kProgram + marked, 1, room + 1);
     EXPECT_EQ(got.status, kArgumentFound);
-    EXPECT_EQ(got.text, std::string(187, 'a') + "\xFF");
+    EXPECT_EQ(got.text, std::string(room - 4, 'a') + "\xFF");
 
-    got = Extract(kProgram + marked + "b", 1, 192);
+    got = Extract(kProgram + marked + "b", 1, room + 1);
     EXPECT_EQ(got.status, kArgumentTooLong);
     EXPECT_EQ(got.text, "");
+}
+
+// A path in UTF-8 comes back byte for byte, whatever its characters and however long: no byte
+// of a multibyte character is taken for a quote, a space or a mark.
+TEST(ExtractCommandArgument, Utf8PathsComeBackWhole) {
+    const std::string greek = "C:\\Σημειώσεις.txt";
+    const std::string spaced = "C:\\Мои документы\\命令行 😀.txt";
+    std::string deep = "C:";
+    while (deep.size() < 700)
+        deep += "\\Документы";
+    deep += "\\命令行.txt";
+    struct PathCase {
+        std::string rest;
+        std::string text;
+    } cases[] = {
+        {" " + greek, greek},
+        {" \"" + spaced + "\"", spaced},
+        {" \"" + deep + "\" second", deep},
+    };
+    for (const PathCase& c : cases) {
+        const Extracted got = Extract(kProgram + c.rest, 1, kCommandLineCapacity);
+        EXPECT_EQ(got.status, kArgumentFound) << c.text;
+        EXPECT_EQ(got.text, c.text);
+    }
 }
 
 TEST(ExtractCommandArgument, ArgumentTooLongForTheDestination) {

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "util/wide_text.h"
+
 namespace vqtest {
 
 std::string UnixToWindowsPath(const std::string& unixPath) {
@@ -31,16 +33,17 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 }
 
 std::string EnvironmentValue(const char* name) {
-    char buffer[32768];
-    const DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
-    if (length == 0 || length >= sizeof buffer)
+    wchar_t buffer[32768];
+    const DWORD length =
+        GetEnvironmentVariableW(WideFromUtf8(name).c_str(), buffer, sizeof buffer / sizeof *buffer);
+    if (length == 0 || length >= sizeof buffer / sizeof *buffer)
         return std::string();
-    return std::string(buffer, length);
+    return Utf8FromWide(buffer, length);
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(CreateFileW(FileSystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return false;
     std::size_t done = 0;
@@ -55,7 +58,7 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 std::optional<std::string> ReadBytes(const std::string& path) {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+    UniqueHandle file(CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
@@ -79,8 +82,8 @@ std::optional<std::string> ReadBytes(const std::string& path) {
 }
 
 bool MakeSizedFile(const std::string& path, long long size) {
-    const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueHandle file(CreateFileW(FileSystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER end{};
     end.QuadPart = size;
     return file.valid() && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) != FALSE &&
@@ -88,26 +91,26 @@ bool MakeSizedFile(const std::string& path, long long size) {
 }
 
 UniqueHandle HoldOpen(const std::string& path, DWORD share) {
-    return UniqueHandle(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    return UniqueHandle(CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ, share, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(FileSystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(FileSystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FolderExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(FileSystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool CopyFileTo(const std::string& from, const std::string& to) {
-    return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+    return CopyFileW(FileSystemPath(from).c_str(), FileSystemPath(to).c_str(), FALSE) != FALSE;
 }
 
 bool MakeFolders(const std::string& path) {
@@ -116,50 +119,48 @@ bool MakeFolders(const std::string& path) {
     const std::size_t cut = path.find_last_of("\\/");
     if (cut != std::string::npos && cut > 2 && !MakeFolders(path.substr(0, cut)))
         return false;
-    return CreateDirectoryA(path.c_str(), nullptr) || FolderExists(path);
+    return CreateDirectoryW(FileSystemPath(path).c_str(), nullptr) || FolderExists(path);
 }
 
 namespace {
 
-// The entries of a folder as FindFirstFileA reports them, without "." and "..".
-std::vector<WIN32_FIND_DATAA> ListFolder(const std::string& folder) {
-    std::vector<WIN32_FIND_DATAA> entries;
-    WIN32_FIND_DATAA data{};
-    UniqueFind find(FindFirstFileA(JoinPath(folder, "*").c_str(), &data));
+// The names of a folder's entries in UTF-8, in the order the folder lists them, without "."
+// and "..".
+std::vector<std::string> ListFolder(const std::string& folder) {
+    std::vector<std::string> entries;
+    WIN32_FIND_DATAW data{};
+    UniqueFind find(FindFirstFileW(FileSystemPath(JoinPath(folder, "*")).c_str(), &data));
     if (!find.valid())
         return entries;
     do {
-        const std::string name = data.cFileName;
+        const std::string name = Utf8FromWide(data.cFileName);
         if (name != "." && name != "..")
-            entries.push_back(data);
-    } while (FindNextFileA(find.get(), &data));
+            entries.push_back(name);
+    } while (FindNextFileW(find.get(), &data));
     return entries;
 }
 
 } // namespace
 
 bool RemoveTree(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(FileSystemPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return true;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(FileSystemPath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
         if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-            return RemoveDirectoryA(path.c_str()) != FALSE;
-        return DeleteFileA(path.c_str()) != FALSE;
+            return RemoveDirectoryW(FileSystemPath(path).c_str()) != FALSE;
+        return DeleteFileW(FileSystemPath(path).c_str()) != FALSE;
     }
     bool removed = true;
-    for (const WIN32_FIND_DATAA& entry : ListFolder(path))
-        removed = RemoveTree(JoinPath(path, entry.cFileName)) && removed;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return RemoveDirectoryA(path.c_str()) && removed;
+    for (const std::string& name : ListFolder(path))
+        removed = RemoveTree(JoinPath(path, name)) && removed;
+    SetFileAttributesW(FileSystemPath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    return RemoveDirectoryW(FileSystemPath(path).c_str()) && removed;
 }
 
 std::vector<std::string> Entries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const WIN32_FIND_DATAA& entry : ListFolder(folder))
-        names.push_back(entry.cFileName);
-    return names;
+    return ListFolder(folder);
 }
 
 std::vector<std::string> SortedEntries(const std::string& folder) {

@@ -1,5 +1,5 @@
 // Paths, whole files and folders for the tests that run on Windows (or Wine). Paths are
-// Windows paths ("Z:\tmp\x\a.txt") unless a name says Unix.
+// Windows paths ("Z:\tmp\x\a.txt") unless a name says Unix, in UTF-8, of any length.
 #ifndef VEILQUILL_TESTS_FILES_H
 #define VEILQUILL_TESTS_FILES_H
 

@@ -27,8 +27,8 @@ class DropTest : public ::testing::Test {
 
     HWND Main() const { return program.MainWindow(); }
     std::string Pane(int pane) const { return PaneText(program.StatusBar(), pane); }
-    // Longer than a path handed over by name may be (127 characters), so only a drop taken as
-    // the Open dialog takes it loads it whole.
+    // Longer than a path handed over by name could be in older copies (127 characters): a drop
+    // loads it whole.
     std::string Plain() const { return files.File("tree\\" + std::string(150, 'p') + ".txt"); }
 
     // Drops and keeps the block until the test ends, as the program reads it when it gets to it.

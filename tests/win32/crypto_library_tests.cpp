@@ -16,8 +16,8 @@ namespace vqtest {
 namespace {
 
 std::string ThisProgramsFolder() {
-    char folder[MAX_PATH + 1] = {};
-    EXPECT_TRUE(ProgramFolder(false, folder, sizeof folder));
+    const std::string folder = ProgramFolder(false);
+    EXPECT_FALSE(folder.empty());
     return folder;
 }
 

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "util/wide_text.h"
+
 namespace vqtest {
 
 namespace {
@@ -23,8 +25,10 @@ std::string StandinPath(const std::string& name) {
     return JoinPath(UnixToWindowsPath(build), "tests\\ui\\" + name + ".exe");
 }
 
-ProgramUnderTest::ProgramUnderTest() : root_("program") {
-    folder_ = JoinPath(root_.Path(), "Veilquill");
+ProgramUnderTest::ProgramUnderTest() : ProgramUnderTest("Veilquill") {}
+
+ProgramUnderTest::ProgramUnderTest(const std::string& folderName) : root_("program") {
+    folder_ = JoinPath(root_.Path(), folderName);
     const std::string source = ProgramPath();
     if (root_.Path().empty() || !MakeFolders(folder_))
         ADD_FAILURE() << "cannot make a folder for the program";
@@ -50,7 +54,7 @@ bool ProgramUnderTest::StartWithCommandLine(const std::string& commandLine, DWOR
         return false;
     }
     if (!process_.Start(ExePath(), commandLine, Root())) {
-        ADD_FAILURE() << "CreateProcessA failed for " << ExePath() << ", error " << GetLastError();
+        ADD_FAILURE() << "CreateProcessW failed for " << ExePath() << ", error " << GetLastError();
         return false;
     }
     if (!WaitForMainWindow(timeoutMs)) {
@@ -101,12 +105,16 @@ std::string QuotedCommandLine(const std::string& exePath, const std::string& arg
 bool ChildProcess::Start(const std::string& exePath, const std::string& commandLine,
                          const std::string& currentFolder) {
     Terminate();
-    std::string writable = commandLine; // CreateProcessA may write into the command line
-    STARTUPINFOA startup{};
+    // In UTF-16, so that the program gets every name whole; CreateProcessW may write into the
+    // command line.
+    std::wstring writable = WideFromUtf8(commandLine);
+    writable.push_back(L'\0');
+    const std::wstring folder = WideFromUtf8(currentFolder);
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exePath.c_str(), &writable[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info))
+    if (!CreateProcessW(WideFromUtf8(exePath).c_str(), &writable[0], nullptr, nullptr, FALSE, 0,
+                        nullptr, currentFolder.empty() ? nullptr : folder.c_str(), &startup, &info))
         return false;
     process_.reset(info.hProcess);
     UniqueHandle thread(info.hThread);

@@ -238,6 +238,22 @@ HWND WaitForAboutBox(DWORD pid, DWORD timeoutMs = kWaitMs);
 RemoteMemory PostDrop(HWND window, const std::vector<std::string>& paths);
 
 // ---------------------------------------------------------------------------------------------
+// Texts outside the code page: the same readings and actions in UTF-16, every text given and
+// returned in UTF-8. The program's controls are Unicode, so these see what a user sees.
+
+std::string PaneTextWide(HWND statusBar, int pane); // SB_GETTEXTW
+bool WaitForPaneTextWide(HWND statusBar, int pane, const std::string& text,
+                         DWORD timeoutMs = kWaitMs);
+std::string ListItemTextWide(HWND list, int row);        // LVM_GETITEMTEXTW, column 0, any length
+std::vector<std::string> ListColumnTextsWide(HWND list); // every row's column 0
+std::string WindowTextWide(HWND window);                 // WM_GETTEXT through SendMessageW
+bool SetWindowTextWide(HWND window, const std::string& text); // WM_SETTEXT through SendMessageW
+// The Open and Save As dialogs' file name field, typed in UTF-16, then OK.
+bool ChooseFileInDialogWide(HWND fileDialog, const std::string& path);
+// A drop as Explorer makes it today: the DROPFILES block with fWide set and UTF-16 names.
+RemoteMemory PostWideDrop(HWND window, const std::vector<std::string>& paths);
+
+// ---------------------------------------------------------------------------------------------
 // Pop-up menus
 
 // Posts WM_CONTEXTMENU to the window (as a right-click on it would), with `from` as the
@@ -288,6 +304,7 @@ class ChildProcess {
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     // Runs `exePath` with exactly this command line in `currentFolder` (empty: the driver's).
+    // All three are UTF-8 and handed over in UTF-16, so any name reaches the program whole.
     bool Start(const std::string& exePath, const std::string& commandLine,
                const std::string& currentFolder = std::string());
     bool Started() const { return process_.valid(); }
@@ -318,6 +335,9 @@ std::string QuotedCommandLine(const std::string& exePath, const std::string& arg
 class ProgramUnderTest {
   public:
     ProgramUnderTest(); // makes the folder and copies the program; does not start it
+    // The same with the program's folder named `folderName` (UTF-8, any name, also a path of
+    // several folders below the root) instead of "Veilquill".
+    explicit ProgramUnderTest(const std::string& folderName);
     ~ProgramUnderTest();
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
