@@ -31,8 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     data += 2;
     size -= 2;
 
-    // The command line exactly as long as its text, so that reading past it is caught.
+    // The command line exactly as long as its text, so that reading past it is caught. The
+    // program hands it over as UTF-8, in which the bytes 0xFE and 0xFF never occur.
     std::vector<char> line(data, data + size);
+    for (char& byte : line) {
+        if (static_cast<unsigned char>(byte) >= kQuotedSpaceMark)
+            byte = 'x';
+    }
     line.push_back('\0');
     const std::size_t lineLength = std::strlen(line.data());
 
@@ -68,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             static_cast<const char*>(std::memchr(destination.data(), '\0', destinationSize));
         Check(end != nullptr);
         const std::size_t length = static_cast<std::size_t>(end - destination.data());
-        Check(length <= 191);
+        Check(length < kCommandLineCapacity);
         Check(length == 0 || static_cast<unsigned char>(destination[0]) != kEmptyQuotesMark);
         for (std::size_t i = 0; i < length; ++i) {
             const auto byte = static_cast<unsigned char>(destination[i]);
