@@ -64,6 +64,9 @@ class NamesUi : public DocumentUi {
 // asks before it replaces a file with an emoji name, naming that file whole.
 TEST_F(NamesUi, TheOpenAndSaveAsDialogsTakeAnyName) {
     Start();
+    // Typed characters reach the window and its controls as UTF-16.
+    for (HWND window : {Main(), program.DocumentView(), program.ResultsList(), Bar()})
+        EXPECT_TRUE(IsWindowUnicode(window)) << WindowClass(window);
     const std::string source = Doc(kCyrillicFolder + "\\" + kCjkName);
     ASSERT_TRUE(MakeFolders(Doc(kCyrillicFolder)));
     ASSERT_TRUE(WriteBytes(source, kPlain));
