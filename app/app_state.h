@@ -19,7 +19,6 @@ struct MainWindow {
     MainWindow& operator=(const MainWindow&) = delete;
 
     WindowParts parts;
-    UniqueFont documentFont; // the document view's "Terminal" font
     Document document;
     // The document's file work, run so that the window stays alive meanwhile.
     BackgroundWork work{parts};

@@ -20,10 +20,13 @@ namespace {
 // The class names this menu, but no menu resource has the name: the window has no menu bar.
 constexpr wchar_t kAbsentMenuName[] = L"Menu1";
 
-// The document view's font: the raster "Terminal" face in the OEM character set, 12 pixels
-// high, drawn as it comes.
+// The document view's font for a text in the code page: the raster "Terminal" face in the OEM
+// character set, 12 pixels high, drawn as it comes. A Unicode text (UTF-8 or UTF-16) is shown
+// in a fixed-pitch TrueType face of the same height, which the system completes with other
+// faces for scripts it lacks: a raster face holds the characters of one code page only.
 constexpr LONG kDocumentFontHeight = 12;
 constexpr wchar_t kDocumentFontFace[] = L"Terminal";
+constexpr wchar_t kUnicodeTextFontFace[] = L"Courier New";
 
 ATOM RegisterMainWindowClass(HINSTANCE instance) {
     WNDCLASSEXW windowClass{};
@@ -53,6 +56,18 @@ UniqueFont CreateDocumentFont() {
     return UniqueFont(CreateFontIndirectW(&font));
 }
 
+UniqueFont CreateUnicodeTextFont() {
+    LOGFONTW font{};
+    font.lfHeight = kDocumentFontHeight;
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfOutPrecision = OUT_TT_PRECIS;
+    font.lfQuality = DEFAULT_QUALITY;
+    font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    lstrcpynW(font.lfFaceName, kUnicodeTextFontFace, LF_FACESIZE);
+    return UniqueFont(CreateFontIndirectW(&font));
+}
+
 void SetFirstControlState(MainWindow& main) {
     WindowParts& parts = main.parts;
     ApplyButtonEvent(parts.window, ButtonEvent::Startup);
@@ -62,8 +77,9 @@ void SetFirstControlState(MainWindow& main) {
     SetUpResultsList(parts.resultsList);
     ShowWindow(parts.resultsList, SW_HIDE);
     ShowWindow(GetDlgItem(parts.window, IDC_BTN_STOP_FIND), SW_HIDE);
-    main.documentFont = CreateDocumentFont();
-    SendMessageW(parts.documentView, WM_SETFONT, reinterpret_cast<WPARAM>(main.documentFont.get()),
+    parts.codePageFont = CreateDocumentFont();
+    parts.unicodeFont = CreateUnicodeTextFont();
+    SendMessageW(parts.documentView, WM_SETFONT, reinterpret_cast<WPARAM>(parts.codePageFont.get()),
                  TRUE);
 }
 

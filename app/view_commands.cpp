@@ -11,7 +11,7 @@ void ShowEmptyDocumentView(const WindowParts& parts) {
     ShowWindow(parts.resultsList, SW_HIDE);
     ShowWindow(parts.documentView, SW_SHOWNORMAL);
     UpdateWindow(parts.documentView);
-    SetDlgItemTextA(parts.window, IDC_DOCUMENT_VIEW, "");
+    SetDlgItemTextW(parts.window, IDC_DOCUMENT_VIEW, L"");
     ClearAllPanes(parts.statusBar);
 }
 
@@ -26,8 +26,8 @@ void OpenSelectedCommand(MainWindow& main) {
 }
 
 void ClearCommand(MainWindow& main) {
-    SetDlgItemTextA(main.parts.window, IDC_DOCUMENT_VIEW, "");
-    SendMessageA(main.parts.resultsList, LVM_DELETEALLITEMS, 0, 0);
+    SetDlgItemTextW(main.parts.window, IDC_DOCUMENT_VIEW, L"");
+    SendMessageW(main.parts.resultsList, LVM_DELETEALLITEMS, 0, 0);
     ApplyButtonEvent(main.parts.window, ButtonEvent::Clear);
     ClearAllPanes(main.parts.statusBar);
     main.document.ForgetKey();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/program_text.h"
 #include "util/unique_resource.h"
 
 namespace {
@@ -104,7 +105,7 @@ bool ObtainKey(const KeyOptions& options, const KeyTextSystem& system, bool conf
     }
     SecretLine line;
     if (!options.keyFile.empty()) {
-        UniqueStdioFile file(std::fopen(options.keyFile.c_str(), "rb"));
+        UniqueStdioFile file(OpenForReading(options.keyFile));
         if (!file.valid()) {
             problem = "cannot read the key file " + options.keyFile + ": " + std::strerror(errno);
             return false;

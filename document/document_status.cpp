@@ -117,6 +117,11 @@ void ShowDocumentText(const WindowParts& window, const std::vector<unsigned char
         decoding == ViewDecoding::kAsText
             ? DecodeViewText(head.data(), head.size(), fileSize, SystemLeadBytes())
             : CodePageViewText(head.data(), head.size(), fileSize, SystemLeadBytes());
+    const HFONT font = text.encoding == ViewEncoding::kCodePage ? window.codePageFont.get()
+                                                                : window.unicodeFont.get();
+    if (font != nullptr &&
+        reinterpret_cast<HFONT>(SendMessageW(window.documentView, WM_GETFONT, 0, 0)) != font)
+        SendMessageW(window.documentView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageW(window.documentView, WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(WideViewText(text).c_str()));
 }

@@ -15,4 +15,8 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // anything else (a file, a pipe, a Linux terminal) as the UTF-8 bytes.
 void WriteText(std::FILE* stream, const std::string& text);
 
+// Opens the file at `path` (UTF-8 on Windows, of any length) for reading in binary; null, with
+// errno set, when it cannot be opened.
+std::FILE* OpenForReading(const std::string& path);
+
 #endif

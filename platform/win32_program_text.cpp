@@ -52,3 +52,7 @@ void WriteText(std::FILE* stream, const std::string& text) {
             return;
     }
 }
+
+std::FILE* OpenForReading(const std::string& path) {
+    return _wfopen(FileSystemPath(path).c_str(), L"rb");
+}

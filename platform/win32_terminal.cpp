@@ -34,7 +34,9 @@ TerminalRead ReadSecretLine(const char* prompt, SecretLine& line) {
     if (!input.valid() || !output.valid() || GetConsoleMode(input.get(), &saved) == FALSE)
         return TerminalRead::kNoTerminal;
     DWORD written = 0;
-    WriteConsoleA(output.get(), prompt, static_cast<DWORD>(std::strlen(prompt)), &written, nullptr);
+    const std::wstring widePrompt = WideFromUtf8(prompt);
+    WriteConsoleW(output.get(), widePrompt.c_str(), static_cast<DWORD>(widePrompt.size()), &written,
+                  nullptr);
     SetConsoleMode(input.get(), (saved & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) |
                                     ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT);
 
@@ -71,6 +73,6 @@ TerminalRead ReadSecretLine(const char* prompt, SecretLine& line) {
     WipeBytes(typed, sizeof typed);
     WipeBytes(text, sizeof text);
     SetConsoleMode(input.get(), saved);
-    WriteConsoleA(output.get(), "\r\n", 2, &written, nullptr);
+    WriteConsoleW(output.get(), L"\r\n", 2, &written, nullptr);
     return result;
 }

@@ -36,6 +36,7 @@ long_windows=$(printf '%s' "$long" | tr '/' '\\')
 [ "$(printf '%s' "$work/files/$long" | wc -m)" -gt 300 ] || fail "the long path is too short"
 
 printf 'secret\n' >key
+printf 'secret\n' >'ключ 🔑.txt' # a key file with a name outside the code page
 printf 'greek' >"$greek"
 printf 'cjk' >"$cjk"
 printf 'emoji' >"$emoji"
@@ -66,7 +67,7 @@ grep -q 'Found 4 encrypted file(s)' err || fail "find counts: $(cat err)"
 cli find -0 -q .
 [ "$(tr '\0' '\n' <out | grep -c .)" = 4 ] || fail "find -0 listed: $(tr '\0' '|' <out)"
 
-cli decrypt --key-file key "$greek" "$cjk" "$emoji" "$long_windows"
+cli decrypt --key-file 'ключ 🔑.txt' "$greek" "$cjk" "$emoji" "$long_windows"
 expect_rc 0 "decrypt"
 [ "$(cat "$greek")$(cat "$cjk")$(cat "$emoji")$(cat "$long")" = "greekcjkemojilong" ] ||
     fail "decrypted contents"
