@@ -46,8 +46,6 @@ std::wstring CutNote(const char* fileSize) {
 class ViewTextUi : public DocumentUi {
   protected:
     std::wstring ViewUnits() const { return WindowTextUnits(program.DocumentView()); }
-    // The font the view draws in (a handle's value, compared only with another).
-    LRESULT ViewFont() const { return SendMessageW(program.DocumentView(), WM_GETFONT, 0, 0); }
 
     void ExpectShown(const std::string& name, const std::string& bytes,
                      const std::wstring& expected) {
@@ -64,22 +62,15 @@ class ViewTextUi : public DocumentUi {
             << "shown (" << shown.size() << " units): " << ends(shown) << "\nexpected ("
             << expected.size() << " units): " << ends(expected);
         EXPECT_EQ(kNotEncryptedText, Pane(1));
-        shownFont = ViewFont();
         EXPECT_FALSE(SaveScreenshot("view_" + name, Main()).empty());
         ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
     }
-
-    LRESULT shownFont = 0; // the view's font while ExpectShown's text was shown
 };
 
 TEST_F(ViewTextUi, UnicodeTextsAreShownAsTheirCharactersAndOtherFilesInTheCodePage) {
     Start();
-    const LRESULT startFont = ViewFont();
     const std::string utf8 = Utf8FromWide(kText);
     ExpectShown("utf8", utf8, kText);
-    // A raster font holds one code page's characters: a Unicode text gets a font of its own.
-    const LRESULT unicodeFont = shownFont;
-    EXPECT_NE(startFont, unicodeFont);
     ExpectShown("utf8_mark", "\xEF\xBB\xBF" + utf8, kText);
     ExpectShown("utf16le", Utf16Bytes(kText, false), kText);
     ExpectShown("utf16be", Utf16Bytes(kText, true), kText);
@@ -89,7 +80,6 @@ TEST_F(ViewTextUi, UnicodeTextsAreShownAsTheirCharactersAndOtherFilesInTheCodePa
         ExpectShown("cp1252", westernBytes, L"Caf\u00E9, na\u00EFve \u2013 \u20AC end");
     else
         ExpectShown("codepage", westernBytes, CodePageText(westernBytes));
-    EXPECT_EQ(startFont, shownFont);
 
     // A long UTF-8 text is cut at the bound, which falls inside a Greek letter here: the letter
     // is left out whole, and the note counts the file's bytes.
