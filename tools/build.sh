@@ -7,6 +7,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 kind=$1
 shift
 args=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DVQ_WERROR=ON)
+# A compiler cache (set up by tools/setup.sh) makes a rebuild of unchanged sources cheap, also
+# in another clone: paths under the checkout are kept relative to it.
+if command -v ccache >/dev/null; then
+    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
+    args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 case "$kind" in
 native) ;;
 fuzz) args+=(-DVQ_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;

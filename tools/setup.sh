@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build make g++ clang libclang-rt-14-dev llvm
+  cmake ninja-build make g++ clang libclang-rt-14-dev llvm ccache
   googletest
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   mingw-w64-tools binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
