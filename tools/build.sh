@@ -9,7 +9,13 @@ shift
 args=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DVQ_WERROR=ON)
 # A compiler cache (set up by tools/setup.sh) makes a rebuild of unchanged sources cheap, also
 # in another clone: paths under the checkout are kept relative to it.
-if command -v ccache >/dev/null; then
+# Without a cache folder it can write, the compilers run as they are.
+cache_home=${XDG_CACHE_HOME:-${HOME:+$HOME/.cache}}
+if [ -z "${CCACHE_DIR:-}" ] && [ -n "$cache_home" ]; then
+    export CCACHE_DIR=$cache_home/ccache
+fi
+if command -v ccache >/dev/null && [ -n "${CCACHE_DIR:-}" ] &&
+    mkdir -p "$CCACHE_DIR" 2>/dev/null && [ -w "$CCACHE_DIR" ]; then
     export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
     args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
