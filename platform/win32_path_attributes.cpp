@@ -7,15 +7,10 @@
 #include "util/wide_text.h"
 
 bool FullPath(const char* path, std::string& full) {
-    const std::wstring wide = WideFromUtf8(path);
-    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
+    const std::wstring absolute = FullWidePath(WideFromUtf8(path));
+    if (absolute.empty())
         return false;
-    std::vector<wchar_t> out(needed + 1);
-    const DWORD length = GetFullPathNameW(wide.c_str(), needed + 1, out.data(), nullptr);
-    if (length == 0 || length > needed)
-        return false;
-    full = Utf8FromWide(out.data(), length);
+    full = Utf8FromWide(absolute);
     return true;
 }
 

@@ -7,8 +7,8 @@
 std::wstring WideFromUtf8(const std::string& text) {
     if (text.empty())
         return std::wstring();
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(),
-                                           static_cast<int>(text.size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
     if (length > 0)
         MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0],
@@ -43,18 +43,24 @@ bool HasPrefix(const std::wstring& path, const wchar_t* prefix) {
 
 } // namespace
 
+std::wstring FullWidePath(const std::wstring& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return std::wstring();
+    std::vector<wchar_t> full(needed + 1);
+    const DWORD length = GetFullPathNameW(path.c_str(), needed + 1, full.data(), nullptr);
+    if (length == 0 || length > needed)
+        return std::wstring();
+    return std::wstring(full.data(), length);
+}
+
 std::wstring FileSystemPath(const std::string& path) {
     std::wstring wide = WideFromUtf8(path);
     if (wide.size() < kShortPathLimit || HasPrefix(wide, L"\\\\?\\"))
         return wide;
-    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
+    const std::wstring absolute = FullWidePath(wide);
+    if (absolute.empty())
         return wide;
-    std::vector<wchar_t> full(needed + 1);
-    const DWORD length = GetFullPathNameW(wide.c_str(), needed + 1, full.data(), nullptr);
-    if (length == 0 || length > needed)
-        return wide;
-    std::wstring absolute(full.data(), length);
     if (HasPrefix(absolute, L"\\\\"))
         return L"\\\\?\\UNC\\" + absolute.substr(2);
     return L"\\\\?\\" + absolute;

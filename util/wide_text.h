@@ -15,6 +15,9 @@ inline std::string Utf8FromWide(const std::wstring& text) {
     return Utf8FromWide(text.c_str(), text.size());
 }
 
+// The full (absolute) form of `path`, as GetFullPathNameW makes it; empty when it fails.
+std::wstring FullWidePath(const std::wstring& path);
+
 // The form of a path that the W file-system functions take whatever its length: the path
 // itself while it is short, and past the old limit of 260 characters its full form behind
 // the \\?\ (or \\?\UNC\) prefix, which lifts the limit.
