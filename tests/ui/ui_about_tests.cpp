@@ -105,15 +105,22 @@ POINT CentreOnScreen(HWND window) {
     return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
-// The cursor the system shows after the mouse has moved to `at` and come to rest.
-HCURSOR CursorAt(POINT at) {
-    SetCursorPos(at.x, at.y);
-    Pause(300);
+HCURSOR CurrentCursor() {
     CURSORINFO info{};
     info.cbSize = sizeof info;
-    if (!GetCursorInfo(&info))
-        return nullptr;
-    return info.hCursor;
+    return GetCursorInfo(&info) ? info.hCursor : nullptr;
+}
+
+// The cursor the system shows after the mouse has moved to `at` and come to rest. The
+// program's thread sets it when it gets to the move, which under load may take a while:
+// where the cursor is expected to change from `before`, this waits for the change (and
+// returns `before` if it never comes).
+HCURSOR CursorAt(POINT at, HCURSOR before = nullptr) {
+    SetCursorPos(at.x, at.y);
+    Pause(300);
+    if (before != nullptr)
+        WaitUntil([before] { return CurrentCursor() != before; }, 5000);
+    return CurrentCursor();
 }
 
 class AboutTest : public ::testing::Test {
@@ -195,10 +202,12 @@ TEST_F(AboutTest, LinkTakesTheMouseWithTheHand) {
         << "the banner passes the mouse on to the box";
 
     // Move the real pointer: the program's thread then sets the cursor of the window below it.
-    const HCURSOR onLink = CursorAt(overLink);
-    const HCURSOR onBanner = CursorAt(CentreOnScreen(banner));
+    // The pointer starts over the button, wherever an earlier test left it.
+    const HCURSOR startOnClose = CursorAt(CentreOnScreen(close));
+    const HCURSOR onLink = CursorAt(overLink, startOnClose);
+    const HCURSOR onBanner = CursorAt(CentreOnScreen(banner), onLink);
     const HCURSOR onClose = CursorAt(CentreOnScreen(close));
-    const HCURSOR backOnLink = CursorAt(overLink);
+    const HCURSOR backOnLink = CursorAt(overLink, onClose);
     ASSERT_NE(nullptr, onLink) << "no cursor could be observed";
     EXPECT_NE(onBanner, onLink) << "the link shows the box's own cursor";
     EXPECT_EQ(onBanner, onClose) << "the box and its button show different cursors";
