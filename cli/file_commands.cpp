@@ -53,6 +53,8 @@ const char* FormatText(const FileFormat& format) {
     case FormatKind::kOriginal:
         return "encrypted (original)";
     case FormatKind::kStrong:
+        if (format.damaged)
+            return "encrypted (strong, damaged)";
         return format.refused ? "encrypted (strong, by a newer version)" : "encrypted (strong)";
     }
     return "plain";

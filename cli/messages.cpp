@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/strong_header.h"
 #include "platform/program_text.h"
 
 namespace {
@@ -64,6 +65,21 @@ std::string FileFailureText(FileFailure failure) {
     return "failed";
 }
 
+namespace {
+
+// Where a strong file was found damaged, in words.
+std::string DamageText(std::uint64_t damagedAt) {
+    if (damagedAt == kStrongKeyCheckAt)
+        return "the file is damaged: its key check does not match, although the key opens its "
+               "first chunk";
+    if (damagedAt < kStrongHeaderLength)
+        return "the file is damaged: its header does not match its header check";
+    return "the file is damaged: the chunk at byte " + std::to_string(damagedAt) +
+           " does not verify";
+}
+
+} // namespace
+
 std::string JobFailureText(const JobResult& result, RecordFolder& folder, const std::string& output,
                            bool changesFiles) {
     std::string text;
@@ -97,14 +113,16 @@ std::string JobFailureText(const JobResult& result, RecordFolder& folder, const 
         text = "wrong key";
         break;
     case JobOutcome::kDamaged:
-        text = "the file is damaged: the chunk at byte " + std::to_string(result.damagedAt) +
-               " does not verify";
+        text = DamageText(result.damagedAt);
         break;
     case JobOutcome::kNewerFormat:
         text = "made by a newer version of Veilquill, or its header is damaged";
         break;
     case JobOutcome::kNoLibrary:
         text = "the strong format needs libgcrypt: " + result.detail;
+        break;
+    case JobOutcome::kLibraryFailed:
+        text = "the cryptography library failed: " + result.detail;
         break;
     case JobOutcome::kKeyNotInCodePage:
         text = "the key holds a character the original format cannot store; the strong format "

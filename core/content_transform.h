@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/job_result.h"
+
 class ContentTransform {
   public:
     virtual ~ContentTransform() = default;
@@ -13,11 +15,12 @@ class ContentTransform {
     // The room one piece needs to be transformed in place.
     virtual std::size_t PieceCapacity() const = 0;
     // Transforms the next piece in place (`last` for the body's final piece) and sets
-    // `length` to what it became. False when the piece does not verify: nothing of it may
-    // be used then.
+    // `length` to what it became. False when the piece does not verify or the transform
+    // fails: nothing of it may be used then.
     [[nodiscard]] virtual bool Apply(unsigned char* piece, std::size_t& length, bool last) = 0;
-    // After a piece that did not verify: where in the file the first bad part starts.
-    virtual std::uint64_t DamagedAt() const { return 0; }
+    // After Apply failed, why: kDamaged with where the first bad part starts, or a failure of
+    // the cryptographic library.
+    virtual JobResult WhyFailed() const { return Ended(JobOutcome::kDamaged); }
 };
 
 #endif

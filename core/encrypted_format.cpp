@@ -33,7 +33,8 @@ FileFailure ReadStrongStart(FileAccess& files, SourceFile& source, FileFormat& f
     const FileFailure read = source.ReadAt(0, format.header.data(), format.header.size());
     if (read != FileFailure::kNone)
         return read;
-    const StrongFileStart start{format.size, format.header.data(), format.header.size(), lastTwo};
+    const StrongFileStart start{format.size, format.header.data(), format.header.size(), lastTwo,
+                                ByteRange{}};
     if (!MayBeStrongFile(start))
         return FileFailure::kNone;
     std::string problem;
@@ -44,6 +45,8 @@ FileFailure ReadStrongStart(FileAccess& files, SourceFile& source, FileFormat& f
         return FileFailure::kNone;
     format.kind = FormatKind::kStrong;
     format.refused = state == StrongFileState::kRefused;
+    format.damaged =
+        state == StrongFileState::kDamagedHeader || state == StrongFileState::kDamagedPayload;
     format.bodyStart = kStrongHeaderLength;
     return FileFailure::kNone;
 }
@@ -113,7 +116,7 @@ JobResult PrepareEncryption(FileAccess& files, FormatKind kind, const TypedKey& 
     }
     auto strong = std::make_unique<StrongEncryption>();
     if (!strong->Prepare(*primitives, key.StrongForm(0)))
-        return Ended(JobOutcome::kNoMemory);
+        return LibraryFailure(*primitives);
     out = std::move(strong);
     return reached;
 }
@@ -124,8 +127,9 @@ std::size_t DecryptionTries(const TypedKey& key, FormatKind kind) {
     return 1;
 }
 
-JobResult PrepareDecryption(FileAccess& files, const FileFormat& format, const TypedKey& key,
-                            std::unique_ptr<Decryption>& out, std::size_t attempt) {
+JobResult PrepareDecryption(FileAccess& files, SourceFile& source, const FileFormat& format,
+                            const TypedKey& key, std::unique_ptr<Decryption>& out,
+                            std::size_t attempt) {
     out.reset();
     const StrongPrimitives* primitives = nullptr;
     const JobResult reached = ReachFormat(files, format.kind, key, primitives);
@@ -140,5 +144,13 @@ JobResult PrepareDecryption(FileAccess& files, const FileFormat& format, const T
     }
     if (key.StrongFormCount() == 0)
         return Ended(OutcomeOfKeyProblem(key.StrongProblem()));
-    return UnlockStrongDecryption(*primitives, format, key, out);
+    std::vector<unsigned char> firstChunk(StrongFirstChunkLength(format.size));
+    if (!format.refused && !format.damaged && !firstChunk.empty()) {
+        const FileFailure read =
+            source.ReadAt(kStrongHeaderLength, firstChunk.data(), firstChunk.size());
+        if (read != FileFailure::kNone)
+            return FailedAt(read, false);
+    }
+    return UnlockStrongDecryption(*primitives, format,
+                                  ByteRange{firstChunk.data(), firstChunk.size()}, key, out);
 }

@@ -30,17 +30,19 @@ struct FileFormat {
     std::uint64_t bodyStart = 0; // the encrypted or plain bytes, without header and trailer
     std::uint64_t bodyEnd = 0;
     // A strong file's header as read, and whether it was made by a newer version (or its
-    // fields are damaged): such a file is refused before any key derivation.
+    // fields are damaged) or is damaged (its header check does not match, or its payload
+    // cannot be whole chunks): such a file is refused before any key derivation.
     std::array<unsigned char, kStrongHeaderLength> header{};
     bool refused = false;
+    bool damaged = false;
 
     bool encrypted() const { return kind != FormatKind::kPlain; }
 };
 
 // Reads what the format needs of the source: its end, and for a file that may be strong its
 // header. A file is encrypted when it ends in the trailer; it is strong when it is also long
-// enough, starts with the strong magic and its header check holds (without the cryptography
-// to check that, a file with the magic is taken for strong).
+// enough and starts with the strong magic, and damaged when its header check does not hold
+// (which needs the cryptography: without it a file with the magic is taken for whole).
 [[nodiscard]] FileFailure ReadFormat(FileAccess& files, SourceFile& source, FileFormat& format);
 
 // Opens the source for `purpose` and reads its format; kStopped when asked to stop before.
@@ -89,12 +91,14 @@ KeyProblem EncryptionKeyProblem(const TypedKey& key, FormatKind kind);
 // with; 1 for the strong format, whose file checks every form itself.
 std::size_t DecryptionTries(const TypedKey& key, FormatKind kind);
 
-// A decryption of a file in `format` (encrypted) with `key`, for the original format with
-// its form `attempt` (below DecryptionTries). A strong file's key is checked here, before any
-// chunk is read (kWrongKey): a right key costs one key derivation, and each further form of
+// A decryption of `source` in `format` (encrypted) with `key`, for the original format with
+// its form `attempt` (below DecryptionTries). A strong file's key is checked here by its
+// header (kWrongKey; kDamaged when the key opens its first chunk, read from `source`, but the
+// key check does not match): a right key costs one key derivation, and each further form of
 // the key one more, tried only after the one before failed.
-[[nodiscard]] JobResult PrepareDecryption(FileAccess& files, const FileFormat& format,
-                                          const TypedKey& key, std::unique_ptr<Decryption>& out,
+[[nodiscard]] JobResult PrepareDecryption(FileAccess& files, SourceFile& source,
+                                          const FileFormat& format, const TypedKey& key,
+                                          std::unique_ptr<Decryption>& out,
                                           std::size_t attempt = 0);
 
 #endif

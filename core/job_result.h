@@ -21,9 +21,10 @@ enum class JobOutcome {
     kFileFailed,       // see `file` and `atTarget`
     kNoMemory,         // no memory (or no thread) for the job's bounded buffers
     kWrongKey,         // a strong file's key check does not match the key
-    kDamaged,          // a strong file's chunks do not verify: see `damagedAt`
+    kDamaged,          // a strong file's header or chunks do not verify: see `damagedAt`
     kNewerFormat,      // a strong file made by a newer version (or with a damaged header)
     kNoLibrary,        // the strong format's cryptography cannot be had: see `detail`
+    kLibraryFailed,    // the cryptographic library failed: see `detail`
     kKeyNotInCodePage, // encrypt: the key holds a character the original format cannot store
     kKeyTooLong,       // the key has more bytes than the format takes
 };
@@ -33,11 +34,14 @@ struct JobResult {
     FileFailure file = FileFailure::kNone;
     // The failure concerns the file written (a save's target), not the file read.
     bool atTarget = false;
-    std::string record;          // the record written, or the one that verified the key
-    std::uint32_t checksum = 0;  // of the plain text, once the whole file has been read
-    std::uint64_t written = 0;   // the size of the file written
-    std::uint64_t damagedAt = 0; // kDamaged: where the first chunk that fails starts
-    std::string detail;          // kNoLibrary: what is missing or unusable
+    std::string record;         // the record written, or the one that verified the key
+    std::uint32_t checksum = 0; // of the plain text, once the whole file has been read
+    std::uint64_t written = 0;  // the size of the file written
+    // kDamaged: where the damage was found: 0 for the header's fields and header check,
+    // kStrongKeyCheckAt (60) for a key check the right key does not match, else the start of
+    // the first chunk that does not verify.
+    std::uint64_t damagedAt = 0;
+    std::string detail; // kNoLibrary: what is missing or unusable; kLibraryFailed: its words
 
     bool done() const { return outcome == JobOutcome::kDone; }
 };

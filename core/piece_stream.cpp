@@ -37,11 +37,8 @@ JobResult RunPieces(SourceFile& source, const StreamPass& pass, PieceBuffer (&pi
             checksum->Add(piece, count);
         if (pass.stopTransformingWhenFull != nullptr && pass.stopTransformingWhenFull->Full())
             continue;
-        if (!transform.Apply(piece, count, offset == pass.end)) {
-            JobResult damaged = Ended(JobOutcome::kDamaged);
-            damaged.damagedAt = transform.DamagedAt();
-            return damaged;
-        }
+        if (!transform.Apply(piece, count, offset == pass.end))
+            return transform.WhyFailed();
         produced += count;
         if (!pass.plainIsInput && checksum != nullptr)
             checksum->Add(piece, count);

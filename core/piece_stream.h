@@ -67,8 +67,8 @@ struct StreamPass {
 // checksum and the fingerprint of the bytes as read, and hands each transformed piece to
 // the sink. Two pieces take turns, so that a sink writing on a thread of its own takes one
 // while the other is read and transformed. Asked to stop, it ends before the next piece with
-// kStopped. A failure of the sink is at the target; a piece that does not verify ends the
-// pass as kDamaged. result.written counts the transformed bytes.
+// kStopped. A failure of the sink is at the target; a piece the transform fails on ends the
+// pass as its WhyFailed() says. result.written counts the transformed bytes.
 [[nodiscard]] JobResult StreamThrough(SourceFile& source, const StreamPass& pass, PieceSink* sink,
                                       RunningChecksum* checksum, RunningFingerprint* asRead,
                                       JobProgress* progress);

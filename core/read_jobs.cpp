@@ -70,7 +70,7 @@ PreviewPass PreviewDecryptionWith(FileAccess& files, const std::string& path, Op
         return pass;
     }
     tries = DecryptionTries(key, format.kind);
-    if (!(pass.result = PrepareDecryption(files, format, key, decryption, attempt)).done())
+    if (!(pass.result = PrepareDecryption(files, *source, format, key, decryption, attempt)).done())
         return pass;
     HeadSink shown(pass.head, headLimit);
     const std::unique_ptr<ContentTransform> transform = decryption->Begin();

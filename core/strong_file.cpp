@@ -1,6 +1,9 @@
 #include "core/strong_file.h"
 
 #include <cstring>
+#include <vector>
+
+#include "core/secret_key.h"
 
 bool MayBeStrongFile(const StrongFileStart& file) {
     return file.fileSize >= kStrongLeastFileSize && file.lastTwo != nullptr &&
@@ -15,6 +18,8 @@ StrongFileState ClassifyStrongFile(const StrongPrimitives& primitives,
     switch (CheckStrongHeader(primitives, file.head)) {
     case StrongHeaderState::kNotStrong:
         return StrongFileState::kNotStrong;
+    case StrongHeaderState::kDamaged:
+        return StrongFileState::kDamagedHeader;
     case StrongHeaderState::kRefused:
         return StrongFileState::kRefused;
     case StrongHeaderState::kFailed:
@@ -23,8 +28,29 @@ StrongFileState ClassifyStrongFile(const StrongPrimitives& primitives,
         break;
     }
     const StrongPayloadLayout layout = LayoutStrongPayload(StrongPayloadLength(file.fileSize));
-    return layout.whole ? StrongFileState::kStrong : StrongFileState::kDamaged;
+    return layout.whole ? StrongFileState::kStrong : StrongFileState::kDamagedPayload;
 }
+
+namespace {
+
+// What a key whose key check does not match is: wrong, or right with a damaged key check when
+// its payload key opens the file's chunk 0.
+StrongFileState WhenKeyCheckDiffers(const StrongPrimitives& primitives, const StrongKeys& keys,
+                                    const StrongPayloadLayout& layout,
+                                    const ByteRange& firstChunk) {
+    if (firstChunk.data == nullptr || firstChunk.size == 0)
+        return StrongFileState::kWrongKey;
+    StrongPayloadReader reader(primitives, keys, layout);
+    std::vector<unsigned char> plain(firstChunk.size);
+    std::size_t plainLength = 0;
+    const bool opened = reader.Open(firstChunk.data, firstChunk.size, plain.data(), plainLength);
+    WipeBytes(plain.data(), plain.size());
+    if (opened)
+        return StrongFileState::kDamagedKeyCheck;
+    return reader.LibraryFailed() ? StrongFileState::kFailed : StrongFileState::kWrongKey;
+}
+
+} // namespace
 
 StrongFileState UnlockStrongFile(const StrongPrimitives& primitives, const SecretKey& key,
                                  const StrongFileStart& file, StrongKeys& keys,
@@ -35,15 +61,16 @@ StrongFileState UnlockStrongFile(const StrongPrimitives& primitives, const Secre
     if (!keys.Derive(primitives, key, StrongHeaderCost(file.head), file.head + kStrongSaltAt,
                      file.head + kStrongFileNonceAt))
         return StrongFileState::kFailed;
+    const StrongPayloadLayout whole = LayoutStrongPayload(StrongPayloadLength(file.fileSize));
     switch (CheckStrongKey(primitives, keys, file.head)) {
     case StrongKeyCheck::kMatches:
         break;
     case StrongKeyCheck::kDiffers:
-        return StrongFileState::kWrongKey;
+        return WhenKeyCheckDiffers(primitives, keys, whole, file.firstChunk);
     case StrongKeyCheck::kFailed:
         return StrongFileState::kFailed;
     }
-    layout = LayoutStrongPayload(StrongPayloadLength(file.fileSize));
+    layout = whole;
     return StrongFileState::kUnlocked;
 }
 

@@ -15,7 +15,7 @@ namespace {
 class SealTransform final : public ContentTransform {
   public:
     SealTransform(const StrongPrimitives& primitives, const StrongKeys& keys)
-        : writer_(primitives, keys), sealed_(kStrongStoredPieceSize) {}
+        : primitives_(primitives), writer_(primitives, keys), sealed_(kStrongStoredPieceSize) {}
     ~SealTransform() override { WipeBytes(sealed_.data(), sealed_.size()); }
     std::size_t InputPiece() const override { return kStrongPlainPieceSize; }
     std::size_t PieceCapacity() const override { return kStrongStoredPieceSize; }
@@ -27,8 +27,10 @@ class SealTransform final : public ContentTransform {
         length = sealedLength;
         return true;
     }
+    JobResult WhyFailed() const override { return LibraryFailure(primitives_); }
 
   private:
+    const StrongPrimitives& primitives_;
     StrongPayloadWriter writer_;
     std::vector<unsigned char> sealed_;
 };
@@ -40,7 +42,8 @@ class OpenTransform final : public ContentTransform {
   public:
     OpenTransform(const StrongPrimitives& primitives, const StrongKeys& keys,
                   const StrongPayloadLayout& layout)
-        : reader_(primitives, keys, layout), plain_(kStrongStoredPieceSize) {}
+        : primitives_(primitives), reader_(primitives, keys, layout),
+          plain_(kStrongStoredPieceSize) {}
     ~OpenTransform() override { WipeBytes(plain_.data(), plain_.size()); }
     std::size_t InputPiece() const override { return kStrongStoredPieceSize; }
     std::size_t PieceCapacity() const override { return kStrongStoredPieceSize; }
@@ -55,9 +58,16 @@ class OpenTransform final : public ContentTransform {
         length = plainLength;
         return true;
     }
-    std::uint64_t DamagedAt() const override { return StrongChunkOffset(reader_.BadChunk()); }
+    JobResult WhyFailed() const override {
+        if (reader_.LibraryFailed())
+            return LibraryFailure(primitives_);
+        JobResult damaged = Ended(JobOutcome::kDamaged);
+        damaged.damagedAt = StrongChunkOffset(reader_.BadChunk());
+        return damaged;
+    }
 
   private:
+    const StrongPrimitives& primitives_;
     StrongPayloadReader reader_;
     std::vector<unsigned char> plain_;
 };
@@ -85,38 +95,61 @@ bool StrongDecryption::Fits(const FileFormat& format) const {
     return format.kind == FormatKind::kStrong && format.size == size_ && format.header == header_;
 }
 
+namespace {
+
+// What the strong format's state of a file means for a job.
+JobResult ResultOfStrongState(const StrongPrimitives& primitives, StrongFileState state,
+                              const StrongPayloadLayout& layout) {
+    JobResult damaged = Ended(JobOutcome::kDamaged);
+    switch (state) {
+    case StrongFileState::kUnlocked:
+    case StrongFileState::kStrong:
+        return Ended(JobOutcome::kDone);
+    case StrongFileState::kRefused:
+    case StrongFileState::kNotStrong:
+        return Ended(JobOutcome::kNewerFormat);
+    case StrongFileState::kDamagedHeader:
+        damaged.damagedAt = 0;
+        return damaged;
+    case StrongFileState::kDamagedKeyCheck:
+        damaged.damagedAt = kStrongKeyCheckAt;
+        return damaged;
+    case StrongFileState::kDamagedPayload:
+        damaged.damagedAt = StrongChunkOffset(layout.chunkCount == 0 ? 0 : layout.chunkCount - 1);
+        return damaged;
+    case StrongFileState::kWrongKey:
+        return Ended(JobOutcome::kWrongKey);
+    case StrongFileState::kFailed:
+        break;
+    }
+    return LibraryFailure(primitives);
+}
+
+} // namespace
+
 JobResult UnlockStrongDecryption(const StrongPrimitives& primitives, const FileFormat& format,
-                                 const TypedKey& key, std::unique_ptr<Decryption>& out) {
+                                 const ByteRange& firstChunk, const TypedKey& key,
+                                 std::unique_ptr<Decryption>& out) {
     const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
-    const StrongFileStart start{format.size, format.header.data(), format.header.size(), trailer};
+    const StrongFileStart start{format.size, format.header.data(), format.header.size(), trailer,
+                                firstChunk};
     StrongPayloadLayout layout = LayoutStrongPayload(StrongPayloadLength(format.size));
     auto strong = std::make_unique<StrongDecryption>(primitives, format, layout);
     StrongFileState state = StrongFileState::kWrongKey;
     for (std::size_t form = 0; form < key.StrongFormCount() && state == StrongFileState::kWrongKey;
          ++form)
         state = UnlockStrongFile(primitives, key.StrongForm(form), start, strong->Keys(), layout);
-    JobResult result = Ended(OutcomeOfStrongState(state));
-    if (result.outcome == JobOutcome::kDamaged)
-        result.damagedAt = StrongChunkOffset(layout.chunkCount == 0 ? 0 : layout.chunkCount - 1);
+    const JobResult result = ResultOfStrongState(primitives, state, layout);
     if (result.done())
         out = std::move(strong);
     return result;
 }
 
-JobOutcome OutcomeOfStrongState(StrongFileState state) {
-    switch (state) {
-    case StrongFileState::kUnlocked:
-    case StrongFileState::kStrong:
-        return JobOutcome::kDone;
-    case StrongFileState::kRefused:
-    case StrongFileState::kNotStrong:
-        return JobOutcome::kNewerFormat;
-    case StrongFileState::kDamaged:
-        return JobOutcome::kDamaged;
-    case StrongFileState::kWrongKey:
-        return JobOutcome::kWrongKey;
-    case StrongFileState::kFailed:
-        break;
-    }
-    return JobOutcome::kNoMemory; // Argon2id could not get its memory, or the library failed
+JobResult LibraryFailure(const StrongPrimitives& primitives) {
+    const CryptoFailure failure = primitives.LastFailure();
+    if (failure.outOfMemory)
+        return Ended(JobOutcome::kNoMemory);
+    JobResult failed = Ended(JobOutcome::kLibraryFailed);
+    failed.detail = failure.text.empty() ? "no reason given" : failure.text;
+    return failed;
 }

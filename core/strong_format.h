@@ -49,11 +49,15 @@ class StrongDecryption final : public Decryption {
 // A decryption of a strong file in `format` with `key`: the keys derived with the key's first
 // form and checked by the header before any chunk is read (kWrongKey, kDamaged,
 // kNewerFormat). Only when they do not match is the next form tried, one derivation each.
+// `firstChunk` holds the file's chunk 0 as stored (StrongFirstChunkLength bytes): a key that
+// opens it is right, and a key check it does not match is damaged.
 [[nodiscard]] JobResult UnlockStrongDecryption(const StrongPrimitives& primitives,
-                                               const FileFormat& format, const TypedKey& key,
+                                               const FileFormat& format,
+                                               const ByteRange& firstChunk, const TypedKey& key,
                                                std::unique_ptr<Decryption>& out);
 
-// What the strong format's state of a file means for a job.
-JobOutcome OutcomeOfStrongState(StrongFileState state);
+// The end of a job whose cryptography failed: kNoMemory when the library lacked memory (as
+// Argon2id may), otherwise kLibraryFailed with what the library said.
+JobResult LibraryFailure(const StrongPrimitives& primitives);
 
 #endif

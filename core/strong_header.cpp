@@ -65,7 +65,7 @@ StrongHeaderState CheckStrongHeader(const StrongPrimitives& primitives,
     if (!HeaderCheck(primitives, header, check))
         return StrongHeaderState::kFailed;
     if (std::memcmp(check, header + kStrongHeaderCheckAt, kStrongHeaderCheckLength) != 0)
-        return StrongHeaderState::kNotStrong;
+        return StrongHeaderState::kDamaged;
     const Argon2Cost cost = StrongHeaderCost(header);
     const bool readable =
         header[kStrongVersionAt] == kStrongVersion &&

@@ -45,7 +45,8 @@ constexpr Argon2Cost kStrongGreatestCost{262144, 10, 4};
                                      unsigned char header[kStrongHeaderLength], StrongKeys& keys);
 
 enum class StrongHeaderState {
-    kNotStrong, // no magic, or the header check does not match: not this format at all
+    kNotStrong, // no magic: not this format at all
+    kDamaged,   // the header check does not match the 56 bytes before it
     kReadable,  // a header this version reads
     kRefused,   // made by a newer version or damaged: version, algorithms or cost out of reach
     kFailed,    // the library failed

@@ -98,6 +98,7 @@ bool StrongPayloadReader::Open(const unsigned char* stored, std::size_t length,
                           step == (isLast ? LastStoredChunk(layout_) : kStrongStoredChunkSize);
         if (!fits || !session_ ||
             !OpenChunk(*session_, index, isLast, stored + done, step, plain + plainLength)) {
+            libraryFailed_ = !session_ || (fits && !primitives_.LastFailure().notVerified);
             WipeBytes(plain, plainLength);
             plainLength = 0;
             failed_ = true;

@@ -78,7 +78,8 @@ class StrongPayloadReader {
   public:
     StrongPayloadReader(const StrongPrimitives& primitives, const StrongKeys& keys,
                         const StrongPayloadLayout& layout)
-        : session_(primitives.BeginAead(keys.PayloadKey())), layout_(layout) {}
+        : primitives_(primitives), session_(primitives.BeginAead(keys.PayloadKey())),
+          layout_(layout) {}
     StrongPayloadReader(const StrongPayloadReader&) = delete;
     StrongPayloadReader& operator=(const StrongPayloadReader&) = delete;
 
@@ -93,13 +94,17 @@ class StrongPayloadReader {
     // Every chunk has been opened, the last one with its flag.
     bool Finished() const { return !failed_ && nextChunk_ == layout_.chunkCount; }
     std::uint64_t BadChunk() const { return badChunk_; }
+    // Open failed because the library did, not because a chunk did not verify.
+    bool LibraryFailed() const { return libraryFailed_; }
 
   private:
+    const StrongPrimitives& primitives_;
     std::unique_ptr<AeadSession> session_;
     const StrongPayloadLayout layout_;
     std::uint64_t nextChunk_ = 0;
     std::uint64_t badChunk_ = 0;
     bool failed_ = false;
+    bool libraryFailed_ = false;
 };
 
 #endif

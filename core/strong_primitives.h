@@ -1,13 +1,15 @@
 // The cryptography the strong format is built on, as one interface. Which library gives it,
 // and how the programs reach that library, is the system's business (platform/), so the format
-// itself stays portable. Every call says whether it worked; an implementation is shared by
-// threads and keeps no state between calls.
+// itself stays portable. Every call says whether it worked, and LastFailure() what the library
+// said of the latest one that did not on the calling thread; an implementation is shared by
+// threads and keeps no other state between calls.
 #ifndef VEILQUILL_STRONG_PRIMITIVES_H
 #define VEILQUILL_STRONG_PRIMITIVES_H
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 constexpr std::size_t kSha256Length = 32;
 constexpr std::size_t kSecretKeyLength = 32; // Argon2id's output and every key derived from it
@@ -27,24 +29,36 @@ struct ByteRange {
     std::size_t size = 0;
 };
 
-// One key kept ready for the chunks of one file: the cipher is set up once and only its nonce
-// changes from chunk to chunk. The same as Seal and Open with that key; the key goes with it.
+// ChaCha20-Poly1305 with one 32-byte key kept ready for the chunks of one file: the cipher is
+// set up once and only its 12-byte nonce changes from chunk to chunk. No associated data. The
+// key goes with the session.
 class AeadSession {
   public:
     virtual ~AeadSession() = default;
+    // Writes the `length` bytes' cipher text followed by their 16-byte tag (length + 16 bytes)
+    // to `sealed`.
     [[nodiscard]] virtual bool Seal(const unsigned char* nonce, const unsigned char* plain,
                                     std::size_t length, unsigned char* sealed) = 0;
+    // The reverse of Seal: `sealedLength` (at least 16) bytes of cipher text and tag give
+    // sealedLength - 16 plain bytes. False when the tag does not verify (or the library
+    // fails); `plain` then holds zeros, never text that was not verified.
     [[nodiscard]] virtual bool Open(const unsigned char* nonce, const unsigned char* sealed,
                                     std::size_t sealedLength, unsigned char* plain) = 0;
+};
+
+// What the library said of a call that failed.
+struct CryptoFailure {
+    bool outOfMemory = false;
+    bool notVerified = false; // an Open whose tag did not verify: the bytes are at fault
+    std::string text;         // the library's own words
 };
 
 class StrongPrimitives {
   public:
     virtual ~StrongPrimitives() = default;
 
-    // A session for the kSecretKeyLength-byte `key`; null when the library fails. Unless a
-    // library does better, each chunk goes through Seal or Open with a copy of the key.
-    virtual std::unique_ptr<AeadSession> BeginAead(const unsigned char* key) const;
+    // A session for the kSecretKeyLength-byte `key`; null when the library fails.
+    virtual std::unique_ptr<AeadSession> BeginAead(const unsigned char* key) const = 0;
 
     // Argon2id version 0x13 of the password and salt, without secret or associated data,
     // into kSecretKeyLength bytes.
@@ -60,21 +74,12 @@ class StrongPrimitives {
     [[nodiscard]] virtual bool Sha256(const unsigned char* data, std::size_t length,
                                       unsigned char out[kSha256Length]) const = 0;
 
-    // ChaCha20-Poly1305 with a 32-byte key and a 12-byte nonce, no associated data: writes the
-    // `length` bytes' cipher text followed by their 16-byte tag (length + 16 bytes) to `sealed`.
-    [[nodiscard]] virtual bool Seal(const unsigned char* key, const unsigned char* nonce,
-                                    const unsigned char* plain, std::size_t length,
-                                    unsigned char* sealed) const = 0;
-
-    // The reverse of Seal: `sealedLength` (at least 16) bytes of cipher text and tag give
-    // sealedLength - 16 plain bytes. False when the tag does not verify (or the library fails);
-    // `plain` then holds zeros, never text that was not verified.
-    [[nodiscard]] virtual bool Open(const unsigned char* key, const unsigned char* nonce,
-                                    const unsigned char* sealed, std::size_t sealedLength,
-                                    unsigned char* plain) const = 0;
-
     // Bytes from a cryptographic random generator seeded by the system's.
     [[nodiscard]] virtual bool Random(unsigned char* out, std::size_t length) const = 0;
+
+    // What the library said of the latest call made on this thread that failed (a session's
+    // calls among them).
+    virtual CryptoFailure LastFailure() const = 0;
 };
 
 #endif

@@ -234,7 +234,9 @@ JobResult DecryptWith(FileAccess& files, const std::string& source, const Destin
                                    : Ended(JobOutcome::kNotEncrypted);
     tries = DecryptionTries(key, transfer.format.kind);
     std::unique_ptr<Decryption> decryption;
-    if (!(result = PrepareDecryption(files, transfer.format, key, decryption, attempt)).done())
+    if (!(result =
+              PrepareDecryption(files, *transfer.source, transfer.format, key, decryption, attempt))
+             .done())
         return result;
     return DecryptOpened(files, transfer, destination, *decryption, expected, store, progress);
 }

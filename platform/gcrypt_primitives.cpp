@@ -32,6 +32,17 @@ using UniqueKdf = Unique<GcryptHandle<gcry_kdf_hd_t>>;
 using UniqueMac = Unique<GcryptHandle<gcry_mac_hd_t>>;
 using UniqueCipher = Unique<GcryptHandle<gcry_cipher_hd_t>>;
 
+// The error of the latest call on this thread that failed: calls run on the jobs' threads and
+// the primitives are shared, so what one thread's failure was is kept with that thread.
+thread_local gcry_error_t latestError = 0;
+
+// Whether `error` says the call worked; a failure is kept for LastFailure().
+bool Succeeded(gcry_error_t error) {
+    if (error != 0)
+        latestError = error;
+    return error == 0;
+}
+
 // A ChaCha20-Poly1305 cipher keyed once; each chunk starts it again with its own nonce.
 class GcryptAead final : public AeadSession {
   public:
@@ -39,20 +50,22 @@ class GcryptAead final : public AeadSession {
 
     bool Seal(const unsigned char* nonce, const unsigned char* plain, std::size_t length,
               unsigned char* sealed) override {
-        return Restart(nonce) && f_.cipher_encrypt(Handle(), sealed, length, plain, length) == 0 &&
-               f_.cipher_gettag(Handle(), sealed + length, kAeadTagLength) == 0;
+        return Restart(nonce) &&
+               Succeeded(f_.cipher_encrypt(Handle(), sealed, length, plain, length)) &&
+               Succeeded(f_.cipher_gettag(Handle(), sealed + length, kAeadTagLength));
     }
 
     bool Open(const unsigned char* nonce, const unsigned char* sealed, std::size_t sealedLength,
               unsigned char* plain) override {
         if (sealedLength < kAeadTagLength)
-            return false;
+            return Succeeded(gcry_error(GPG_ERR_CHECKSUM));
         const std::size_t length = sealedLength - kAeadTagLength;
         // The tag is known only once the whole cipher text has gone through: until it
         // verifies, what was decrypted stays here and is wiped if it does not.
-        const bool opened = Restart(nonce) &&
-                            f_.cipher_decrypt(Handle(), plain, length, sealed, length) == 0 &&
-                            f_.cipher_checktag(Handle(), sealed + length, kAeadTagLength) == 0;
+        const bool opened =
+            Restart(nonce) &&
+            Succeeded(f_.cipher_decrypt(Handle(), plain, length, sealed, length)) &&
+            Succeeded(f_.cipher_checktag(Handle(), sealed + length, kAeadTagLength));
         if (!opened)
             WipeBytes(plain, length);
         return opened;
@@ -61,8 +74,8 @@ class GcryptAead final : public AeadSession {
   private:
     gcry_cipher_hd_t Handle() const { return cipher_.get().handle; }
     bool Restart(const unsigned char* nonce) {
-        return f_.cipher_ctl(Handle(), GCRYCTL_RESET, nullptr, 0) == 0 &&
-               f_.cipher_setiv(Handle(), nonce, kAeadNonceLength) == 0;
+        return Succeeded(f_.cipher_ctl(Handle(), GCRYCTL_RESET, nullptr, 0)) &&
+               Succeeded(f_.cipher_setiv(Handle(), nonce, kAeadNonceLength));
     }
 
     const GcryptFunctions& f_;
@@ -88,11 +101,12 @@ bool GcryptPrimitives::Argon2id(const unsigned char* password, std::size_t passw
     // The library's order: tag length, passes, memory, lanes.
     const unsigned long parameters[] = {kSecretKeyLength, cost.passes, cost.memoryKiB, cost.lanes};
     gcry_kdf_hd_t handle = nullptr;
-    if (f_.kdf_open(&handle, GCRY_KDF_ARGON2, GCRY_KDF_ARGON2ID, parameters, 4, password,
-                    passwordLength, salt, saltLength, nullptr, 0, nullptr, 0) != 0)
+    if (!Succeeded(f_.kdf_open(&handle, GCRY_KDF_ARGON2, GCRY_KDF_ARGON2ID, parameters, 4, password,
+                               passwordLength, salt, saltLength, nullptr, 0, nullptr, 0)))
         return false;
     UniqueKdf kdf({f_.kdf_close, handle});
-    if (f_.kdf_compute(handle, nullptr) != 0 || f_.kdf_final(handle, kSecretKeyLength, out) != 0) {
+    if (!Succeeded(f_.kdf_compute(handle, nullptr)) ||
+        !Succeeded(f_.kdf_final(handle, kSecretKeyLength, out))) {
         WipeBytes(out, kSecretKeyLength);
         return false;
     }
@@ -103,17 +117,18 @@ bool GcryptPrimitives::HmacSha256(const unsigned char* key, std::size_t keyLengt
                                   const ByteRange* parts, std::size_t partCount,
                                   unsigned char out[kSha256Length]) const {
     gcry_mac_hd_t handle = nullptr;
-    if (f_.mac_open(&handle, GCRY_MAC_HMAC_SHA256, 0, nullptr) != 0)
+    if (!Succeeded(f_.mac_open(&handle, GCRY_MAC_HMAC_SHA256, 0, nullptr)))
         return false;
     UniqueMac mac({f_.mac_close, handle});
-    if (f_.mac_setkey(handle, key, keyLength) != 0)
+    if (!Succeeded(f_.mac_setkey(handle, key, keyLength)))
         return false;
     for (std::size_t i = 0; i < partCount; ++i) {
-        if (parts[i].size != 0 && f_.mac_write(handle, parts[i].data, parts[i].size) != 0)
+        if (parts[i].size != 0 && !Succeeded(f_.mac_write(handle, parts[i].data, parts[i].size)))
             return false;
     }
     std::size_t length = kSha256Length;
-    return f_.mac_read(handle, out, &length) == 0 && length == kSha256Length;
+    return Succeeded(f_.mac_read(handle, out, &length)) &&
+           (length == kSha256Length || !Succeeded(gcry_error(GPG_ERR_INV_LENGTH)));
 }
 
 bool GcryptPrimitives::Sha256(const unsigned char* data, std::size_t length,
@@ -124,33 +139,25 @@ bool GcryptPrimitives::Sha256(const unsigned char* data, std::size_t length,
 
 std::unique_ptr<AeadSession> GcryptPrimitives::BeginAead(const unsigned char* key) const {
     gcry_cipher_hd_t handle = nullptr;
-    if (f_.cipher_open(&handle, GCRY_CIPHER_CHACHA20, GCRY_CIPHER_MODE_POLY1305, 0) != 0)
+    if (!Succeeded(f_.cipher_open(&handle, GCRY_CIPHER_CHACHA20, GCRY_CIPHER_MODE_POLY1305, 0)))
         return nullptr;
     UniqueCipher cipher({f_.cipher_close, handle});
-    if (f_.cipher_setkey(handle, key, kSecretKeyLength) != 0)
+    if (!Succeeded(f_.cipher_setkey(handle, key, kSecretKeyLength)))
         return nullptr;
     return std::make_unique<GcryptAead>(f_, std::move(cipher));
-}
-
-bool GcryptPrimitives::Seal(const unsigned char* key, const unsigned char* nonce,
-                            const unsigned char* plain, std::size_t length,
-                            unsigned char* sealed) const {
-    const std::unique_ptr<AeadSession> session = BeginAead(key);
-    return session && session->Seal(nonce, plain, length, sealed);
-}
-
-bool GcryptPrimitives::Open(const unsigned char* key, const unsigned char* nonce,
-                            const unsigned char* sealed, std::size_t sealedLength,
-                            unsigned char* plain) const {
-    const std::unique_ptr<AeadSession> session = BeginAead(key);
-    if (!session) {
-        WipeBytes(plain, sealedLength < kAeadTagLength ? 0 : sealedLength - kAeadTagLength);
-        return false;
-    }
-    return session->Open(nonce, sealed, sealedLength, plain);
 }
 
 bool GcryptPrimitives::Random(unsigned char* out, std::size_t length) const {
     f_.randomize(out, length, GCRY_STRONG_RANDOM);
     return true;
+}
+
+CryptoFailure GcryptPrimitives::LastFailure() const {
+    CryptoFailure failure;
+    const gcry_err_code_t code = gcry_err_code(latestError);
+    failure.outOfMemory = code == GPG_ERR_ENOMEM;
+    failure.notVerified = code == GPG_ERR_CHECKSUM;
+    if (latestError != 0)
+        failure.text = f_.strerror(latestError);
+    return failure;
 }

@@ -32,7 +32,8 @@
     X(cipher_gettag)                                                                               \
     X(cipher_checktag)                                                                             \
     X(cipher_ctl)                                                                                  \
-    X(randomize)
+    X(randomize)                                                                                   \
+    X(strerror)
 
 struct GcryptFunctions {
 #define VQ_GCRYPT_POINTER(name) decltype(&::gcry_##name) name = nullptr;
@@ -65,11 +66,8 @@ class GcryptPrimitives final : public StrongPrimitives {
                     std::size_t partCount, unsigned char out[kSha256Length]) const override;
     bool Sha256(const unsigned char* data, std::size_t length,
                 unsigned char out[kSha256Length]) const override;
-    bool Seal(const unsigned char* key, const unsigned char* nonce, const unsigned char* plain,
-              std::size_t length, unsigned char* sealed) const override;
-    bool Open(const unsigned char* key, const unsigned char* nonce, const unsigned char* sealed,
-              std::size_t sealedLength, unsigned char* plain) const override;
     bool Random(unsigned char* out, std::size_t length) const override;
+    CryptoFailure LastFailure() const override;
     // One cipher handle keyed once for all the chunks of a file: opening a handle makes the
     // library poll for entropy once its generator is in use, which under Wine costs about
     // 1.5 ms a chunk.

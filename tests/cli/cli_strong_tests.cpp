@@ -195,9 +195,22 @@ TEST_F(CliStrong, ADamagedFileIsRefusedByteForByteUnchangedWithNothingLeftBeside
                   "made by a newer version of Veilquill, or its header is damaged");
     EXPECT_EQ(Status("damaged.txt").out,
               "damaged.txt: encrypted (strong, by a newer version), 70662 bytes\n");
-    // Without a matching header check it is not a strong file: an encrypted one all the same.
-    WriteBytes(Path("damaged.txt"), Flipped(two, 8));
-    EXPECT_EQ(Status("damaged.txt").out, "damaged.txt: encrypted (original), 70662 bytes\n");
+    // A bit flipped in the header's fields or its header check: damaged, never a file of the
+    // original format or a wrong key, and nothing is written even without the records' check.
+    const std::string header = "the file is damaged: its header does not match its header check";
+    for (const std::size_t at : {8, 11, 13, 16, 23, 24 + 3, 40 + 15, 56, 59}) {
+        const std::string flipped = Flipped(two, at);
+        expectRefused(flipped, {"decrypt"}, header);
+        expectRefused(flipped, {"decrypt", "--no-verify", "-o", "out.txt"}, header);
+        EXPECT_EQ(Status("damaged.txt").out,
+                  "damaged.txt: encrypted (strong, damaged), 70662 bytes\n")
+            << "byte " << at;
+    }
+    // The key check flipped: the right key opens the first chunk, so the file is damaged.
+    const std::string keyCheck =
+        "the file is damaged: its key check does not match, although the key opens its first chunk";
+    expectRefused(Flipped(two, 60), {"decrypt", "--no-verify", "-o", "out.txt"}, keyCheck);
+    expectRefused(Flipped(two, 91), {"check"}, keyCheck);
 
     EXPECT_FALSE(Exists(Data()));
 }

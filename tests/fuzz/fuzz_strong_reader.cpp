@@ -1,9 +1,10 @@
 // Feeds arbitrary bytes as a whole file to the strong format's reader: the classification of
-// its size, header and trailer, the key check, and the chunks opened piece by piece with the
-// real ChaCha20-Poly1305 and HMAC from libgcrypt. Argon2id stays out of the loop: a stand-in
-// gives a fixed master key, so a file's keys follow from its header alone and the seed files
-// (made with the same stand-in) open. A file that opens whole must be exactly what sealing its
-// plain text again under its own header gives; a piece that fails hands out nothing.
+// its size, header and trailer, the key check (and chunk 0, which tells a damaged key check
+// from a wrong key), and the chunks opened piece by piece with the real ChaCha20-Poly1305
+// sessions and HMAC from libgcrypt, the way the programs call them. Argon2id stays out of the loop:
+// a stand-in gives a fixed master key, so a file's keys follow from its header alone and the seed
+// files (made with the same stand-in) open. A file that opens whole must be exactly what sealing
+// its plain text again under its own header gives; a piece that fails hands out nothing.
 //
 // VQ_WRITE_STRONG_SEEDS=FOLDER makes the target write its seed files into FOLDER and end.
 #include "core/strong_file.h"
@@ -96,6 +97,9 @@ void WriteSeeds(const std::string& folder) {
     Check(Primitives().Sha256(newer.data(), kStrongHeaderCheckAt, digest));
     std::memcpy(newer.data() + kStrongHeaderCheckAt, digest, kStrongHeaderCheckLength);
     write("newer_version", newer);
+    Bytes keyCheckDamaged = oneChunk;
+    keyCheckDamaged[kStrongKeyCheckAt] ^= 1;
+    write("damaged_key_check", keyCheckDamaged);
     write("original_format", Bytes{'a', 'b', 'c', kTrailerFirst, kTrailerSecond});
 }
 
@@ -110,8 +114,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const ByteRange firstChunk{data + std::min(size, kStrongHeaderLength),
+                               StrongFirstChunkLength(size)};
     const StrongFileStart start{size, data, std::min(size, kStrongHeaderLength),
-                                size >= kTrailerLength ? data + size - kTrailerLength : nullptr};
+                                size >= kTrailerLength ? data + size - kTrailerLength : nullptr,
+                                firstChunk};
     StrongKeys keys;
     StrongPayloadLayout layout;
     const StrongFileState state = UnlockStrongFile(Primitives(), Key(), start, keys, layout);

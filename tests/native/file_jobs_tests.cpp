@@ -12,6 +12,7 @@
 #include "core/content_fingerprint.h"
 #include "core/file_jobs.h"
 #include "platform/crypto_library.h"
+#include "tests/support/delegating_primitives.h"
 #include "tests/support/literal_cipher.h"
 #include "tests/support/sample_text.h"
 #include "tests/support/stop_after.h"
@@ -89,8 +90,44 @@ class MemoryFiles : public FileAccess {
     }
     bool Exists(const std::string& path) override { return files.count(path) != 0; }
     const StrongPrimitives* StrongCryptography(std::string& problem) override {
-        return StrongPrimitivesOrProblem(problem);
+        return primitives != nullptr ? primitives : StrongPrimitivesOrProblem(problem);
     }
+    const StrongPrimitives* primitives = nullptr; // the library's own when not set
+};
+
+// A session whose every chunk fails in the library.
+class FailingSession : public AeadSession {
+  public:
+    bool Seal(const unsigned char*, const unsigned char*, std::size_t, unsigned char*) override {
+        return false;
+    }
+    bool Open(const unsigned char*, const unsigned char*, std::size_t, unsigned char*) override {
+        return false;
+    }
+};
+
+// The library's primitives with its key derivation, or its chunks, failing as `failure` says.
+class FailingPrimitives : public DelegatingPrimitives {
+  public:
+    FailingPrimitives(const StrongPrimitives& real, CryptoFailure failure, bool derivationFails)
+        : DelegatingPrimitives(real), failure_(std::move(failure)),
+          derivationFails_(derivationFails) {}
+    bool Argon2id(const unsigned char* password, std::size_t passwordLength,
+                  const unsigned char* salt, std::size_t saltLength, const Argon2Cost& cost,
+                  unsigned char* out) const override {
+        return !derivationFails_ && DelegatingPrimitives::Argon2id(password, passwordLength, salt,
+                                                                   saltLength, cost, out);
+    }
+    std::unique_ptr<AeadSession> BeginAead(const unsigned char* key) const override {
+        if (derivationFails_)
+            return DelegatingPrimitives::BeginAead(key);
+        return std::make_unique<FailingSession>();
+    }
+    CryptoFailure LastFailure() const override { return failure_; }
+
+  private:
+    const CryptoFailure failure_;
+    const bool derivationFails_;
 };
 
 class MemoryRecords : public RecordFolder {
@@ -296,6 +333,51 @@ TEST_F(FileJobs, AStopOrAFailedCommitLeavesEverythingAsItWas) {
     EXPECT_EQ("0.dat", stranded.record); // kept, and named, for the content left beside
     EXPECT_EQ(UpperHex8(LiteralChecksum(plain)), folder_.records["0.dat"]);
     EXPECT_EQ(plain, files_.files["doc"]);
+}
+
+// What the library says when it fails reaches the job's end: a lack of memory as such, any
+// other failure in its own words, and a chunk the library cannot open is not a damaged file.
+// Nothing is written by a job that failed so.
+TEST_F(FileJobs, ALibraryFailureIsToldApartFromALackOfMemoryAndFromDamage) {
+    std::string problem;
+    const StrongPrimitives* real = StrongPrimitivesOrProblem(problem);
+    ASSERT_NE(nullptr, real) << problem;
+    std::unique_ptr<Encryption> strong;
+
+    const FailingPrimitives noMemory(*real, {true, false, "Cannot allocate memory"}, true);
+    files_.primitives = &noMemory;
+    EXPECT_EQ(JobOutcome::kNoMemory,
+              PrepareEncryption(files_, FormatKind::kStrong, key_, strong).outcome);
+    const FailingPrimitives refused(*real, {false, false, "Invalid argument"}, true);
+    files_.primitives = &refused;
+    const JobResult derivation = PrepareEncryption(files_, FormatKind::kStrong, key_, strong);
+    EXPECT_EQ(JobOutcome::kLibraryFailed, derivation.outcome);
+    EXPECT_EQ("Invalid argument", derivation.detail);
+
+    const std::string plain = SampleText(3 * 65536 + 5);
+    files_.files["doc"] = plain;
+    const FailingPrimitives failingChunks(*real, {false, false, "Invalid object"}, false);
+    files_.primitives = &failingChunks;
+    ASSERT_TRUE(PrepareEncryption(files_, FormatKind::kStrong, key_, strong).done());
+    const JobResult sealed =
+        Encrypt(files_, "doc", {"doc", SaveTarget::kSource}, *strong, nullptr, store_, nullptr);
+    EXPECT_EQ(JobOutcome::kLibraryFailed, sealed.outcome);
+    EXPECT_EQ("Invalid object", sealed.detail);
+    EXPECT_EQ(plain, files_.files["doc"]);
+
+    files_.primitives = real;
+    ASSERT_TRUE(PrepareEncryption(files_, FormatKind::kStrong, key_, strong).done());
+    ASSERT_TRUE(
+        Encrypt(files_, "doc", {"doc", SaveTarget::kSource}, *strong, nullptr, store_, nullptr)
+            .done());
+    const std::string encrypted = files_.files["doc"];
+    files_.primitives = &failingChunks;
+    const JobResult opened =
+        Decrypt(files_, "doc", {"doc", SaveTarget::kSource}, key_, nullptr, nullptr, nullptr);
+    EXPECT_EQ(JobOutcome::kLibraryFailed, opened.outcome);
+    EXPECT_EQ("Invalid object", opened.detail);
+    EXPECT_EQ(encrypted, files_.files["doc"]);
+    EXPECT_TRUE(folder_.records.empty());
 }
 
 } // namespace

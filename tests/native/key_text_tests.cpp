@@ -153,7 +153,10 @@ class KeyText : public ::testing::Test {
         format.bodyEnd = file.size() - kTrailerLength;
         std::copy(file.begin(), file.begin() + kStrongHeaderLength, format.header.begin());
         std::unique_ptr<Decryption> decryption;
-        const JobResult unlocked = UnlockStrongDecryption(primitives, format, key, decryption);
+        const ByteRange firstChunk{file.data() + kStrongHeaderLength,
+                                   StrongFirstChunkLength(file.size())};
+        const JobResult unlocked =
+            UnlockStrongDecryption(primitives, format, firstChunk, key, decryption);
         if (!unlocked.done())
             return "outcome " + std::to_string(static_cast<int>(unlocked.outcome));
         const std::unique_ptr<ContentTransform> open = decryption->Begin();

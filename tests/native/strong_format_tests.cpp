@@ -88,9 +88,10 @@ class StrongFormat : public ::testing::Test {
         SecretKey key;
         SetKey(key, keyText);
         const std::size_t headLength = std::min(file.size(), kStrongHeaderLength);
-        const StrongFileStart start{file.size(), file.data(), headLength,
-                                    file.data() + file.size() -
-                                        std::min<std::size_t>(2, file.size())};
+        const StrongFileStart start{
+            file.size(), file.data(), headLength,
+            file.data() + file.size() - std::min<std::size_t>(2, file.size()),
+            ByteRange{file.data() + headLength, StrongFirstChunkLength(file.size())}};
         Reading reading;
         StrongKeys keys;
         StrongPayloadLayout layout;
@@ -160,8 +161,9 @@ void Put32(Bytes& file, std::size_t at, std::uint32_t value) {
 }
 
 // Every header field changed: what the reader makes of it, and that only a header it reads
-// costs a key derivation.
-TEST_F(StrongFormat, HeadersAreRefusedOrTheKeyFoundWrongAfterOneDerivationAtMost) {
+// costs a key derivation. A bit flipped anywhere in the header makes a damaged file, never
+// one of the original format or a wrong key.
+TEST_F(StrongFormat, HeadersAreRefusedDamagedOrTheKeyFoundWrongAfterOneDerivationAtMost) {
     struct Change {
         const char* what;
         std::size_t at;
@@ -174,7 +176,7 @@ TEST_F(StrongFormat, HeadersAreRefusedOrTheKeyFoundWrongAfterOneDerivationAtMost
     const Change changes[] = {
         {"nothing", 0, 1, 0x89, false, S::kUnlocked},
         {"magic", 0, 0, 0, true, S::kNotStrong},
-        {"version without the header check", kStrongVersionAt, 1, 2, false, S::kNotStrong},
+        {"version without the header check", kStrongVersionAt, 1, 2, false, S::kDamagedHeader},
         {"version", kStrongVersionAt, 1, 2, true, S::kRefused},
         {"cipher", kStrongCipherAt, 1, 2, true, S::kRefused},
         {"key derivation", kStrongKdfAt, 1, 0, true, S::kRefused},
@@ -186,10 +188,21 @@ TEST_F(StrongFormat, HeadersAreRefusedOrTheKeyFoundWrongAfterOneDerivationAtMost
         {"lanes below", kStrongLanesAt, 4, 0, true, S::kRefused},
         {"lanes above", kStrongLanesAt, 4, 5, true, S::kRefused},
         {"memory within reach", kStrongMemoryAt, 4, 8200, true, S::kWrongKey},
-        {"salt", kStrongSaltAt + 3, 0, 0, true, S::kWrongKey},
-        {"file nonce", kStrongFileNonceAt + 15, 0, 0, true, S::kWrongKey},
-        {"header check", kStrongHeaderCheckAt + 2, 0, 0, false, S::kNotStrong},
-        {"key check", kStrongKeyCheckAt + 31, 0, 0, false, S::kWrongKey},
+        {"salt, the header check mended", kStrongSaltAt + 3, 0, 0, true, S::kWrongKey},
+        {"file nonce, the header check mended", kStrongFileNonceAt + 15, 0, 0, true, S::kWrongKey},
+        // What a flipped bit does: the header check tells it, with no key derivation.
+        {"magic's last byte", kStrongMagicLength - 1, 0, 0, false, S::kNotStrong},
+        {"version", kStrongVersionAt, 0, 0, false, S::kDamagedHeader},
+        {"chunk size", kStrongChunkBitsAt, 0, 0, false, S::kDamagedHeader},
+        {"memory", kStrongMemoryAt + 1, 0, 0, false, S::kDamagedHeader},
+        {"passes", kStrongPassesAt, 0, 0, false, S::kDamagedHeader},
+        {"lanes", kStrongLanesAt + 3, 0, 0, false, S::kDamagedHeader},
+        {"salt", kStrongSaltAt + 3, 0, 0, false, S::kDamagedHeader},
+        {"file nonce", kStrongFileNonceAt + 15, 0, 0, false, S::kDamagedHeader},
+        {"header check", kStrongHeaderCheckAt + 2, 0, 0, false, S::kDamagedHeader},
+        // The right key opens chunk 0: the key check is damaged, not the key wrong.
+        {"key check's first byte", kStrongKeyCheckAt, 0, 0, false, S::kDamagedKeyCheck},
+        {"key check's last byte", kStrongKeyCheckAt + 31, 0, 0, false, S::kDamagedKeyCheck},
     };
     const Bytes original = Encrypt("K", kCheapCost, Counting(40, 'a'));
     for (const Change& change : changes) {
@@ -209,12 +222,20 @@ TEST_F(StrongFormat, HeadersAreRefusedOrTheKeyFoundWrongAfterOneDerivationAtMost
         CountingPrimitives counting(*primitives_);
         const Reading reading = Decrypt(counting, "K", file);
         EXPECT_EQ(change.expected, reading.state) << change.what;
-        const bool derives = change.expected == S::kUnlocked || change.expected == S::kWrongKey;
+        const bool derives = change.expected == S::kUnlocked || change.expected == S::kWrongKey ||
+                             change.expected == S::kDamagedKeyCheck;
         EXPECT_EQ(derives ? 1 : 0, counting.derivations) << change.what;
     }
     CountingPrimitives counting(*primitives_);
     EXPECT_EQ(S::kWrongKey, Decrypt(counting, "k", original).state);
     EXPECT_EQ(1, counting.derivations);
+    // A wrong key with a damaged key check is still a wrong key; so is one with chunk 0
+    // damaged as well as the key check.
+    Bytes keyCheckAndChunk = original;
+    keyCheckAndChunk[kStrongKeyCheckAt] ^= 1;
+    EXPECT_EQ(S::kWrongKey, Decrypt(*primitives_, "k", keyCheckAndChunk).state);
+    keyCheckAndChunk[kStrongHeaderLength + 5] ^= 1;
+    EXPECT_EQ(S::kWrongKey, Decrypt(*primitives_, "K", keyCheckAndChunk).state);
 }
 
 // Three chunks (two whole, one of 100 bytes) altered, reordered and cut: the chunk that fails
@@ -271,7 +292,8 @@ TEST_F(StrongFormat, DamagedPayloadsNameTheirFirstBadChunk) {
         {"cut at a chunk boundary", without(chunk2, trailer), S::kUnlocked, 1},
         {"the last flag on the middle chunk", flaggedOn(1), S::kUnlocked, 1},
         {"the last flag on no chunk", flaggedOn(3), S::kUnlocked, 2},
-        {"a last chunk too short for its tag", without(chunk2 + 16, trailer), S::kDamaged, 0},
+        {"a last chunk too short for its tag", without(chunk2 + 16, trailer), S::kDamagedPayload,
+         0},
         {"shorter than any strong file", without(kStrongHeaderLength + 16, trailer), S::kNotStrong,
          0},
     };

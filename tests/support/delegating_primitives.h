@@ -1,4 +1,5 @@
-// Primitives that hand every call to real ones, for test doubles that change or watch a few.
+// Primitives that hand every call to real ones (the chunks to the real library's sessions, as
+// the programs use them), for test doubles that change or watch a few.
 #ifndef VEILQUILL_TESTS_DELEGATING_PRIMITIVES_H
 #define VEILQUILL_TESTS_DELEGATING_PRIMITIVES_H
 
@@ -23,17 +24,13 @@ class DelegatingPrimitives : public StrongPrimitives {
                 unsigned char out[kSha256Length]) const override {
         return real_.Sha256(data, length, out);
     }
-    bool Seal(const unsigned char* key, const unsigned char* nonce, const unsigned char* plain,
-              std::size_t length, unsigned char* sealed) const override {
-        return real_.Seal(key, nonce, plain, length, sealed);
-    }
-    bool Open(const unsigned char* key, const unsigned char* nonce, const unsigned char* sealed,
-              std::size_t sealedLength, unsigned char* plain) const override {
-        return real_.Open(key, nonce, sealed, sealedLength, plain);
+    std::unique_ptr<AeadSession> BeginAead(const unsigned char* key) const override {
+        return real_.BeginAead(key);
     }
     bool Random(unsigned char* out, std::size_t length) const override {
         return real_.Random(out, length);
     }
+    CryptoFailure LastFailure() const override { return real_.LastFailure(); }
 
   private:
     const StrongPrimitives& real_;

@@ -115,7 +115,8 @@ TEST_F(StrongUi, StrongFilesGoBothWaysBetweenTheWindowAndTheCommandLine) {
     EXPECT_TRUE(Records().empty());
 }
 
-// A wrong key and a damaged chunk fail alike: the failure notice, no "Save As", nothing written.
+// A wrong key, a damaged chunk and a damaged header fail alike: the failure notice, no "Save
+// As", nothing written.
 // So does a save once the file is another strong file of the same size: the preview's keys
 // are not the file's any more.
 TEST_F(StrongUi, AWrongKeyOrADamagedChunkIsRefused) {
@@ -132,6 +133,10 @@ TEST_F(StrongUi, AWrongKeyOrADamagedChunkIsRefused) {
     damaged[92 + 4000] ^= 0x01;
     const std::string damagedPath = Doc("damaged.txt");
     ASSERT_TRUE(WriteBytes(damagedPath, damaged));
+    std::string damagedHeader = encrypted;
+    damagedHeader[24 + 3] ^= 0x01; // a bit of the salt
+    const std::string damagedHeaderPath = Doc("damaged-header.txt");
+    ASSERT_TRUE(WriteBytes(damagedHeaderPath, damagedHeader));
     const std::vector<std::string> before = SortedEntries(docs.Path());
 
     Open(path);
@@ -146,8 +151,19 @@ TEST_F(StrongUi, AWrongKeyOrADamagedChunkIsRefused) {
     EXPECT_FALSE(Enabled(kSaveAs));
     EXPECT_TRUE(Enabled(kDecrypt));
 
+    // A damaged header makes a damaged strong file, never one of the original format:
+    // nothing the original cipher would make of it reaches the screen.
+    ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
+    Open(damagedHeaderPath);
+    EXPECT_EQ(kEncryptedText, Pane(1));
+    const std::string loaded = ViewText();
+    EXPECT_EQ(kFailure, Transform(KeyKind::Decrypt, kKey));
+    EXPECT_EQ(loaded, ViewText());
+    EXPECT_FALSE(Enabled(kSaveAs));
+
     EXPECT_EQ(encrypted, Bytes(path));
     EXPECT_EQ(damaged, Bytes(damagedPath));
+    EXPECT_EQ(damagedHeader, Bytes(damagedHeaderPath));
     EXPECT_EQ(before, SortedEntries(docs.Path()));
 
     ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
