@@ -158,6 +158,8 @@ TEST_F(CliStrong, ADamagedFileIsRefusedByteForByteUnchangedWithNothingLeftBeside
     const std::vector<std::string> encrypted = EncryptStrong({"two.txt", "many.txt"});
     const std::string& two = encrypted[0];
     const std::string& many = encrypted[1];
+    // One command seals each file under keys and nonces of its own.
+    EXPECT_NE(two.substr(24, 32), many.substr(24, 32)) << "two files share a salt and file nonce";
 
     const auto expectRefused = [&](const std::string& bytes, std::vector<std::string> args,
                                    const std::string& reason) {
