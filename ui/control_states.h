@@ -15,6 +15,7 @@ enum class ButtonEvent {
     DecryptVerified,
     DecryptNotCompleted,
     EncryptedSave,
+    EncryptedSaveFailed, // the file is still the plain one: only a new preview can be saved
     DecryptedSave,
     Clear,
     BrowseCancelled,
