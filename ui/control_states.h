@@ -15,7 +15,7 @@ enum class ButtonEvent {
     DecryptVerified,
     DecryptNotCompleted,
     EncryptedSave,
-    EncryptedSaveFailed, // the file is still the plain one: only a new preview can be saved
+    EncryptedSaveFailed, // its preview can never be saved: only a new one can
     DecryptedSave,
     Clear,
     BrowseCancelled,
