@@ -74,6 +74,18 @@ void CompleteSave(const WindowParts& window, Document& document, SaveKind kind,
     document.ForgetKey(); // the preview is saved; the key is no longer needed
 }
 
+// An encrypted save that failed may have written cipher text: into a temporary file, or beside
+// the file when it could not be finished. What its preview derived has sealed that text and
+// must never seal another (in the strong format a second text under the same key and nonces
+// gives both away), so it is wiped whatever the failure. "Save As" goes off and "Encrypt" on:
+// only a new preview, with a fresh salt and nonce, can be saved. No encrypted file took the
+// file's place, and the status bar says so again.
+void AbandonEncryptedSave(const WindowParts& window, Document& document) {
+    document.ForgetKey();
+    ApplyButtonEvent(window.window, ButtonEvent::EncryptedSaveFailed);
+    ShowEncryptedState(window, false);
+}
+
 // A large save shows its direction's progress text in pane 0, and afterwards pane 0 is as the
 // preview left it.
 WorkDisplay SaveDisplay(const Document& document, SaveKind kind) {
@@ -100,9 +112,13 @@ void RunSave(const WindowParts& window, BackgroundWork& work, Document& document
         SaveDisplay(document, kind),
         [&](JobProgress& progress) { return SaveTo(document, kind, destination, progress); },
         FailedAt(FileFailure::kWriteFailed, true));
-    if (result.done())
+    if (result.done()) {
         CompleteSave(window, document, kind, destination, result.written);
-    else if (!work.Closing())
+        return;
+    }
+    if (kind == SaveKind::kEncrypted)
+        AbandonEncryptedSave(window, document);
+    if (!work.Closing())
         ReportSaveFailure(window, result);
 }
 

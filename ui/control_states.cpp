@@ -23,6 +23,7 @@ constexpr ButtonRow kRows[] = {
     {ButtonEvent::DecryptVerified, On, Keep, Keep, Keep, Off, Keep, Keep},
     {ButtonEvent::DecryptNotCompleted, Off, Keep, Keep, Off, Keep, Keep, Keep},
     {ButtonEvent::EncryptedSave, Off, Keep, On, Off, On, Keep, Keep},
+    {ButtonEvent::EncryptedSaveFailed, Off, Keep, Keep, On, Off, Keep, Keep},
     {ButtonEvent::DecryptedSave, Off, Keep, On, On, Off, Keep, Keep},
     {ButtonEvent::Clear, Off, Off, On, Off, Off, On, On},
     {ButtonEvent::BrowseCancelled, Off, Off, On, Off, Off, Keep, Keep},

@@ -15,6 +15,7 @@ enum class ButtonEvent {
     DecryptVerified,
     DecryptNotCompleted,
     EncryptedSave,
+    EncryptedSaveFailed, // its preview can never be saved: only a new one can
     DecryptedSave,
     Clear,
     BrowseCancelled,

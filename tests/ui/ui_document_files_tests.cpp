@@ -505,7 +505,8 @@ TEST_F(DocumentFilesUi, SavingOverAnotherExistingFileAsksFirst) {
 }
 
 // A Data\ that cannot be written (a file of that name in its place): the save fails with the
-// failure notice and the file stays plain.
+// failure notice and the file stays plain. Like every failed encrypted save it leaves only a
+// new preview to save.
 TEST_F(DocumentFilesUi, AStoreThatCannotBeWrittenFailsTheEncryptedSave) {
     ASSERT_TRUE(WriteBytes(program.DataFolder(), "a file in the store's place"));
     Start();
@@ -516,7 +517,8 @@ TEST_F(DocumentFilesUi, AStoreThatCannotBeWrittenFailsTheEncryptedSave) {
     EXPECT_EQ(kFailure, NextNotice());
     EXPECT_EQ(plain, Bytes(Doc("a.txt")));
     EXPECT_EQ("a file in the store's place", Bytes(program.DataFolder()));
-    EXPECT_TRUE(Enabled(kSaveAs));
+    EXPECT_FALSE(Enabled(kSaveAs));
+    EXPECT_TRUE(Enabled(kEncrypt));
     EXPECT_FALSE(Enabled(kDecrypt));
     EXPECT_EQ(std::vector<std::string>{"a.txt"}, SortedEntries(docs.Path()));
 }
@@ -549,7 +551,9 @@ TEST_F(DocumentFilesUi, AFileThatCannotBeReplacedIsLeftAsItWas) {
     EXPECT_EQ(plain, Bytes(path));
     EXPECT_TRUE(Records().empty());
     EXPECT_EQ(std::vector<std::string>{"a.txt"}, SortedEntries(docs.Path()));
-    // Once it is free the save goes through.
+    // Once it is free, a new preview of it can be saved (the failed one cannot be any more).
+    EXPECT_FALSE(Enabled(kSaveAs));
+    EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
     Save(path);
     EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(path));
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());

@@ -177,6 +177,49 @@ TEST_F(StrongUi, AWrongKeyOrADamagedChunkIsRefused) {
     EXPECT_TRUE(Records().empty());
 }
 
+// A strong save that fails after writing its cipher text (another program holds the file, so
+// the swap into place is refused) leaves nothing that could seal a second text under the same
+// keys and nonces: "Save As" goes off, "Encrypt" on, and pane 1 tells the plain file again.
+// The changed file's new preview has a fresh salt and file nonce, and its save holds the
+// changed text. A save writes exactly the header its preview showed, so the view told the
+// failed save's salt and nonce (bytes 24..55).
+TEST_F(StrongUi, AFailedStrongSaveLeavesOnlyANewPreviewToSave) {
+    Start();
+    const std::string path = Doc("draft.txt");
+    const std::string plain = SampleText(3000);
+    WriteAndOpen(path, plain);
+    EXPECT_EQ(kSuccessEncrypted, EncryptWithBox(true, kKey));
+    const std::string failedHeader = ViewText().substr(0, 92);
+    {
+        const UniqueHandle held = HoldOpen(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        ASSERT_TRUE(held.valid());
+        ChooseInSaveDialog(path);
+        EXPECT_EQ(kFailure, NextNotice());
+        EXPECT_FALSE(Enabled(kSaveAs));
+        EXPECT_TRUE(Enabled(kEncrypt));
+        EXPECT_FALSE(Enabled(kDecrypt));
+        EXPECT_EQ(kNotEncryptedText, Pane(1));
+        if (!EnvironmentValue("VQ_SCREENSHOT_DIR").empty())
+            SaveScreenshot("strong-save-failed", Main());
+    }
+    EXPECT_EQ(plain, Bytes(path));
+    EXPECT_EQ(std::vector<std::string>{"draft.txt"}, SortedEntries(docs.Path()));
+
+    // The same size, so that only the content tells the two texts apart.
+    std::string changed = plain;
+    changed.replace(0, 12, "changed text");
+    ASSERT_TRUE(WriteBytes(path, changed));
+    EXPECT_EQ(kSuccessEncrypted, EncryptWithBox(true, kKey));
+    const std::string newHeader = ViewText().substr(0, 92);
+    Save(path);
+    const std::string bytes = Bytes(path);
+    ASSERT_TRUE(LooksStrong(bytes, changed.size())) << bytes.size() << " bytes";
+    EXPECT_EQ(newHeader, Shown(bytes.substr(0, 92)));
+    EXPECT_NE(failedHeader.substr(24, 32), newHeader.substr(24, 32));
+    EXPECT_EQ(changed, cli.Decrypted(path));
+    EXPECT_TRUE(Records().empty());
+}
+
 // The box keeps the choice last continued with for the run (not one cancelled), a fresh program
 // starts unticked, and the dialog is the decryption key dialog's with the box below its buttons.
 TEST_F(StrongUi, TheBoxKeepsItsChoiceForTheRunBelowTheOldControls) {
