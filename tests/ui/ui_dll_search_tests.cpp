@@ -88,7 +88,7 @@ class DllSearch : public DocumentUi {
 };
 
 TEST_F(DllSearch, TheWindowEncryptsStronglyWithoutLoadingAPlantedDll) {
-    Plant({"netapi32.dll"});
+    ASSERT_NO_FATAL_FAILURE(Plant({"netapi32.dll"}));
     ASSERT_TRUE(PlaceCryptoLibrary(program));
     Start();
     WriteAndOpen(Doc("a.txt"), "kept from a planted DLL");
@@ -103,7 +103,7 @@ TEST_F(DllSearch, TheWindowEncryptsStronglyWithoutLoadingAPlantedDll) {
 }
 
 TEST_F(DllSearch, TheCompanionLoadsNoPlantedDll) {
-    Plant({"uxtheme.dll"});
+    ASSERT_NO_FATAL_FAILURE(Plant({"uxtheme.dll"}));
     ASSERT_TRUE(program.PlaceBeside(BuiltFile("sendto\\SendTo.exe"), "SendTo.exe"));
     // A word the companion does not know: it starts COM and does nothing else.
     EXPECT_EQ(0u, RunToEnd(QuotedCommandLine(program.InFolder("SendTo.exe"), "nothing"),
@@ -112,7 +112,7 @@ TEST_F(DllSearch, TheCompanionLoadsNoPlantedDll) {
 }
 
 TEST_F(DllSearch, TheCommandLineProgramEncryptsStronglyWithoutLoadingAPlantedDll) {
-    Plant({"netapi32.dll", "uxtheme.dll"});
+    ASSERT_NO_FATAL_FAILURE(Plant({"netapi32.dll", "uxtheme.dll"}));
     ASSERT_TRUE(PlaceCryptoLibrary(program));
     ASSERT_TRUE(
         program.PlaceBeside(UnixToWindowsPath(EnvironmentValue("VQ_CLI")), "veilquill-cli.exe"));
