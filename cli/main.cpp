@@ -10,6 +10,9 @@
 #include "cli/find_command.h"
 #include "cli/messages.h"
 #include "platform/program_text.h"
+#ifdef _WIN32
+#include "platform/win32_dll_search.h"
+#endif
 
 namespace {
 
@@ -72,6 +75,9 @@ bool CheckDecryptOptions(const CommandOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    RestrictDllSearchToSystemFolder();
+#endif
     // Every name whole, also on Windows where argv holds the ANSI code page's approximation.
     const std::vector<std::string> arguments = ProgramArguments(argc, argv);
     std::vector<const char*> argumentTexts;

@@ -3,11 +3,13 @@
 // 0 when it did what was asked, 1 when it did not.
 #include <windows.h>
 
+#include "platform/win32_dll_search.h"
 #include "sendto/send_to_entry.h"
 #include "util/wide_text.h"
 #include "util/win_handles.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RestrictDllSearchToSystemFolder();
     // No system message box for a drive that is not ready or a file that cannot be opened.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
     const SendToRequest request = ParseSendToRequest(Utf8FromWide(GetCommandLineW()).c_str());
