@@ -30,6 +30,9 @@ add_custom_command(
   VERBATIM)
 add_custom_target(vq_changelog ALL DEPENDS ${VQ_CHANGELOG})
 install(FILES ${VQ_PACKAGING_DIR}/copyright ${VQ_CHANGELOG} DESTINATION ${VQ_DOC_DIR})
+# Building the program builds all that is installed with it, so that
+# `cmake --build ... --target veilquill-cli` is enough for `cmake --install` and cpack.
+add_dependencies(veilquill-cli vq_man_page vq_changelog)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME veilquill-cli)

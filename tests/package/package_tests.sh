@@ -117,9 +117,11 @@ $(cat "$scratch/lintian.log")"
 check_man() {
     local page=$1
     need man
+    need groff
     local text
-    text=$(LC_ALL=C MANWIDTH=80 man --warnings=all -l "$page" 2>"$scratch/warnings") ||
+    text=$(LC_ALL=C MANWIDTH=80 man --warnings -l "$page" 2>"$scratch/warnings") ||
         fail "man cannot render $page"
+    zcat -f "$page" | groff -ww -z -man 2>>"$scratch/warnings" || fail "groff cannot read $page"
     [ ! -s "$scratch/warnings" ] || fail "man warns about $page:
 $(cat "$scratch/warnings")"
     local section
