@@ -172,7 +172,7 @@ check_completion() {
     fi
     mkdir -p "$scratch/here/sub folder"
     touch "$scratch/here/notes.txt" "$scratch/here/key"
-    local mode got command option
+    local mode got command option words
     for mode in "${modes[@]}"; do
         got=$(complete_words "$mode" veilquill-cli "" | sort | tr '\n' ' ')
         [ "$got" = "check decrypt encrypt find status " ] ||
