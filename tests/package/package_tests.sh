@@ -12,8 +12,8 @@
 set -euo pipefail
 
 kind=$1
-subject=$2
-program=$3
+subject=$(realpath "$2")
+program=$(realpath "$3")
 
 failures=0
 fail() {
