@@ -15,6 +15,7 @@ packages=(
   libgcrypt20-dev libgcrypt-mingw-w64-dev
   libunistring-dev locales
   binutils
+  scdoc dpkg-dev lintian man-db bash-completion file
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
