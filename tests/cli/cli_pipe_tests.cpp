@@ -322,6 +322,27 @@ TEST_F(CliPipes, MisusedStreamsAreUsageErrorsAndAnOutputThatExistsIsKept) {
     EXPECT_EQ(Names(), NamesWith({"a.txt", "b.txt"}));
 }
 
+TEST_F(CliPipes, AFileTheUserMayOnlyReadIsEncryptedAndDecryptedIntoOtherFiles) {
+    if (geteuid() != 0 || access("/usr/bin/setpriv", X_OK) != 0)
+        GTEST_SKIP() << "needs root and setpriv to run the program as another user";
+    WriteBytes(Path("shared.txt"), "everyone may read this");
+    chmod(folder_.Path().c_str(), 0777);
+    chmod(Path("tmp").c_str(), 0777);
+    const auto asAnotherUser = [&](const std::string& command, std::vector<std::string> rest) {
+        CliCall call = Call(command, std::move(rest));
+        call.prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        return RunCli(call, Path("home"));
+    };
+    CliRun run = asAnotherUser("encrypt", {"-o", "shared.vq", "shared.txt"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadBytes(Path("shared.vq")), ExpectedEncryptedFile(kKey, "everyone may read this"));
+    chmod(Path("shared.vq").c_str(), 0644);
+    chown(Path("shared.vq").c_str(), 0, 0);
+    run = asAnotherUser("decrypt", {"-o", "-", "shared.vq"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "everyone may read this");
+}
+
 TEST_F(CliPipes, EncryptedBytesAreNeverWrittenToATerminalButPlainTextIs) {
     int terminal = -1;
     int side = -1;
