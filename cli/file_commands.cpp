@@ -65,8 +65,9 @@ FileHead StateOf(const std::string& path) {
     return ReadFileHead(SystemFiles(), path, OpenPurpose::kRead, 0, nullptr);
 }
 
-// How many times a job goes over the file at `path`: a decryption into standard output
-// verifies it first, and so does an encryption into it sum a file checked by records.
+// How many times a job goes over the file: a decryption into standard output verifies it
+// first (but with --no-verify a file checked by records has nothing to verify), and an
+// encryption into it first sums a file checked by records.
 std::uint64_t PassesOver(Command command, const CommandOptions& options, const FileHead& state) {
     if (!WritesStandardOutput(options))
         return 1;

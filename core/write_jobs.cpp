@@ -335,13 +335,14 @@ JobResult Decrypt(FileAccess& files, const std::string& source, const Destinatio
                   JobProgress* progress) {
     if (key.empty())
         return Ended(JobOutcome::kNoKey);
-    if (destination.into == SaveTarget::kStream && expected == nullptr) {
-        // Nothing goes into the stream before the whole file has verified: a pass to verify it.
-        // Without a store, a format checked by records has nothing to verify.
-        PreviewPass verified =
+    // Nothing goes into a stream before the whole file has verified: a pass to verify it.
+    // Without a store, a format checked by records has nothing to verify.
+    if (destination.into == SaveTarget::kStream && expected == nullptr &&
+        (store != nullptr ||
+         ReadFileHead(files, source, OpenPurpose::kRead, 0, nullptr).format.kind !=
+             FormatKind::kOriginal)) {
+        const PreviewPass verified =
             PreviewDecryption(files, source, OpenPurpose::kRead, key, store, 0, progress);
-        if (verified.result.outcome == JobOutcome::kNoRecord && store == nullptr)
-            return Decrypt(files, source, destination, key, &verified.snapshot, nullptr, progress);
         if (!verified.result.done())
             return verified.result;
         return Decrypt(files, source, destination, *verified.decryption, verified.snapshot, store,
