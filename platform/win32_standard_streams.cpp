@@ -45,7 +45,10 @@ class Win32StandardOutput final : public OutputStream {
             const DWORD piece = static_cast<DWORD>(std::min(length, kStreamPiece));
             if (WriteFile(output, data, piece, &written, nullptr) == FALSE) {
                 const DWORD error = GetLastError();
-                if (error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA)
+                // A pipe whose reader has gone: Windows says it is being closed, Wine that no
+                // process is on its other end.
+                if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE ||
+                    error == ERROR_PIPE_NOT_CONNECTED)
                     return FileFailure::kOutputClosed;
                 return FailureOf(error, FileFailure::kWriteFailed);
             }
