@@ -156,6 +156,24 @@ TEST_P(CliPipeForms, EveryFormOfInputAndOutputGivesTheSameBytes) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "decrypted: standard input -> copy.txt\n");
     EXPECT_TRUE(ReadBytes(Path("copy.txt")) == plain);
+    // Without its records, an original-format file goes to standard output only with
+    // --no-verify, and with a warning; a strong file verifies itself all the same.
+    if (!Strong()) {
+        rename(Data().c_str(), Path("records").c_str());
+        run = Piped("decrypt", {"-o", "-", "out.vq"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out.size(), 0u);
+        run = Piped("decrypt", {"--no-verify", "-o", "-", "out.vq"});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err, "decrypt: out.vq: the key was not verified; an unverified key may "
+                           "produce garbage\n");
+        EXPECT_TRUE(run.out == plain);
+        rename(Path("records").c_str(), Data().c_str());
+    }
+    run = Piped("decrypt", {"--no-verify", "-o", "-", "-"}, Flipped(fromInput, 200), "wrong");
+    EXPECT_EQ(run.exitCode, Strong() ? 1 : 0) << run.err;
+    EXPECT_EQ(run.out.size(), Strong() ? 0u : plain.size());
+
     std::vector<std::string> made = {"copy.txt", "in.vq", "notes.txt", "out.vq", "pipes.vq"};
     if (!Strong()) {
         made.push_back("Data");
