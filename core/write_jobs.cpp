@@ -13,17 +13,19 @@
 
 namespace {
 
-// A stream's content: what is written goes out at once, so there is nothing left to commit.
-class StreamContent final : public NewContent {
+// A job's content that is its target's as soon as it is written, with nothing to commit: a
+// stream's, whose bytes go out at once, or a scratch file's, which holds them until they are
+// read back.
+template <typename Target> class WrittenContent final : public NewContent {
   public:
-    explicit StreamContent(OutputStream& stream) : stream_(stream) {}
+    explicit WrittenContent(Target& target) : target_(target) {}
     FileFailure Write(const unsigned char* data, std::size_t length) override {
-        return stream_.Write(data, length);
+        return target_.Write(data, length);
     }
     FileFailure Commit() override { return FileFailure::kNone; }
 
   private:
-    OutputStream& stream_;
+    Target& target_;
 };
 
 // The new content of the destination: `holder` keeps an existing other file open (and held)
@@ -42,7 +44,7 @@ FileFailure BeginDestination(FileAccess& files, SourceFile& source, const Destin
         return opened != FileFailure::kNone ? opened : holder->BeginReplacement(content);
     }
     case SaveTarget::kStream:
-        content = std::make_unique<StreamContent>(*destination.stream);
+        content = std::make_unique<WrittenContent<OutputStream>>(*destination.stream);
         return FileFailure::kNone;
     case SaveTarget::kNewFile:
         break;
@@ -375,19 +377,6 @@ JobResult Decrypt(FileAccess& files, const std::string& source, const Destinatio
 
 namespace {
 
-// A scratch file as a job's content: it holds what the job wrote until it is read back.
-class ScratchContent final : public NewContent {
-  public:
-    explicit ScratchContent(ScratchFile& file) : file_(file) {}
-    FileFailure Write(const unsigned char* data, std::size_t length) override {
-        return file_.Write(data, length);
-    }
-    FileFailure Commit() override { return FileFailure::kNone; }
-
-  private:
-    ScratchFile& file_;
-};
-
 // What has come from the input so far: its size, the checksum of its plain text and its last
 // two bytes.
 class InputSeen {
@@ -480,7 +469,7 @@ JobResult EncryptInput(FileAccess& files, InputStream& input, const Destination&
     std::unique_ptr<NewContent> content;
     FileFailure begun = FileFailure::kNone;
     if (intoStream && (begun = files.BeginScratchFile(scratch)) == FileFailure::kNone)
-        content = std::make_unique<ScratchContent>(*scratch);
+        content = std::make_unique<WrittenContent<ScratchFile>>(*scratch);
     else if (!intoStream)
         begun = files.BeginNewFile(destination.path, content);
     if (begun != FileFailure::kNone)

@@ -18,19 +18,6 @@ namespace vqtest {
 namespace {
 
 const std::string kKey = "correct horse";
-constexpr std::size_t kHeaderLength = 92;
-constexpr std::size_t kStoredChunk = 65536 + 16;
-
-// Where chunk `index` of a strong file starts.
-std::size_t ChunkAt(std::size_t index) {
-    return kHeaderLength + index * kStoredChunk;
-}
-
-std::string Flipped(std::string bytes, std::size_t at) {
-    bytes[at] = static_cast<char>(bytes[at] ^ 0x01);
-    return bytes;
-}
-
 // Feeds `bytes` to standard input in pieces of 64 KiB.
 PipeEnds Feeding(const std::string& bytes) {
     auto at = std::make_shared<std::size_t>(0);

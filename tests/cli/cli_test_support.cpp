@@ -247,6 +247,11 @@ std::string SampleBytes(std::size_t length, std::uint32_t seed) {
     return bytes;
 }
 
+std::string Flipped(std::string bytes, std::size_t at) {
+    bytes[at] = static_cast<char>(bytes[at] ^ 0x01);
+    return bytes;
+}
+
 std::string ExpectedEncryptedFile(const std::string& key, const std::string& plain) {
     return LiteralEncrypt(key, plain) + kTrailer;
 }

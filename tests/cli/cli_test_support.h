@@ -81,6 +81,17 @@ const char* CliPath();
 // Bytes of every value, in a pattern that does not repeat within 256 bytes.
 std::string SampleBytes(std::size_t length, std::uint32_t seed);
 
+// A strong file's layout as the tests take it apart: its header's length, the length of a
+// stored chunk, and where chunk `index` starts.
+constexpr std::size_t kHeaderLength = 92;
+constexpr std::size_t kStoredChunk = 65536 + 16;
+constexpr std::size_t ChunkAt(std::size_t index) {
+    return kHeaderLength + index * kStoredChunk;
+}
+
+// The bytes with the lowest bit of byte `at` flipped.
+std::string Flipped(std::string bytes, std::size_t at);
+
 // The literal cipher's file: the plain bytes encrypted and the trailer appended.
 std::string ExpectedEncryptedFile(const std::string& key, const std::string& plain);
 
