@@ -3,8 +3,11 @@
 # an encryption and a decryption in place next to a plain copy (and a copy flushed to disk,
 # since the program flushes what it writes), and the peak resident memory of each, as GNU
 # time reports it; then the same encryption in the strong format (encrypt --strong) and its
-# decryption, against the original format's times of the same run. Prints the figures and
-# the ratios; the median of three runs of each.
+# decryption, against the original format's times of the same run; then, in both formats, a
+# decryption into standard output (decrypt -o - FILE > /dev/null) and one from standard input
+# (cat FILE | decrypt -o - - > /dev/null, its scratch file in FOLDER) against a decryption of
+# the same file into a new file (decrypt -o OUT FILE). Prints the figures and the ratios; the
+# median of three runs of each.
 #
 #   bench/run_cli_bench.sh [BUILD_DIR] [FOLDER]
 #
@@ -40,7 +43,10 @@ record() { # name, then the command
     shift
     local results=()
     for ((i = 0; i < runs; i++)); do
-        results+=("$(measure "$@")")
+        case $name in
+        *_stdin) results+=("$(cat file.bin | measure "$@")") ;;
+        *) results+=("$(measure "$@")") ;;
+        esac
         # Puts the file back as the next run needs it.
         case $name in
         encrypt | strong_encrypt) "$cli" decrypt --key-file key --data Data -q file.bin ;;
@@ -63,6 +69,19 @@ record strong_encrypt "$cli" encrypt --strong --key-file key --data Data -q file
 "$cli" encrypt --strong --key-file key --data Data -q file.bin
 record strong_decrypt "$cli" decrypt --key-file key --data Data -q file.bin
 
+# The pipes, in each format (the file is in the strong format now): the file stays
+# encrypted, and each run's output goes.
+export TMPDIR=$work # standard input's scratch file on the same disk as the file
+for format in strong original; do
+    if [ $format = original ]; then
+        "$cli" decrypt --key-file key --data Data -q file.bin
+        "$cli" encrypt --key-file key --data Data -q file.bin
+    fi
+    record ${format}_new_file "$cli" decrypt --key-file key --data Data -q -o copy.bin file.bin
+    record ${format}_stdout "$cli" decrypt --key-file key --data Data -q -o - file.bin
+    record ${format}_stdin "$cli" decrypt --key-file key --data Data -q -o - -
+done
+
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
 # The larger peak of two rows, in MiB.
 peak_mib() { awk -v a="${kib[$1]}" -v b="${kib[$2]}" 'BEGIN { m = a > b ? a : b; printf "%.1f", m / 1024 }'; }
@@ -78,6 +97,9 @@ table() { # the names of the rows
         decrypt) label="veilquill-cli decrypt" ;;
         strong_encrypt) label="veilquill-cli encrypt --strong" ;;
         strong_decrypt) label="veilquill-cli decrypt, strong" ;;
+        *_new_file) label="decrypt -o OUT FILE, ${name%%_*}" ;;
+        *_stdout) label="decrypt -o - FILE, ${name%%_*}" ;;
+        *_stdin) label="cat FILE | decrypt -o - -, ${name%%_*}" ;;
         esac
         printf '%-34s %9s %14s\n' "$label" "${seconds[$name]}" "$(awk -v k="${kib[$name]}" 'BEGIN { printf "%.1f", k / 1024 }')"
     done
@@ -100,3 +122,13 @@ for step in encrypt decrypt; do
     echo "strong $step / $step: $(ratio "${seconds[strong_$step]}" "${seconds[$step]}")   (target: at most 1.15, plus 0.3 s: $limit s, $verdict)"
 done
 echo "peak RSS of veilquill-cli in the strong format: $(peak_mib strong_encrypt strong_decrypt) MiB (its key derivation takes 64 MiB)"
+
+# A decryption into a pipe against one into a new file: within 1.2 times its time.
+table strong_new_file strong_stdout strong_stdin original_new_file original_stdout original_stdin
+for format in strong original; do
+    for form in stdout stdin; do
+        verdict=$(awk -v a="${seconds[${format}_$form]}" -v b="${seconds[${format}_new_file]}" 'BEGIN { print (a <= 1.2 * b ? "pass" : "FAIL") }')
+        echo "$format decrypt -o - ($form) / -o OUT: $(ratio "${seconds[${format}_$form]}" "${seconds[${format}_new_file]}")   (target: at most 1.2, $verdict)"
+    done
+done
+echo "peak RSS of veilquill-cli in pipes: original $(peak_mib original_stdout original_stdin) MiB, strong $(peak_mib strong_stdout strong_stdin) MiB (target: under 80)"

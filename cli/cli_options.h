@@ -15,7 +15,7 @@ struct KeyOptions {
 struct CommandOptions {
     KeyOptions key;
     std::string dataFolder; // --data; empty means VEILQUILL_DATA or the default
-    std::string output;     // decrypt -o
+    std::string output;     // encrypt and decrypt -o: a new file, or "-" for standard output
     bool noVerify = false;  // decrypt --no-verify
     bool strong = false;    // encrypt --strong
     bool verbose = false;
@@ -23,6 +23,17 @@ struct CommandOptions {
     bool nulSeparated = false; // find -0
     std::vector<std::string> paths;
 };
+
+// "-" as FILE reads standard input, and as -o OUT writes standard output.
+constexpr char kStandardStreamName[] = "-";
+
+inline bool IsStandardInput(const std::string& path) {
+    return path == kStandardStreamName;
+}
+
+inline bool WritesStandardOutput(const CommandOptions& options) {
+    return options.output == kStandardStreamName;
+}
 
 // Exit codes.
 constexpr int kExitSuccess = 0;

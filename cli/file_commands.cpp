@@ -65,15 +65,30 @@ FileHead StateOf(const std::string& path) {
     return ReadFileHead(SystemFiles(), path, OpenPurpose::kRead, 0, nullptr);
 }
 
-// A file's size for the progress line; a file that cannot be read counts 0.
-std::uint64_t SizeOf(const std::string& path) {
-    const FileHead state = StateOf(path);
-    return state.result.done() ? state.format.size : 0;
+// How many times a job goes over the file: a decryption into standard output verifies it
+// first (but with --no-verify a file checked by records has nothing to verify), and an
+// encryption into it first sums a file checked by records.
+std::uint64_t PassesOver(Command command, const CommandOptions& options, const FileHead& state) {
+    if (!WritesStandardOutput(options))
+        return 1;
+    if (command == Command::kEncrypt)
+        return options.strong ? 1 : 2;
+    return state.format.kind == FormatKind::kOriginal && options.noVerify ? 1 : 2;
+}
+
+// Where encrypt's and decrypt's result goes: the file itself, standard output or a new file.
+Destination OutputOf(const CommandOptions& options, const std::string& path) {
+    if (options.output.empty())
+        return {path, SaveTarget::kSource};
+    if (WritesStandardOutput(options))
+        return StreamDestination(StandardOutput());
+    return {options.output, SaveTarget::kNewFile};
 }
 
 JobResult RunJob(Command command, const CommandOptions& options, const std::string& path,
                  const TypedKey& key, RecordStore& store, ProgressLine& progress) {
     FileAccess& files = SystemFiles();
+    const Destination destination = OutputOf(options, path);
     switch (command) {
     case Command::kEncrypt: {
         std::unique_ptr<Encryption> encryption;
@@ -81,28 +96,33 @@ JobResult RunJob(Command command, const CommandOptions& options, const std::stri
         const JobResult prepared = PrepareEncryption(files, format, key, encryption);
         if (!prepared.done())
             return prepared;
-        return Encrypt(files, path, {path, SaveTarget::kSource}, *encryption, nullptr, store,
-                       &progress);
+        if (IsStandardInput(path))
+            return EncryptInput(files, StandardInput(), destination, *encryption, store, &progress);
+        return Encrypt(files, path, destination, *encryption, nullptr, store, &progress);
     }
-    case Command::kDecrypt:
-        if (!options.output.empty())
-            return Decrypt(files, path, {options.output, SaveTarget::kNewFile}, key, nullptr,
-                           options.noVerify ? nullptr : &store, &progress);
-        return Decrypt(files, path, {path, SaveTarget::kSource}, key, nullptr, &store, &progress);
+    case Command::kDecrypt: {
+        // A decryption into another file or a stream keeps the record for the encrypted file;
+        // --no-verify does without it.
+        RecordStore* verifying = options.noVerify ? nullptr : &store;
+        if (IsStandardInput(path))
+            return DecryptInput(files, StandardInput(), destination, key, verifying, &progress);
+        return Decrypt(files, path, destination, key, nullptr, verifying, &progress);
+    }
     case Command::kCheck:
         break;
     }
     return PreviewDecryption(files, path, OpenPurpose::kRead, key, &store, 0, &progress).result;
 }
 
-void ReportSuccess(Command command, const CommandOptions& options, const std::string& path) {
+// The success line on standard output; none when standard output carries the result.
+void ReportSuccess(Command command, const CommandOptions& options, const std::string& name) {
     if (command == Command::kDecrypt && options.noVerify)
-        Warn(std::string("decrypt: ") + path +
+        Warn(std::string("decrypt: ") + name +
              ": the key was not verified; an unverified key may produce garbage");
-    if (options.quiet)
+    if (options.quiet || WritesStandardOutput(options))
         return;
-    std::string line = std::string(DoneWord(command)) + ": " + path;
-    if (command == Command::kDecrypt && !options.output.empty())
+    std::string line = std::string(DoneWord(command)) + ": " + name;
+    if (!options.output.empty())
         line += " -> " + options.output;
     WriteText(stdout, line + "\n");
 }
@@ -138,25 +158,35 @@ int RunFileCommand(Command command, const CommandOptions& options) {
     const bool showProgress = !options.quiet && StandardErrorIsTerminal();
     std::vector<std::uint64_t> sizes(options.paths.size());
     std::uint64_t total = 0;
-    for (std::size_t i = 0; showProgress && i < sizes.size(); ++i)
-        total += sizes[i] = SizeOf(options.paths[i]);
+    for (std::size_t i = 0; showProgress && i < sizes.size(); ++i) {
+        if (IsStandardInput(options.paths[i]))
+            continue; // its size is not known before it has all come
+        const FileHead state = StateOf(options.paths[i]);
+        if (state.result.done())
+            total += sizes[i] = state.format.size * PassesOver(command, options, state);
+    }
     ProgressLine progress(showProgress, total);
     std::size_t failed = 0;
     for (std::size_t i = 0; i < options.paths.size(); ++i) {
         const std::string& path = options.paths[i];
+        const std::string name = NameInMessages(path);
         progress.BeginFile(sizes[i]);
         const JobResult result = RunJobGuarded<JobResult>(
             [&] { return RunJob(command, options, path, key, store, progress); });
         progress.Hide();
         if (result.outcome == JobOutcome::kDone) {
-            ReportSuccess(command, options, path);
+            ReportSuccess(command, options, name);
             if (options.verbose && !result.record.empty())
-                Warn(std::string(CommandName(command)) + ": " + path + ": record " + result.record);
+                Warn(std::string(CommandName(command)) + ": " + name + ": record " + result.record);
             continue;
         }
         ++failed;
-        Warn(std::string(CommandName(command)) + ": " + path + ": " +
-             JobFailureText(result, *folder, options.output, command != Command::kCheck));
+        // The reader of standard output has gone (`| head`): the end, without a word.
+        if (result.file == FileFailure::kOutputClosed)
+            continue;
+        Warn(std::string(CommandName(command)) + ": " + name + ": " +
+             JobFailureText(result, *folder, options.output,
+                            command != Command::kCheck && !IsStandardInput(path)));
     }
     if (options.paths.size() > 1 && !options.quiet)
         Warn(SummaryText(options.paths.size(), failed, DoneWord(command)));

@@ -1,6 +1,7 @@
 // veilquill-cli: Veilquill's files and key-check records from a terminal.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "cli/file_commands.h"
 #include "cli/find_command.h"
 #include "cli/messages.h"
+#include "platform/platform.h"
 #include "platform/program_text.h"
 #ifdef _WIN32
 #include "platform/win32_dll_search.h"
@@ -54,8 +56,35 @@ void AddRecordOptions(CLI::App& command, CommandOptions& options) {
     command.add_flag("-q,--quiet", options.quiet, "print only errors");
 }
 
-void AddFiles(CLI::App& command, CommandOptions& options) {
-    command.add_option("FILE", options.paths, "the files")->required();
+void AddFiles(CLI::App& command, CommandOptions& options, const char* description = "the files") {
+    command.add_option("FILE", options.paths, description)->required();
+}
+
+constexpr char kStreamingFiles[] = "the files; - reads standard input (with -o, as the only FILE)";
+
+// Checks what the parser cannot for encrypt and decrypt: -o, standard input and standard
+// output go together as they can. `command` names it in the messages.
+bool CheckOutputOptions(const std::string& command, const CommandOptions& options) {
+    const bool readsInput =
+        std::any_of(options.paths.begin(), options.paths.end(),
+                    [](const std::string& path) { return IsStandardInput(path); });
+    std::string problem;
+    if (readsInput && options.paths.size() != 1)
+        problem = "- (standard input) must be the only FILE";
+    else if (!options.output.empty() && options.paths.size() != 1)
+        problem = "-o OUT takes exactly one FILE";
+    else if (readsInput && options.output.empty())
+        problem = "- (standard input) needs -o OUT or -o -: what comes from standard input is "
+                  "never changed in place";
+    else if (readsInput && options.key.keyStdin)
+        problem = "--key-stdin cannot go with - as FILE: both would read standard input; give "
+                  "the key with --key-file FILE or type it on the terminal";
+    else if (command == "encrypt" && WritesStandardOutput(options) && StandardOutputIsTerminal())
+        problem = "refusing to write encrypted bytes to a terminal: redirect standard output to a "
+                  "file or a pipe, or write a file with -o OUT";
+    if (!problem.empty())
+        Warn(command + ": " + problem);
+    return problem.empty();
 }
 
 // Checks what the parser cannot: decrypt's output options go together.
@@ -65,11 +94,7 @@ bool CheckDecryptOptions(const CommandOptions& options) {
              "that no record verifies");
         return false;
     }
-    if (!options.output.empty() && options.paths.size() != 1) {
-        Warn("decrypt: -o OUT takes exactly one FILE");
-        return false;
-    }
-    return true;
+    return CheckOutputOptions("decrypt", options);
 }
 
 } // namespace
@@ -97,7 +122,12 @@ int main(int argc, char** argv) {
     encrypt->add_flag("--strong", options.strong,
                       "use the strong format (Argon2id, ChaCha20-Poly1305): its key check travels "
                       "with the file and no record is written");
-    AddFiles(*encrypt, options);
+    encrypt
+        ->add_option("-o,--output", options.output,
+                     "write the encrypted file to the new file OUT instead, keeping FILE as it "
+                     "was; - writes it to standard output, which must not be a terminal")
+        ->type_name("OUT");
+    AddFiles(*encrypt, options, kStreamingFiles);
 
     CLI::App* decrypt = app.add_subcommand(
         "decrypt", "verify the key (against the records, or a strong file's own key check), "
@@ -107,12 +137,12 @@ int main(int argc, char** argv) {
     decrypt
         ->add_option("-o,--output", options.output,
                      "write the result to the new file OUT instead, keeping FILE and its "
-                     "record")
+                     "record; - writes it to standard output, once the whole file has verified")
         ->type_name("OUT");
     decrypt->add_flag("--no-verify", options.noVerify,
                       "with -o: decrypt even when no record verifies the key (an unverified "
                       "key may produce garbage)");
-    AddFiles(*decrypt, options);
+    AddFiles(*decrypt, options, kStreamingFiles);
 
     CLI::App* check =
         app.add_subcommand("check", "say whether the key verifies for each file; writes nothing");
@@ -138,7 +168,7 @@ int main(int argc, char** argv) {
     }
 
     if (encrypt->parsed())
-        return RunEncrypt(options);
+        return CheckOutputOptions("encrypt", options) ? RunEncrypt(options) : kExitUsage;
     if (decrypt->parsed())
         return CheckDecryptOptions(options) ? RunDecrypt(options) : kExitUsage;
     if (check->parsed())

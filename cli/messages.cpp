@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/cli_options.h"
 #include "core/strong_header.h"
 #include "platform/program_text.h"
 
@@ -33,6 +34,10 @@ void Warn(const std::string& line) {
     WriteText(stderr, line + "\n");
 }
 
+std::string NameInMessages(const std::string& path) {
+    return IsStandardInput(path) ? "standard input" : path;
+}
+
 std::string FileFailureText(FileFailure failure) {
     switch (failure) {
     case FileFailure::kNone:
@@ -61,6 +66,8 @@ std::string FileFailureText(FileFailure failure) {
         return "stopped";
     case FileFailure::kStranded:
         return "could not be finished; its whole new content is left in a file beside it";
+    case FileFailure::kOutputClosed:
+        return "standard output was closed before the end";
     }
     return "failed";
 }

@@ -10,6 +10,9 @@
 // Writes one line to standard error.
 void Warn(const std::string& line);
 
+// What a FILE is called in messages: its path, or "standard input" for "-".
+std::string NameInMessages(const std::string& path);
+
 // "no such file", "is a folder", ...
 std::string FileFailureText(FileFailure failure);
 

@@ -52,9 +52,10 @@ void ProgressLine::Show(Clock::time_point now) {
     lastShown_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     const double rate = seconds > 0 ? static_cast<double>(done_) / seconds : 0;
-    std::string text = ByteCountText(done_) + " of " + ByteCountText(total_);
+    // Without a total (standard input, whose size is known only at its end), what is done.
+    std::string text = ByteCountText(done_);
     if (total_ > 0)
-        text += " (" + std::to_string(done_ * 100 / total_) + "%)";
+        text += " of " + ByteCountText(total_) + " (" + std::to_string(done_ * 100 / total_) + "%)";
     if (rate > 0) {
         text += ", " + ByteCountText(static_cast<std::uint64_t>(rate)) + "/s";
         if (total_ > done_)

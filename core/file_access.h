@@ -1,6 +1,6 @@
 // What the file jobs need of the platform: a source held against other writers from its first
-// read to the swap, new content that becomes visible only whole, and the strong format's
-// cryptography.
+// read to the swap, new content that becomes visible only whole, the standard streams and a
+// scratch file to hold what comes from one, and the strong format's cryptography.
 #ifndef VEILQUILL_FILE_ACCESS_H
 #define VEILQUILL_FILE_ACCESS_H
 
@@ -22,11 +22,12 @@ enum class FileFailure {
     kReadFailed, // opened, but its bytes could not all be read
     kNoSpace,    // the disk is full
     kWriteFailed,
-    kExists,   // an output that must be new already exists
-    kStopped,  // the job was asked to stop before it changed anything
-    kStranded, // the file could not be finished: its old content is gone or half overwritten,
-               // and its whole new content is left beside it, under its name with .vq~new added
-               // (hidden on Linux: .name.vq~new)
+    kExists,       // an output that must be new already exists
+    kStopped,      // the job was asked to stop before it changed anything
+    kStranded,     // the file could not be finished: its old content is gone or half overwritten,
+                   // and its whole new content is left beside it, under its name with .vq~new added
+                   // (hidden on Linux: .name.vq~new)
+    kOutputClosed, // the reader of a stream went away (a broken pipe): the end, said quietly
 };
 
 // New content for a file, written to a temporary file in the file's own folder. Nothing of
@@ -55,6 +56,31 @@ class SourceFile {
     [[nodiscard]] virtual FileFailure BeginReplacement(std::unique_ptr<NewContent>& out) = 0;
 };
 
+// A stream read once from its start: standard input.
+class InputStream {
+  public:
+    virtual ~InputStream() = default;
+    // Reads at most `capacity` bytes; `got` is 0 only at the end of the stream.
+    [[nodiscard]] virtual FileFailure Read(unsigned char* data, std::size_t capacity,
+                                           std::size_t& got) = 0;
+};
+
+// A stream written once, in order, that cannot take back what it was given: standard output.
+class OutputStream {
+  public:
+    virtual ~OutputStream() = default;
+    // Writes all `length` bytes; kOutputClosed when the stream's reader has gone.
+    [[nodiscard]] virtual FileFailure Write(const unsigned char* data, std::size_t length) = 0;
+};
+
+// An unnamed file of this program's own in the system's temporary folder, gone however the
+// program ends: written from its start, and read as a source of the size written so far. It
+// is never replaced (BeginReplacement fails).
+class ScratchFile : public SourceFile {
+  public:
+    [[nodiscard]] virtual FileFailure Write(const unsigned char* data, std::size_t length) = 0;
+};
+
 enum class OpenPurpose {
     kRead,
     kReplace,
@@ -74,6 +100,8 @@ class FileAccess {
     // the name has been taken meanwhile.
     [[nodiscard]] virtual FileFailure BeginNewFile(const std::string& path,
                                                    std::unique_ptr<NewContent>& out) = 0;
+    // A new scratch file.
+    [[nodiscard]] virtual FileFailure BeginScratchFile(std::unique_ptr<ScratchFile>& out) = 0;
     // Whether two paths name the same file (the same path, or one file under two names).
     virtual bool SameFile(const std::string& first, const std::string& second) = 0;
     // Whether anything (a file or a folder) has this name.

@@ -73,12 +73,22 @@ enum class SaveTarget {
     kSource,    // the file read itself
     kOtherFile, // another existing file, which is replaced keeping its identity
     kNewFile,   // a name that is free (taken meanwhile: kExists)
+    // A stream (standard output), which cannot take back what it was given: a decryption
+    // verifies the whole file in a pass of its own before the first byte goes, and an
+    // encryption in a format checked by records writes its record before it.
+    kStream,
 };
 
 struct Destination {
-    std::string path;
+    std::string path; // empty for a stream
     SaveTarget into = SaveTarget::kSource;
+    OutputStream* stream = nullptr; // kStream only
 };
+
+// Where a result goes that is written to a stream.
+inline Destination StreamDestination(OutputStream& stream) {
+    return Destination{std::string(), SaveTarget::kStream, &stream};
+}
 
 // Where a result written to `target` goes when `source` is read.
 [[nodiscard]] Destination DestinationOf(FileAccess& files, const std::string& source,
@@ -89,7 +99,9 @@ struct Destination {
 // written (kChanged); without, an empty or encrypted file is refused. A format checked by
 // records gets its record in `store` just before the result is put in place; it is removed
 // again when that fails (not when the result is stranded beside its file: that is encrypted
-// too). result.record names it.
+// too). result.record names it. Into a stream, such a format sums the file in a pass of its own
+// first (unless `expected` has the sum) and stores the record before the first byte goes; the
+// record goes again when the encryption does not end whole.
 [[nodiscard]] JobResult Encrypt(FileAccess& files, const std::string& source,
                                 const Destination& destination, const Encryption& encryption,
                                 const ContentSnapshot* expected, RecordStore& store,
@@ -100,11 +112,30 @@ struct Destination {
 // only once a record in `store` verifies the key (without a store: whatever the key's first
 // form gives), each form of the key tried in turn until one has a record. With it, the preview
 // has verified the key and the checksum must be the same. When the result replaced the file
-// itself, the record holding its checksum goes.
+// itself, the record holding its checksum goes. Into a stream without `expected`, the whole file
+// is first verified as the decrypt preview does it (a pass of its own), so that nothing of a
+// file that does not verify reaches the stream; without a store, a format checked by records
+// has nothing to verify first.
 [[nodiscard]] JobResult Decrypt(FileAccess& files, const std::string& source,
                                 const Destination& destination, const TypedKey& key,
                                 const ContentSnapshot* expected, RecordStore* store,
                                 JobProgress* progress);
+
+// Encrypts what comes from `input` (standard input) with its trailer into the destination, a
+// new file or a stream, in one read. The input is never kept as it came: it is encrypted as it
+// is read, into the new file's content, or for a stream into a scratch file that is written
+// out once the record (in a format checked by records) is stored. Input that is empty is
+// kEmpty, input that ends in the trailer kAlreadyEncrypted, and then nothing is written.
+[[nodiscard]] JobResult EncryptInput(FileAccess& files, InputStream& input,
+                                     const Destination& destination, const Encryption& encryption,
+                                     RecordStore& store, JobProgress* progress);
+
+// Decrypts what comes from `input` (standard input) into the destination, a new file or a
+// stream, as Decrypt does a file: the input is first read whole into a scratch file, still
+// encrypted, and decrypted from there.
+[[nodiscard]] JobResult DecryptInput(FileAccess& files, InputStream& input,
+                                     const Destination& destination, const TypedKey& key,
+                                     RecordStore* store, JobProgress* progress);
 
 // The same with the decryption its preview derived (PreviewPass::decryption): no key is
 // derived again. A file that is no longer the one it was derived for is kChanged.

@@ -81,3 +81,18 @@ JobResult StreamEncryptedBody(SourceFile& source, const FileFormat& format,
         asRead->Add(trailer, static_cast<std::size_t>(format.size - format.bodyEnd));
     return result;
 }
+
+FileFailure ReadWhole(InputStream& input, unsigned char* data, std::size_t capacity,
+                      std::size_t& got) {
+    got = 0;
+    while (got < capacity) {
+        std::size_t piece = 0;
+        const FileFailure read = input.Read(data + got, capacity - got, piece);
+        if (read != FileFailure::kNone)
+            return read;
+        if (piece == 0)
+            break;
+        got += piece;
+    }
+    return FileFailure::kNone;
+}

@@ -81,4 +81,9 @@ struct StreamPass {
                                             RunningChecksum* checksum, RunningFingerprint* asRead,
                                             JobProgress* progress);
 
+// Reads from the stream until `capacity` bytes have come or the stream has ended (`got` is
+// then less).
+[[nodiscard]] FileFailure ReadWhole(InputStream& input, unsigned char* data, std::size_t capacity,
+                                    std::size_t& got);
+
 #endif

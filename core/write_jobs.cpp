@@ -1,6 +1,9 @@
 // The jobs that write: an encryption or a decryption into where the result goes, checked in
 // its one read against what its preview saw.
+#include <algorithm>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "cipher/encrypted_trailer.h"
 #include "core/content_fingerprint.h"
@@ -9,6 +12,21 @@
 #include "core/piece_writer.h"
 
 namespace {
+
+// A job's content that is its target's as soon as it is written, with nothing to commit: a
+// stream's, whose bytes go out at once, or a scratch file's, which holds them until they are
+// read back.
+template <typename Target> class WrittenContent final : public NewContent {
+  public:
+    explicit WrittenContent(Target& target) : target_(target) {}
+    FileFailure Write(const unsigned char* data, std::size_t length) override {
+        return target_.Write(data, length);
+    }
+    FileFailure Commit() override { return FileFailure::kNone; }
+
+  private:
+    Target& target_;
+};
 
 // The new content of the destination: `holder` keeps an existing other file open (and held)
 // while its new content lives.
@@ -25,6 +43,9 @@ FileFailure BeginDestination(FileAccess& files, SourceFile& source, const Destin
             return files.BeginNewFile(destination.path, content);
         return opened != FileFailure::kNone ? opened : holder->BeginReplacement(content);
     }
+    case SaveTarget::kStream:
+        content = std::make_unique<WrittenContent<OutputStream>>(*destination.stream);
+        return FileFailure::kNone;
     case SaveTarget::kNewFile:
         break;
     }
@@ -39,12 +60,15 @@ struct Transfer {
     std::unique_ptr<NewContent> content;
 };
 
-// Opens the source for a job that may replace it and reads its format. With `expected` the
-// file must still have the size its preview saw.
-JobResult OpenSource(FileAccess& files, const std::string& path, const ContentSnapshot* expected,
-                     JobProgress* progress, Transfer& transfer) {
-    const JobResult opened = OpenWithFormat(files, path, OpenPurpose::kReplace, progress,
-                                            transfer.source, transfer.format);
+// Opens the source for a job and reads its format: held to be replaced when the result goes
+// in its place, only read otherwise. With `expected` the file must still have the size its
+// preview saw.
+JobResult OpenSource(FileAccess& files, const std::string& path, const Destination& destination,
+                     const ContentSnapshot* expected, JobProgress* progress, Transfer& transfer) {
+    const OpenPurpose purpose =
+        destination.into == SaveTarget::kSource ? OpenPurpose::kReplace : OpenPurpose::kRead;
+    const JobResult opened =
+        OpenWithFormat(files, path, purpose, progress, transfer.source, transfer.format);
     if (opened.done() && expected != nullptr && transfer.format.size != expected->size)
         return FailedAt(FileFailure::kChanged, false);
     return opened;
@@ -135,11 +159,85 @@ Destination DestinationOf(FileAccess& files, const std::string& source, const st
                        files.Exists(target) ? SaveTarget::kOtherFile : SaveTarget::kNewFile};
 }
 
+namespace {
+
+// Writes the header, the body through the transform and the trailer into the content;
+// result.written is the size of what was written.
+JobResult WriteEncrypted(Transfer& transfer, const Encryption& encryption, JobSums& sums,
+                         JobProgress* progress) {
+    const std::vector<unsigned char> header = encryption.Header();
+    if (!header.empty()) {
+        const FileFailure written = transfer.content->Write(header.data(), header.size());
+        if (written != FileFailure::kNone)
+            return FailedAt(written, true);
+    }
+    const std::unique_ptr<ContentTransform> transform = encryption.Begin();
+    JobResult result = WritePlainBody(transfer, *transform, sums, progress);
+    if (!result.done())
+        return result;
+    const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
+    const FileFailure written = transfer.content->Write(trailer, kTrailerLength);
+    if (written != FileFailure::kNone)
+        return FailedAt(written, true);
+    result.written += header.size() + kTrailerLength;
+    return result;
+}
+
+// Stores the record of `checksum` in a format that keeps one, then runs `deliver`, which sends
+// encrypted bytes where they cannot be taken back (a stream): so no cipher text goes out whose
+// record could not be written. The record goes again when the delivery fails.
+template <typename Deliver>
+JobResult DeliverWithRecord(bool keepsRecord, RecordStore& store, std::uint32_t checksum,
+                            Deliver&& deliver) {
+    std::optional<std::string> record;
+    if (keepsRecord && !(record = store.Write(checksum))) {
+        JobResult result = Ended(JobOutcome::kStoreFailed);
+        result.checksum = checksum;
+        return result;
+    }
+    JobResult result = deliver();
+    if (!result.done()) {
+        if (record)
+            store.DeleteIfHolds(*record, checksum);
+        return result;
+    }
+    result.checksum = checksum;
+    result.record = record.value_or(std::string());
+    return result;
+}
+
+// Encrypts the opened source into a stream; a format checked by records has its record stored
+// first from the checksum its pass before summed (`expected`).
+JobResult EncryptIntoStream(Transfer& transfer, const Encryption& encryption,
+                            const ContentSnapshot* expected, RecordStore& store,
+                            JobProgress* progress) {
+    const bool keepsRecord = encryption.KeepsRecord();
+    return DeliverWithRecord(keepsRecord, store, keepsRecord ? expected->checksum : 0, [&] {
+        JobSums sums(expected, false);
+        JobResult result = WriteEncrypted(transfer, encryption, sums, progress);
+        const std::uint64_t size = result.written;
+        if (result.done() && (result = CheckAgainst(expected, sums, progress)).done())
+            result.written = size;
+        return result;
+    });
+}
+
+} // namespace
+
 JobResult Encrypt(FileAccess& files, const std::string& source, const Destination& destination,
                   const Encryption& encryption, const ContentSnapshot* expected, RecordStore& store,
                   JobProgress* progress) {
+    const bool intoStream = destination.into == SaveTarget::kStream;
+    if (intoStream && encryption.KeepsRecord() && expected == nullptr) {
+        // The record's checksum is needed before the first byte goes: a pass to sum it.
+        const PreviewPass summed =
+            PreviewEncryption(files, source, OpenPurpose::kRead, encryption, 0, progress);
+        if (!summed.result.done())
+            return summed.result;
+        return Encrypt(files, source, destination, encryption, &summed.snapshot, store, progress);
+    }
     Transfer transfer;
-    JobResult result = OpenSource(files, source, expected, progress, transfer);
+    JobResult result = OpenSource(files, source, destination, expected, progress, transfer);
     if (!result.done())
         return result;
     const FileFormat& format = transfer.format;
@@ -150,21 +248,12 @@ JobResult Encrypt(FileAccess& files, const std::string& source, const Destinatio
     }
     if (!(result = BeginWriting(files, destination, transfer)).done())
         return result;
-    const std::vector<unsigned char> header = encryption.Header();
-    if (!header.empty()) {
-        const FileFailure written = transfer.content->Write(header.data(), header.size());
-        if (written != FileFailure::kNone)
-            return FailedAt(written, true);
-    }
-    const std::unique_ptr<ContentTransform> transform = encryption.Begin();
+    if (intoStream)
+        return EncryptIntoStream(transfer, encryption, expected, store, progress);
     JobSums sums(expected, encryption.KeepsRecord());
-    if (!(result = WritePlainBody(transfer, *transform, sums, progress)).done())
+    if (!(result = WriteEncrypted(transfer, encryption, sums, progress)).done())
         return result;
-    const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
-    const FileFailure written = transfer.content->Write(trailer, kTrailerLength);
-    if (written != FileFailure::kNone)
-        return FailedAt(written, true);
-    const std::uint64_t size = header.size() + result.written + kTrailerLength;
+    const std::uint64_t size = result.written;
     if (!(result = CheckAgainst(expected, sums, progress)).done())
         return result;
     const std::uint32_t checksum = sums.checksum.Value();
@@ -226,7 +315,7 @@ JobResult DecryptWith(FileAccess& files, const std::string& source, const Destin
                       const TypedKey& key, std::size_t attempt, std::size_t& tries,
                       const ContentSnapshot* expected, RecordStore* store, JobProgress* progress) {
     Transfer transfer;
-    JobResult result = OpenSource(files, source, expected, progress, transfer);
+    JobResult result = OpenSource(files, source, destination, expected, progress, transfer);
     if (!result.done())
         return result;
     if (!transfer.format.encrypted())
@@ -248,6 +337,19 @@ JobResult Decrypt(FileAccess& files, const std::string& source, const Destinatio
                   JobProgress* progress) {
     if (key.empty())
         return Ended(JobOutcome::kNoKey);
+    // Nothing goes into a stream before the whole file has verified: a pass to verify it.
+    // Without a store, a format checked by records has nothing to verify.
+    if (destination.into == SaveTarget::kStream && expected == nullptr &&
+        (store != nullptr ||
+         ReadFileHead(files, source, OpenPurpose::kRead, 0, nullptr).format.kind !=
+             FormatKind::kOriginal)) {
+        const PreviewPass verified =
+            PreviewDecryption(files, source, OpenPurpose::kRead, key, store, 0, progress);
+        if (!verified.result.done())
+            return verified.result;
+        return Decrypt(files, source, destination, *verified.decryption, verified.snapshot, store,
+                       progress);
+    }
     // A form no record verifies has abandoned what it wrote (kNoRecord), so the next one
     // starts afresh.
     std::size_t tries = 1;
@@ -265,10 +367,142 @@ JobResult Decrypt(FileAccess& files, const std::string& source, const Destinatio
                   const Decryption& decryption, const ContentSnapshot& expected, RecordStore* store,
                   JobProgress* progress) {
     Transfer transfer;
-    const JobResult result = OpenSource(files, source, &expected, progress, transfer);
+    const JobResult result = OpenSource(files, source, destination, &expected, progress, transfer);
     if (!result.done())
         return result;
     if (!decryption.Fits(transfer.format))
         return FailedAt(FileFailure::kChanged, false);
     return DecryptOpened(files, transfer, destination, decryption, &expected, store, progress);
+}
+
+namespace {
+
+// What has come from the input so far: its size, the checksum of its plain text and its last
+// two bytes.
+class InputSeen {
+  public:
+    void Add(const unsigned char* data, std::size_t length) {
+        checksum_.Add(data, length);
+        for (std::size_t i = length < kTrailerLength ? 0 : length - kTrailerLength; i < length; ++i)
+            lastTwo_[(size_ + i) % kTrailerLength] = data[i];
+        size_ += length;
+    }
+    std::uint64_t Size() const { return size_; }
+    std::uint32_t Checksum() const { return checksum_.Value(); }
+    bool EndsInTrailer() const {
+        const unsigned char inOrder[kTrailerLength] = {lastTwo_[size_ % kTrailerLength],
+                                                       lastTwo_[(size_ + 1) % kTrailerLength]};
+        return size_ >= kTrailerLength && IsTrailer(inOrder);
+    }
+
+  private:
+    std::uint64_t size_ = 0;
+    RunningChecksum checksum_;
+    unsigned char lastTwo_[kTrailerLength] = {};
+};
+
+// Encrypts the input piece by piece into the content. Each piece is read whole before the one
+// before it is transformed, so that the transform knows the last piece as the last.
+JobResult EncryptPieces(InputStream& input, ContentTransform& transform, NewContent& content,
+                        InputSeen& seen, JobProgress* progress) {
+    const std::size_t inputPiece = transform.InputPiece();
+    PieceBuffer pieces[2] = {PieceBuffer(transform.PieceCapacity()),
+                             PieceBuffer(transform.PieceCapacity())};
+    std::size_t counts[2] = {0, 0};
+    int turn = 0;
+    FileFailure read = ReadWhole(input, pieces[turn].data(), inputPiece, counts[turn]);
+    JobResult done = Ended(JobOutcome::kDone);
+    while (read == FileFailure::kNone && counts[turn] > 0) {
+        if (StopRequested(progress))
+            return FailedAt(FileFailure::kStopped, false);
+        const int next = turn ^ 1;
+        counts[next] = 0;
+        if (counts[turn] == inputPiece && (read = ReadWhole(input, pieces[next].data(), inputPiece,
+                                                            counts[next])) != FileFailure::kNone)
+            break;
+        unsigned char* piece = pieces[turn].data();
+        std::size_t length = counts[turn];
+        seen.Add(piece, length);
+        if (progress != nullptr)
+            progress->Advance(length);
+        if (!transform.Apply(piece, length, counts[next] == 0))
+            return transform.WhyFailed();
+        const FileFailure written = content.Write(piece, length);
+        if (written != FileFailure::kNone)
+            return FailedAt(written, true);
+        done.written += length;
+        turn = next;
+    }
+    return read == FileFailure::kNone ? done : FailedAt(read, false);
+}
+
+// Sends the scratch file's bytes to the stream, piece by piece.
+JobResult CopyOut(ScratchFile& file, OutputStream& stream, JobProgress* progress) {
+    std::vector<unsigned char> piece(kJobPieceSize);
+    const std::uint64_t size = file.Size();
+    for (std::uint64_t at = 0; at < size;) {
+        if (StopRequested(progress))
+            return FailedAt(FileFailure::kStopped, false);
+        const auto count =
+            static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), size - at));
+        const FileFailure read = file.ReadAt(at, piece.data(), count);
+        if (read != FileFailure::kNone)
+            return FailedAt(read, false);
+        const FileFailure written = stream.Write(piece.data(), count);
+        if (written != FileFailure::kNone)
+            return FailedAt(written, true);
+        at += count;
+    }
+    JobResult done = Ended(JobOutcome::kDone);
+    done.written = size;
+    return done;
+}
+
+} // namespace
+
+JobResult EncryptInput(FileAccess& files, InputStream& input, const Destination& destination,
+                       const Encryption& encryption, RecordStore& store, JobProgress* progress) {
+    // Into a stream: a scratch file, written out once the record is stored. Into a file: its
+    // new content, unnamed until its commit.
+    const bool intoStream = destination.into == SaveTarget::kStream;
+    std::unique_ptr<ScratchFile> scratch;
+    std::unique_ptr<NewContent> content;
+    FileFailure begun = FileFailure::kNone;
+    if (intoStream && (begun = files.BeginScratchFile(scratch)) == FileFailure::kNone)
+        content = std::make_unique<WrittenContent<ScratchFile>>(*scratch);
+    else if (!intoStream)
+        begun = files.BeginNewFile(destination.path, content);
+    if (begun != FileFailure::kNone)
+        return FailedAt(begun, true);
+
+    const std::vector<unsigned char> header = encryption.Header();
+    FileFailure written =
+        header.empty() ? FileFailure::kNone : content->Write(header.data(), header.size());
+    if (written != FileFailure::kNone)
+        return FailedAt(written, true);
+    InputSeen seen;
+    const std::unique_ptr<ContentTransform> transform = encryption.Begin();
+    JobResult result = EncryptPieces(input, *transform, *content, seen, progress);
+    if (!result.done())
+        return result;
+    if (seen.Size() == 0 || seen.EndsInTrailer())
+        return Ended(seen.Size() == 0 ? JobOutcome::kEmpty : JobOutcome::kAlreadyEncrypted);
+    const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
+    if ((written = content->Write(trailer, kTrailerLength)) != FileFailure::kNone)
+        return FailedAt(written, true);
+    const std::uint64_t size = header.size() + result.written + kTrailerLength;
+
+    const std::uint32_t checksum = seen.Checksum();
+    if (intoStream) {
+        RepeatedPassProgress repeated(progress);
+        result = DeliverWithRecord(encryption.KeepsRecord(), store, checksum, [&] {
+            return CopyOut(*scratch, *destination.stream, &repeated);
+        });
+    } else {
+        result = encryption.KeepsRecord() ? CommitWithRecord(*content, store, checksum)
+                                          : Commit(*content, checksum);
+    }
+    if (result.done())
+        result.written = size;
+    return result;
 }

@@ -1,8 +1,9 @@
 // This system's side of the core: its files, folders, records folder and terminal. Each system
 // implements it in one file per job, win32_*.cpp on Windows and posix_*.cpp on Linux: the
 // files (*_files.cpp, with their new content and its swap in *_new_content.cpp), the folder
-// listings (*_folders.cpp), the records folder (*_records_folder.cpp) and the terminal and
-// environment (*_terminal.cpp).
+// listings (*_folders.cpp), the records folder (*_records_folder.cpp), the terminal and
+// environment (*_terminal.cpp), the standard streams (*_standard_streams.cpp) and scratch files
+// (*_scratch_file.cpp).
 #ifndef VEILQUILL_PLATFORM_H
 #define VEILQUILL_PLATFORM_H
 
@@ -29,6 +30,13 @@ std::string DefaultRecordsFolder();
 std::string EnvironmentValue(const char* name);
 
 bool StandardErrorIsTerminal();
+bool StandardOutputIsTerminal();
+
+// Standard input and standard output as the jobs read and write them: binary, unbuffered, and
+// the output's reader going away (a broken pipe) is kOutputClosed, never a signal that ends the
+// program. Taken only by a command that streams; other lines go out as before.
+InputStream& StandardInput();
+OutputStream& StandardOutput();
 
 enum class TerminalRead { kRead, kNoTerminal, kFailed };
 

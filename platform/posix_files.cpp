@@ -14,6 +14,7 @@
 #include "platform/posix_file_failure.h"
 #include "platform/posix_file_io.h"
 #include "platform/posix_new_content.h"
+#include "platform/posix_scratch_file.h"
 #include "platform/posix_temp_files.h"
 
 namespace {
@@ -79,6 +80,9 @@ class PosixFiles : public FileAccess {
     }
     const StrongPrimitives* StrongCryptography(std::string& problem) override {
         return StrongPrimitivesOrProblem(problem);
+    }
+    FileFailure BeginScratchFile(std::unique_ptr<ScratchFile>& out) override {
+        return CreateScratchFile(out);
     }
 
     FileFailure OpenSource(const std::string& path, OpenPurpose purpose,

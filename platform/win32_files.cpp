@@ -7,6 +7,7 @@
 #include "platform/win32_file_io.h"
 #include "platform/win32_new_content.h"
 #include "platform/win32_path_attributes.h"
+#include "platform/win32_scratch_file.h"
 #include "platform/win32_temp_files.h"
 #include "util/wide_text.h"
 
@@ -79,6 +80,9 @@ class Win32Files : public FileAccess {
     bool Exists(const std::string& path) override { return EntryExists(path); }
     const StrongPrimitives* StrongCryptography(std::string& problem) override {
         return StrongPrimitivesOrProblem(problem);
+    }
+    FileFailure BeginScratchFile(std::unique_ptr<ScratchFile>& out) override {
+        return CreateScratchFile(out);
     }
 
     FileFailure OpenSource(const std::string& path, OpenPurpose purpose,

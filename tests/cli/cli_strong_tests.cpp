@@ -12,19 +12,6 @@ namespace {
 
 const std::string kKey = "correct horse";
 const std::string kMagic = "\x89VQ2\r\n\x1A\n";
-constexpr std::size_t kHeaderLength = 92;
-constexpr std::size_t kStoredChunk = 65536 + 16;
-
-// Where chunk `index` of a strong file starts.
-std::size_t ChunkAt(std::size_t index) {
-    return kHeaderLength + index * kStoredChunk;
-}
-
-std::string Flipped(std::string bytes, std::size_t at) {
-    bytes[at] = static_cast<char>(bytes[at] ^ 0x01);
-    return bytes;
-}
-
 // The file cut `length` bytes in, keeping its trailer.
 std::string CutKeepingTrailer(const std::string& bytes, std::size_t length) {
     return bytes.substr(0, length) + "\xDE\xAD";

@@ -2,7 +2,8 @@
 # veilquill-cli.exe under Wine: the Windows side of the platform (records beside the program,
 # ReplaceFileA through a link, a hard link written in place, a record deleted through its
 # handle, a new output file that is never put over another, the strong format's DLLs loaded
-# from the program's own folder only when a strong file needs them) on real files.
+# from the program's own folder only when a strong file needs them, standard input and standard
+# output in binary) on real files.
 # Usage (inside tools/with_wine.sh): cli_under_wine.sh PATH/TO/veilquill-cli.exe
 set -uo pipefail
 exe=$1
@@ -106,6 +107,36 @@ cli decrypt --key-file key strong.txt
 expect_rc 0 "decrypt a strong file"
 [ "$(cat strong.txt)" = "strong text" ] || fail "strong.txt holds $(cat strong.txt)"
 [ -z "$(ls ../Program/Data)" ] || fail "a strong file left records: $(ls ../Program/Data)"
+
+# The pipes: standard output and standard input carry the bytes exactly (a CR LF, a lone LF, a
+# zero, 0x1A and 0xFF kept), into a pipe and into a file; no scratch file is left in %TEMP%; a
+# reader that goes after ten bytes ends the command quietly.
+printf 'one\r\ntwo\nthree\0\032\377 end' >binary.txt
+cli encrypt --key-file key -o binary.vq binary.txt
+expect_rc 0 "encrypt -o OUT"
+"$wine" ../Program/veilquill-cli.exe decrypt --key-file key -o - binary.vq 2>err </dev/null |
+    cat >piped.bin
+rc=${PIPESTATUS[0]}
+expect_rc 0 "decrypt -o - into a pipe"
+cmp -s piped.bin binary.txt || fail "decrypt -o - into a pipe gave $(hex piped.bin)"
+"$wine" ../Program/veilquill-cli.exe decrypt --key-file key -o - - <binary.vq >stdin.bin 2>err
+rc=$?
+expect_rc 0 "decrypt -o - -"
+cmp -s stdin.bin binary.txt || fail "decrypt -o - - gave $(hex stdin.bin)"
+cat binary.txt | "$wine" ../Program/veilquill-cli.exe encrypt --key-file key -o - - >again.vq 2>err
+rc=$?
+expect_rc 0 "encrypt -o - - from a pipe"
+cmp -s again.vq binary.vq || fail "encrypt -o - - gave $(hex again.vq)"
+head -c 3000000 /dev/urandom >large.txt
+cli encrypt --strong --key-file key -o large.vq large.txt
+"$wine" ../Program/veilquill-cli.exe decrypt --key-file key -o - large.vq 2>err </dev/null |
+    head -c 10 >ten.bin
+rc=${PIPESTATUS[0]}
+expect_rc 1 "decrypt -o - into a pipe closed after ten bytes"
+[ ! -s err ] || fail "a closed pipe was told: $(cat err)"
+cmp -s ten.bin <(head -c 10 large.txt) || fail "the first ten bytes: $(hex ten.bin)"
+scratch=$(find "$WINEPREFIX/drive_c/users" -name 'vq-scratch~*' 2>/dev/null)
+[ -z "$scratch" ] || fail "scratch files left: $scratch"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2

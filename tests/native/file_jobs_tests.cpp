@@ -85,6 +85,9 @@ class MemoryFiles : public FileAccess {
         out = std::make_unique<Content>(*this, path);
         return FileFailure::kNone;
     }
+    FileFailure BeginScratchFile(std::unique_ptr<ScratchFile>&) override {
+        return FileFailure::kWriteFailed; // no job here reads a stream
+    }
     bool SameFile(const std::string& first, const std::string& second) override {
         return first == second;
     }
