@@ -234,9 +234,9 @@ TEST_F(CliCommands, AFileOpenForWritingElsewhereIsLeftAlone) {
 TEST_F(CliCommands, ALinkChangesTheRealFileAndEveryNameSeesIt) {
     WriteBytes(Path("real.txt"), "through a link");
     chmod(Path("real.txt").c_str(), 0640);
-    symlink("real.txt", Path("link.txt").c_str());
+    ASSERT_EQ(0, symlink("real.txt", Path("link.txt").c_str()));
     WriteBytes(Path("shared.txt"), "two names");
-    link(Path("shared.txt").c_str(), Path("other-name.txt").c_str());
+    ASSERT_EQ(0, link(Path("shared.txt").c_str(), Path("other-name.txt").c_str()));
 
     CliRun run = RunWithKey("encrypt", {"link.txt", "other-name.txt"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
@@ -270,7 +270,7 @@ TEST_F(CliCommands, FindListsTheEncryptedFilesWithTheWindowsCounts) {
     WriteBytes(Path("tree/one-byte"), "\xAD");
     WriteBytes(Path("tree/.hidden/skipped"), "x\xDE\xAD");
     WriteBytes(Path("tree/sub/with space.txt"), "y\xDE\xAD");
-    symlink("sub", Path("tree/loop").c_str()); // counted, never entered
+    ASSERT_EQ(0, symlink("sub", Path("tree/loop").c_str())); // counted, never entered
 
     CliRun run = Run({"find", "tree"});
     EXPECT_EQ(run.exitCode, 0) << run.err;

@@ -342,7 +342,7 @@ TEST_F(CliPipes, AFileTheUserMayOnlyReadIsEncryptedAndDecryptedIntoOtherFiles) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(ReadBytes(Path("shared.vq")), ExpectedEncryptedFile(kKey, "everyone may read this"));
     chmod(Path("shared.vq").c_str(), 0644);
-    chown(Path("shared.vq").c_str(), 0, 0);
+    ASSERT_EQ(0, chown(Path("shared.vq").c_str(), 0, 0));
     run = asAnotherUser("decrypt", {"-o", "-", "shared.vq"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "everyone may read this");
