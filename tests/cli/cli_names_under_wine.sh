@@ -5,25 +5,7 @@
 # page, with its records beside it. Messages go to files here, so they are UTF-8.
 # Usage (inside tools/with_wine.sh): cli_names_under_wine.sh PATH/TO/veilquill-cli.exe
 set -uo pipefail
-exe=$1
-wine=${VQ_WINE:-/usr/lib/wine/wine64}
-work=$(mktemp -d /tmp/vq-cli-names.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-program="$work/Программы 命令"
-mkdir -p "$program" "$work/files"
-cp "$exe" "$program/veilquill-cli.exe"
-cd "$work/files"
-
-failures=0
-fail() {
-    echo "FAILED: $*" >&2
-    failures=$((failures + 1))
-}
-cli() {
-    "$wine" "$program/veilquill-cli.exe" "$@" >out 2>err </dev/null
-    rc=$?
-}
-expect_rc() { [ "$rc" = "$1" ] || fail "$2: exit $rc, wanted $1 ($(cat err))"; }
+source "$(dirname "$0")/wine_cli_checks.sh" "$1" vq-cli-names "Программы 命令"
 
 greek='Ελληνικά.txt'
 cjk='命令行.txt'
@@ -73,8 +55,4 @@ expect_rc 0 "decrypt"
     fail "decrypted contents"
 [ -z "$(ls "$program/Data")" ] || fail "records left: $(ls "$program/Data")"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "veilquill-cli.exe under Wine with any names: all checks passed"
+finish_checks "veilquill-cli.exe under Wine with any names: all checks passed"

@@ -6,25 +6,8 @@
 # output in binary) on real files.
 # Usage (inside tools/with_wine.sh): cli_under_wine.sh PATH/TO/veilquill-cli.exe
 set -uo pipefail
-exe=$1
-wine=${VQ_WINE:-/usr/lib/wine/wine64}
-work=$(mktemp -d /tmp/vq-cli-wine.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/Program" "$work/files/sub"
-cp "$exe" "$work/Program/veilquill-cli.exe"
-cd "$work/files"
-
-failures=0
-fail() {
-    echo "FAILED: $*" >&2
-    failures=$((failures + 1))
-}
-# Runs the program with the arguments given; its exit code in $rc, its output in out and err.
-cli() {
-    "$wine" ../Program/veilquill-cli.exe "$@" >out 2>err </dev/null
-    rc=$?
-}
-expect_rc() { [ "$rc" = "$1" ] || fail "$2: exit $rc, wanted $1 ($(cat err))"; }
+source "$(dirname "$0")/wine_cli_checks.sh" "$1" vq-cli-wine Program
+mkdir -p sub
 # The literal cipher with the trailer, as hexadecimal.
 encrypted_hex() {
     python3 - "$1" "$2" <<'PY'
@@ -138,8 +121,4 @@ cmp -s ten.bin <(head -c 10 large.txt) || fail "the first ten bytes: $(hex ten.b
 scratch=$(find "$WINEPREFIX/drive_c/users" -name 'vq-scratch~*' 2>/dev/null)
 [ -z "$scratch" ] || fail "scratch files left: $scratch"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "veilquill-cli.exe under Wine: all checks passed"
+finish_checks "veilquill-cli.exe under Wine: all checks passed"
