@@ -10,7 +10,7 @@
 #include "finder/finder_state.h"
 #include "ui/background_work.h"
 #include "ui/window_parts.h"
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 // What the main window owns, from its creation until RunMainWindow returns.
 struct MainWindow {

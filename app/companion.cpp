@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "util/program_folder.h"
-#include "util/wide_text.h"
-#include "util/win_handles.h"
+#include "platform/win32_program_folder.h"
+#include "platform/win32_wide_text.h"
+#include "platform/win32_handles.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "finder/finder_commands.h"
 #include "platform/win32_path_attributes.h"
 #include "resources/resource_ids.h"
-#include "util/wide_text.h"
-#include "util/win_handles.h"
+#include "platform/win32_wide_text.h"
+#include "platform/win32_handles.h"
 
 namespace {
 

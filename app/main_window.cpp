@@ -9,7 +9,7 @@
 #include "ui/notification.h"
 #include "ui/status_bar.h"
 #include "util/command_argument.h"
-#include "util/wide_text.h"
+#include "platform/win32_wide_text.h"
 
 #include <memory>
 #include <string>

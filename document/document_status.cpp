@@ -8,7 +8,7 @@
 #include "ui/status_texts.h"
 #include "util/number_text.h"
 #include "util/path_text.h"
-#include "util/wide_text.h"
+#include "platform/win32_wide_text.h"
 
 namespace {
 

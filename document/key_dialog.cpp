@@ -5,7 +5,7 @@
 #include "core/encrypted_format.h"
 #include "platform/system_key_text.h"
 #include "ui/notification.h"
-#include "util/wide_text.h"
+#include "platform/win32_wide_text.h"
 
 namespace {
 

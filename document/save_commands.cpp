@@ -11,7 +11,7 @@
 #include "ui/notification.h"
 #include "ui/status_texts.h"
 #include "util/path_text.h"
-#include "util/wide_text.h"
+#include "platform/win32_wide_text.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "ui/window_parts.h"
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 class ScanRun;
 

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "util/wide_text.h"
-#include "util/win_handles.h"
+#include "platform/win32_wide_text.h"
+#include "platform/win32_handles.h"
 
 namespace {
 

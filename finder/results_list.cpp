@@ -7,7 +7,7 @@
 
 #include "finder/finder_commands.h"
 #include "resources/resource_ids.h"
-#include "util/wide_text.h"
+#include "platform/win32_wide_text.h"
 
 namespace {
 

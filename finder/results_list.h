@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 // Column, colours and styles of `list`; called once at start-up.
 void SetUpResultsList(HWND list);

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 // A copy of the record's state at one moment; the rows are those found since the last take.
 struct ScanProgress {

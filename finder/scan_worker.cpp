@@ -4,7 +4,7 @@
 
 #include "finder/folder_walk.h"
 #include "finder/scan_run.h"
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "platform/win32_dll_search.h"
 #include "sendto/send_to_entry.h"
-#include "util/wide_text.h"
-#include "util/win_handles.h"
+#include "platform/win32_wide_text.h"
+#include "platform/win32_handles.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RestrictDllSearchToSystemFolder();

@@ -7,6 +7,12 @@ its folder is declared to build on. Anything else (an include pointing up, sidew
 folder that is no layer) fails, named by file and line. So does a cycle of includes between
 files, even inside one folder.
 
+platform/ is a contract over its implementations: the headers directly in platform/ are what
+the layers above may include; platform/win32/ (Windows), platform/posix/ (Linux) and
+platform/gcrypt/ (libgcrypt, for both) implement it. Nothing outside platform/ includes a file
+of those folders, the contract headers include none of them, and the two systems' folders never
+include each other.
+
     tools/check_layers.py [source root]
 """
 
@@ -21,7 +27,7 @@ LAYERS = {
     "cli":       (3, ()),  # the command-line program
     "document":  (2, ()),
     "finder":    (2, ()),
-    "ui":        (1, ()),
+    "ui":        (1, ("platform",)),  # Windows' handles and UTF-16 text come from platform/
     "platform":  (1, ()),
     "cipher":    (0, ()),  # portable
     "util":      (0, ()),  # portable
@@ -41,6 +47,31 @@ def may_include(source_folder, target_folder):
     source_layer, builds_on = LAYERS[source_folder]
     target_layer = LAYERS[target_folder][0]
     return target_layer < source_layer or target_folder in builds_on
+
+
+# platform/'s implementation folders, and which of them each may include.
+PLATFORM_IMPLEMENTATIONS = {
+    "win32": ("gcrypt",),
+    "posix": ("gcrypt",),
+    "gcrypt": (),
+}
+
+
+def platform_problem(relative, target):
+    """Why `relative` may not include `target` under platform/'s own rule, or None."""
+    target_parts = target.split("/")
+    if target_parts[0] != "platform" or len(target_parts) < 3:
+        return None
+    target_sub = target_parts[1]
+    source_parts = relative.split("/")
+    if source_parts[0] != "platform":
+        return f"platform/{target_sub}/ implements platform/: include its contract headers only"
+    if len(source_parts) < 3:
+        return "a contract header of platform/ includes none of its implementations"
+    source_sub = source_parts[1]
+    if target_sub == source_sub or target_sub in PLATFORM_IMPLEMENTATIONS.get(source_sub, ()):
+        return None
+    return f"platform/{source_sub}/ does not build on platform/{target_sub}/"
 
 
 def source_files(root):
@@ -103,6 +134,9 @@ def main():
                          else "is beside " + folder)
                 problems.append(f'{relative}:{number}: includes "{target}": '
                                 f"{target_folder}/ {where}")
+            problem = platform_problem(relative, target)
+            if problem:
+                problems.append(f'{relative}:{number}: includes "{target}": {problem}')
             if os.path.isfile(os.path.join(root, target)):
                 edges.setdefault(relative, []).append((number, target))
     cycle = find_cycle(edges)

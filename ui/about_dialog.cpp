@@ -6,7 +6,7 @@
 #include "ui/help_path.h"
 #include "ui/ui_commands.h"
 #include "ui/vendor_link.h"
-#include "util/wide_text.h"
+#include "platform/win32_wide_text.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "resources/resource_ids.h"
 #include "ui/status_bar.h"
 #include "ui/status_texts.h"
-#include "util/wide_text.h"
-#include "util/win_handles.h"
+#include "platform/win32_wide_text.h"
+#include "platform/win32_handles.h"
 
 namespace {
 

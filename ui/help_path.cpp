@@ -4,7 +4,7 @@
 #include <string>
 
 #include "util/path_text.h"
-#include "util/program_folder.h"
+#include "platform/win32_program_folder.h"
 
 bool HelpPathForProgramFolder(const char* programFolder, char* out, std::size_t capacity) {
     if (capacity == 0)

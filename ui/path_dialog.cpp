@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "util/wide_text.h"
+#include "platform/win32_wide_text.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "resources/resource_ids.h"
 #include "ui/status_texts.h"
-#include "util/wide_text.h"
+#include "platform/win32_wide_text.h"
 
 namespace {
 // Right edges of the four parts in client pixels; the last one runs to the window's edge.

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "resources/resource_ids.h"
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 const char kVendorAddress[] = VQ_VENDOR_HOST;
 

@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 struct WindowParts {
     HINSTANCE instance = nullptr;

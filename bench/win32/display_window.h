@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 class DisplayWindow {
   public:

@@ -23,7 +23,7 @@
 #include "bench/win32/bench_clock.h"
 #include "core/file_jobs.h"
 #include "platform/platform.h"
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 namespace {
 

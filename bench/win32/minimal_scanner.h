@@ -9,7 +9,7 @@
 #include <string>
 
 #include "cipher/encrypted_trailer.h"
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 constexpr std::uint64_t kNotCounted = ~0ull;
 

@@ -32,7 +32,7 @@
 #include "finder/scan_worker.h"
 #include "ui/status_bar.h"
 #include "tests/support/test_handles.h"
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 #include "bench/win32/bench_clock.h"
 #include "bench/win32/minimal_scanner.h"
 

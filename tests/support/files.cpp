@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "util/wide_text.h"
+#include "platform/win32_wide_text.h"
 
 namespace vqtest {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 namespace vqtest {
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 namespace handle_traits {
 

@@ -11,8 +11,8 @@
 
 #include "driver/ui_driver.h"
 #include "tests/support/literal_cipher.h"
-#include "util/wide_text.h"
-#include "util/win_handles.h"
+#include "platform/win32_wide_text.h"
+#include "platform/win32_handles.h"
 
 using namespace vqtest;
 

@@ -9,7 +9,7 @@
 #include <tlhelp32.h>
 
 #include "driver/ui_driver.h"
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 using namespace vqtest;
 

@@ -17,7 +17,7 @@
 
 #include "ui_document_support.h"
 #include "ui_strong_support.h"
-#include "util/wide_text.h"
+#include "platform/win32_wide_text.h"
 
 namespace vqtest {
 namespace {

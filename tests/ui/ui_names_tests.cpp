@@ -13,7 +13,7 @@
 #include "tests/support/literal_cipher.h"
 #include "tests/support/sample_names.h"
 #include "ui_document_support.h"
-#include "util/wide_text.h"
+#include "platform/win32_wide_text.h"
 
 namespace vqtest {
 namespace {

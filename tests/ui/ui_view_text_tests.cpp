@@ -7,7 +7,7 @@
 #include <string>
 
 #include "ui_document_support.h"
-#include "util/wide_text.h"
+#include "platform/win32_wide_text.h"
 
 namespace vqtest {
 namespace {

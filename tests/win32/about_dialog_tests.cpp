@@ -11,9 +11,9 @@
 #include "resources/resource_ids.h"
 #include "ui/about_dialog.h"
 #include "ui/help_path.h"
-#include "util/program_folder.h"
+#include "platform/win32_program_folder.h"
 #include "tests/support/test_handles.h"
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 namespace vqtest {
 namespace {

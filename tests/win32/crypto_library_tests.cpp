@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "platform/win32_gcrypt_loader.h"
+#include "platform/win32/gcrypt_loader.h"
 #include "tests/support/files.h"
 #include "tests/support/scratch_folder.h"
-#include "util/program_folder.h"
+#include "platform/win32_program_folder.h"
 
 namespace vqtest {
 namespace {

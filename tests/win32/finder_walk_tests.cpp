@@ -18,7 +18,7 @@
 #include "tests/support/files.h"
 #include "tests/support/literal_cipher.h"
 #include "tests/support/scratch_folder.h"
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 namespace vqtest {
 namespace {

@@ -20,7 +20,7 @@
 #include "tests/support/sample_names.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/help_path.h"
-#include "util/program_folder.h"
+#include "platform/win32_program_folder.h"
 
 namespace vqtest {
 namespace {

@@ -9,7 +9,7 @@
 #include "resources/resource_ids.h"
 #include "ui/status_bar.h"
 #include "ui/status_texts.h"
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 namespace vqtest {
 namespace {

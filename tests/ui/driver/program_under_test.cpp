@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "util/wide_text.h"
+#include "platform/win32_wide_text.h"
 
 namespace vqtest {
 

@@ -24,7 +24,7 @@
 #include "tests/support/files.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_handles.h"
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 namespace vqtest {
 
@@ -77,7 +77,7 @@ class RemoteMemory {
 
 DWORD WindowProcessId(HWND window);
 std::string WindowClass(HWND window);
-std::string WindowText(HWND window);                        // WM_GETTEXT (any length)
+std::string WindowText(HWND window); // WM_GETTEXT (any length)
 // The window's text as the UTF-16 units it holds (WM_GETTEXT through SendMessageW, any
 // length), for texts outside the code page.
 std::wstring WindowTextUnits(HWND window);

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 namespace vqtest {
 

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "resources/resource_ids.h"
-#include "util/win_handles.h"
+#include "platform/win32_handles.h"
 
 namespace vqtest {
 namespace {
