@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "platform/file_identity.h"
+
 #include <algorithm>
 #include <cerrno>
 
@@ -43,4 +45,37 @@ bool ReadAllAt(int fd, unsigned char* data, std::size_t length, off_t offset) {
         offset += got;
     }
     return true;
+}
+
+FileFailure FailureOf(int error, FileFailure otherwise) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+    case ELOOP:
+    case ENAMETOOLONG:
+        return FileFailure::kMissing;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return FileFailure::kNoAccess;
+    case EISDIR:
+        return FileFailure::kIsFolder;
+    case ETXTBSY:
+        return FileFailure::kInUse;
+    case ENOSPC:
+    case EDQUOT:
+        return FileFailure::kNoSpace;
+    case EEXIST:
+        return FileFailure::kExists;
+    default:
+        return otherwise;
+    }
+}
+
+bool SameFileOnDisk(const std::string& first, const std::string& second) {
+    if (first == second)
+        return true;
+    struct stat a = {};
+    struct stat b = {};
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && SameInode(a, b);
 }

@@ -1,72 +1,69 @@
-#include "platform/posix/files.h"
-
+// The system's files on Linux: sources opened to be read or replaced, new files and scratch
+// files.
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <string>
 
 #include "platform/crypto_library.h"
 #include "platform/file_identity.h"
 #include "platform/platform.h"
-#include "platform/posix/file_failure.h"
+#include "platform/posix/content_replacement.h"
 #include "platform/posix/file_io.h"
-#include "platform/posix/new_content.h"
-#include "platform/posix/scratch_file.h"
-#include "platform/posix/temp_files.h"
+#include "platform/posix/handles.h"
 
 namespace {
 
-constexpr mode_t kNewFileMode = 0666; // less the user's umask, as for any new file
-
-// The new content of `name` in `folder`, written into an unnamed file made with `mode` once
-// what killed jobs left there is gone; `source` is the file it replaces, or null.
-FileFailure NewContentIn(UniqueFd folder, std::string name, PosixSource* source, mode_t mode,
-                         std::unique_ptr<NewContent>& out) {
-    RemoveStaleTemps(folder.get());
-    int error = 0;
-    UnnamedFile file = CreateUnnamedFile(folder.get(), mode, error);
-    if (!file.fd.valid())
-        return FailureOf(error, FileFailure::kWriteFailed);
-    out = std::make_unique<PosixNewContent>(source, std::move(folder), std::move(name),
-                                            std::move(file));
-    return FileFailure::kNone;
-}
-
-// The folder part and the name part of a path ("notes.txt" is in ".").
-void SplitPath(const std::string& path, std::string& folder, std::string& name) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        folder = ".";
-        name = path;
-    } else {
-        folder = slash == 0 ? "/" : path.substr(0, slash);
-        name = path.substr(slash + 1);
+class PosixScratchFile final : public ScratchFile {
+  public:
+    explicit PosixScratchFile(UniqueFd fd) : fd_(std::move(fd)) {}
+    std::uint64_t Size() const override { return static_cast<std::uint64_t>(size_); }
+    FileFailure ReadAt(std::uint64_t offset, unsigned char* data, std::size_t length) override {
+        if (offset + length > static_cast<std::uint64_t>(size_) ||
+            !ReadAllAt(fd_.get(), data, length, static_cast<off_t>(offset)))
+            return FileFailure::kReadFailed;
+        return FileFailure::kNone;
     }
+    FileFailure BeginReplacement(std::unique_ptr<NewContent>&) override {
+        return FileFailure::kNoAccess;
+    }
+    FileFailure Write(const unsigned char* data, std::size_t length) override {
+        int error = 0;
+        if (!WriteAllAt(fd_.get(), data, length, size_, error))
+            return FailureOf(error, FileFailure::kWriteFailed);
+        size_ += static_cast<off_t>(length);
+        return FileFailure::kNone;
+    }
+
+  private:
+    UniqueFd fd_;
+    off_t size_ = 0;
+};
+
+std::string TemporaryFolder() {
+    const char* folder = std::getenv("TMPDIR");
+    return folder != nullptr && *folder != '\0' ? folder : "/tmp";
 }
 
-// The system tells a lease holder that another program opens the file for writing with this
-// signal, whose information names the descriptor. Giving the lease up at once lets the other
-// program go on; the missing lease is what the swap then sees.
-void GiveUpBrokenLease(int, siginfo_t* info, void*) {
-    const int saved = errno;
-    fcntl(info->si_fd, F_SETLEASE, F_UNLCK);
-    errno = saved;
-}
-
-int LeaseSignal() {
-    static const int chosen = [] {
-        const int number = SIGRTMIN + 1;
-        struct sigaction action = {};
-        action.sa_sigaction = GiveUpBrokenLease;
-        action.sa_flags = SA_SIGINFO | SA_RESTART;
-        sigemptyset(&action.sa_mask);
-        sigaction(number, &action, nullptr);
-        return number;
-    }();
-    return chosen;
+// Scratch files are unnamed from the start (O_TMPFILE, or a name removed at once where the file
+// system has no unnamed files) in $TMPDIR, else /tmp, readable only by their user.
+FileFailure CreateScratchFile(std::unique_ptr<ScratchFile>& out) {
+    const std::string folder = TemporaryFolder();
+    UniqueFd fd(open(folder.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600));
+    if (!fd.valid() && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        // A file system without unnamed files: a fresh name, removed as soon as it is open.
+        std::string name = folder + "/.vq-scratch.XXXXXX";
+        fd.reset(mkostemp(&name[0], O_CLOEXEC));
+        if (fd.valid())
+            unlink(name.c_str());
+    }
+    if (!fd.valid())
+        return FailureOf(errno, FileFailure::kWriteFailed);
+    out = std::make_unique<PosixScratchFile>(std::move(fd));
+    return FileFailure::kNone;
 }
 
 class PosixFiles : public FileAccess {
@@ -110,79 +107,20 @@ class PosixFiles : public FileAccess {
                 return FailureOf(errno, FileFailure::kMissing);
             realPath = resolved;
             std::free(resolved);
-            fcntl(fd.get(), F_SETSIG, LeaseSignal());
-            if (fcntl(fd.get(), F_SETLEASE, F_RDLCK) == 0)
-                leased = true;
-            else if (errno == EAGAIN)
+            leased = TakeReadLease(fd.get());
+            if (!leased && errno == EAGAIN)
                 return FileFailure::kInUse; // someone has it open for writing
-            // Elsewhere (no right to a lease, a file system without them) the checks of size,
-            // times and name still catch a writer.
         }
         out = std::make_unique<PosixSource>(std::move(fd), opened, std::move(realPath), leased);
         return FileFailure::kNone;
     }
 
     FileFailure BeginNewFile(const std::string& path, std::unique_ptr<NewContent>& out) override {
-        std::string folderPath;
-        std::string name;
-        SplitPath(path, folderPath, name);
-        if (name.empty())
-            return FileFailure::kIsFolder;
-        UniqueFd folder(open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (!folder.valid())
-            return FailureOf(errno, FileFailure::kWriteFailed);
-        struct stat existing = {};
-        if (fstatat(folder.get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0)
-            return FileFailure::kExists;
-        return NewContentIn(std::move(folder), std::move(name), nullptr, kNewFileMode, out);
+        return BeginNewFileContent(path, out);
     }
 };
 
 } // namespace
-
-// A file held to be replaced gives its pages back to the system as they are read: its content
-// goes once the new one is in place, and the new content is then written into memory just
-// given back rather than into memory the system has still to take from the host. Only whole
-// pages go, so the few bytes read at the end are kept.
-FileFailure PosixSource::ReadAt(std::uint64_t offset, unsigned char* data, std::size_t length) {
-    const auto at = static_cast<off_t>(offset);
-    if (!ReadAllAt(fd_.get(), data, length, at))
-        return FileFailure::kReadFailed;
-    if (!realPath_.empty())
-        posix_fadvise(fd_.get(), at, static_cast<off_t>(length), POSIX_FADV_DONTNEED);
-    return FileFailure::kNone;
-}
-
-FileFailure PosixSource::BeginReplacement(std::unique_ptr<NewContent>& out) {
-    if (realPath_.empty())
-        return FileFailure::kNoAccess;
-    std::string folderPath;
-    std::string name;
-    SplitPath(realPath_, folderPath, name);
-    UniqueFd folder(open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folder.valid())
-        return FailureOf(errno, FileFailure::kWriteFailed);
-    return NewContentIn(std::move(folder), std::move(name), this, kPrivateFileMode, out);
-}
-
-bool PosixSource::Unchanged() const {
-    if (leased_ && fcntl(fd_.get(), F_GETLEASE) != F_RDLCK)
-        return false;
-    struct stat now = {};
-    struct stat named = {};
-    return fstat(fd_.get(), &now) == 0 && stat(realPath_.c_str(), &named) == 0 &&
-           SameInode(named, opened_) && now.st_size == opened_.st_size &&
-           now.st_nlink == opened_.st_nlink && now.st_mtim.tv_sec == opened_.st_mtim.tv_sec &&
-           now.st_mtim.tv_nsec == opened_.st_mtim.tv_nsec &&
-           now.st_ctim.tv_sec == opened_.st_ctim.tv_sec &&
-           now.st_ctim.tv_nsec == opened_.st_ctim.tv_nsec;
-}
-
-void PosixSource::GiveUpLease() {
-    if (leased_)
-        fcntl(fd_.get(), F_SETLEASE, F_UNLCK);
-    leased_ = false;
-}
 
 FileAccess& SystemFiles() {
     static PosixFiles files;

@@ -11,7 +11,7 @@
 #include "platform/posix/file_io.h"
 #include "platform/posix/folders.h"
 #include "platform/posix/handles.h"
-#include "platform/posix/temp_files.h"
+#include "platform/posix/content_replacement.h"
 
 namespace {
 

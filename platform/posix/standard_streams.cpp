@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "platform/platform.h"
-#include "platform/posix/file_failure.h"
+#include "platform/posix/file_io.h"
 
 namespace {
 

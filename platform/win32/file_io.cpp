@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/file_identity.h"
+#include "platform/win32_path_attributes.h"
 #include "platform/win32_wide_text.h"
 
 namespace {
@@ -10,6 +12,30 @@ namespace {
 // went out in 70-90 ms as 256 KiB writes, 130 ms as 128 KiB and 410 ms as 1 MiB: large writes
 // take the system's large blocks of fresh memory, which cost a fault at the host there.
 constexpr DWORD kWritePiece = 256 * 1024;
+
+// Whether two paths are the same but for the case of their letters, as the file system
+// compares names.
+bool SameNameIgnoringCase(const std::string& first, const std::string& second) {
+    const std::wstring a = WideFromUtf8(first);
+    const std::wstring b = WideFromUtf8(second);
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool SameIdentity(const std::string& first, const std::string& second) {
+    const UniqueHandle a = OpenExisting(first, 0, kShareAll, FILE_FLAG_BACKUP_SEMANTICS);
+    const UniqueHandle b = OpenExisting(second, 0, kShareAll, FILE_FLAG_BACKUP_SEMANTICS);
+    if (!a.valid() || !b.valid())
+        return false;
+    BY_HANDLE_FILE_INFORMATION infoA{};
+    BY_HANDLE_FILE_INFORMATION infoB{};
+    if (GetFileInformationByHandle(a.get(), &infoA) == FALSE ||
+        GetFileInformationByHandle(b.get(), &infoB) == FALSE)
+        return false;
+    return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+           infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
+           infoA.nFileIndexLow == infoB.nFileIndexLow;
+}
 
 } // namespace
 
@@ -50,9 +76,42 @@ bool WriteAllAt(HANDLE file, const unsigned char* data, std::size_t length, std:
     return true;
 }
 
-bool MarkForDeletion(HANDLE file, bool doomed) {
+bool SetDeleteOnClose(HANDLE file, bool deleteOnClose) {
     FILE_DISPOSITION_INFO disposition{};
-    disposition.DeleteFile = doomed ? TRUE : FALSE;
+    disposition.DeleteFile = deleteOnClose ? TRUE : FALSE;
     return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
                                       sizeof disposition) != FALSE;
+}
+
+FileFailure FailureOf(DWORD error, FileFailure otherwise) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH:
+    case ERROR_FILENAME_EXCED_RANGE:
+        return FileFailure::kMissing;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+        return FileFailure::kNoAccess;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return FileFailure::kInUse;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return FileFailure::kNoSpace;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return FileFailure::kExists;
+    default:
+        return otherwise;
+    }
+}
+
+bool SameFileOnDisk(const std::string& first, const std::string& second) {
+    std::string fullFirst;
+    std::string fullSecond;
+    if (!FullPath(first.c_str(), fullFirst) || !FullPath(second.c_str(), fullSecond))
+        return false;
+    return SameNameIgnoringCase(fullFirst, fullSecond) || SameIdentity(fullFirst, fullSecond);
 }

@@ -1,17 +1,17 @@
-#include "platform/win32/files.h"
+// The system's files on Windows: sources opened to be read or replaced, new files and scratch
+// files.
+#include <windows.h>
 
+#include <vector>
+
+#include "core/temp_names.h"
 #include "platform/crypto_library.h"
 #include "platform/file_identity.h"
 #include "platform/platform.h"
-#include "platform/win32/file_failure.h"
+#include "platform/win32/content_replacement.h"
 #include "platform/win32/file_io.h"
-#include "platform/win32/new_content.h"
 #include "platform/win32_path_attributes.h"
-#include "platform/win32/scratch_file.h"
-#include "platform/win32/temp_files.h"
 #include "platform/win32_wide_text.h"
-
-#include <vector>
 
 namespace {
 
@@ -43,12 +43,6 @@ std::string FinalPathOf(HANDLE file) {
     return text;
 }
 
-// The folder part of a path, with its last backslash.
-std::string FolderPartOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".\\") : path.substr(0, slash + 1);
-}
-
 // The same from the file's name on its volume, for when the system cannot give the final path
 // (Wine gives none past 260 characters): the volume is the drive of the name it was opened by.
 // Links are resolved as the file system resolved them when it opened the file.
@@ -65,11 +59,59 @@ std::string VolumePathOf(HANDLE file, const std::string& openedAs) {
     return full.substr(0, 2) + Utf8FromWide(name->FileName, name->FileNameLength / sizeof(wchar_t));
 }
 
-// Whether the file may be removed from its name now: another program that has it open without
-// sharing its deletion keeps the swap from happening, which is better known before the new
-// content is written.
-bool MayBeReplaced(const std::string& path) {
-    return OpenExisting(path, DELETE, kShareAll, FILE_FLAG_BACKUP_SEMANTICS).valid();
+class Win32ScratchFile final : public ScratchFile {
+  public:
+    explicit Win32ScratchFile(UniqueHandle file) : file_(std::move(file)) {}
+    std::uint64_t Size() const override { return size_; }
+    FileFailure ReadAt(std::uint64_t offset, unsigned char* data, std::size_t length) override {
+        if (offset + length > size_ || !ReadAllAt(file_.get(), data, length, offset))
+            return FileFailure::kReadFailed;
+        return FileFailure::kNone;
+    }
+    FileFailure BeginReplacement(std::unique_ptr<NewContent>&) override {
+        return FileFailure::kNoAccess;
+    }
+    FileFailure Write(const unsigned char* data, std::size_t length) override {
+        if (!WriteAllAt(file_.get(), data, length, size_))
+            return FailureOf(GetLastError(), FileFailure::kWriteFailed);
+        size_ += length;
+        return FileFailure::kNone;
+    }
+
+  private:
+    UniqueHandle file_;
+    std::uint64_t size_ = 0;
+};
+
+// The user's temporary folder, ending in a backslash; empty when the system names none.
+std::string TemporaryFolder() {
+    wchar_t folder[MAX_PATH + 2];
+    const DWORD length = GetTempPathW(MAX_PATH + 2, folder);
+    if (length == 0 || length > MAX_PATH + 1)
+        return {};
+    return Utf8FromWide(folder, length);
+}
+
+// Scratch files are in %TEMP%, open without sharing and deleted by the system when their
+// handle closes (FILE_FLAG_DELETE_ON_CLOSE), also when the program is killed.
+FileFailure CreateScratchFile(std::unique_ptr<ScratchFile>& out) {
+    const std::string folder = TemporaryFolder();
+    if (folder.empty())
+        return FileFailure::kMissing;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string path = RandomName(folder + "vq-scratch~", kTempSuffix);
+        UniqueHandle file(
+            CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                        CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (file.valid()) {
+            out = std::make_unique<Win32ScratchFile>(std::move(file));
+            return FileFailure::kNone;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            return FailureOf(error, FileFailure::kWriteFailed);
+    }
+    return FileFailure::kWriteFailed;
 }
 
 class Win32Files : public FileAccess {
@@ -95,7 +137,8 @@ class Win32Files : public FileAccess {
         const bool replace = purpose == OpenPurpose::kReplace;
         if (replace && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
             return FileFailure::kNoAccess;
-        // Held for a replacement: readers may go on, writers are kept out until the swap.
+        // Kept open for a replacement: readers may go on, writers are kept out until the new
+        // content is in place.
         DWORD access = GENERIC_READ;
         DWORD share = kShareAll;
         if (replace) {
@@ -120,54 +163,12 @@ class Win32Files : public FileAccess {
         return FileFailure::kNone;
     }
 
-    FileFailure BeginNewFile(const std::string& given, std::unique_ptr<NewContent>& out) override {
-        std::string path;
-        // A path that ends in a separator names a folder, not a file to be made.
-        if (!FullPath(given.c_str(), path) || path.empty() || path.back() == '\\' ||
-            path.back() == '/')
-            return FileFailure::kMissing;
-        if (EntryExists(path))
-            return FileFailure::kExists;
-        UniqueHandle temp;
-        std::string tempPath;
-        const FileFailure failure = CreateDoomedFile(FolderPartOf(path), "", temp, tempPath);
-        if (failure != FileFailure::kNone)
-            return failure;
-        out =
-            std::make_unique<Win32NewContent>(nullptr, path, std::move(temp), std::move(tempPath));
-        return FileFailure::kNone;
+    FileFailure BeginNewFile(const std::string& path, std::unique_ptr<NewContent>& out) override {
+        return BeginNewFileContent(path, out);
     }
 };
 
 } // namespace
-
-FileFailure Win32Source::ReadAt(std::uint64_t offset, unsigned char* data, std::size_t length) {
-    return ReadAllAt(file_.get(), data, length, offset) ? FileFailure::kNone
-                                                        : FileFailure::kReadFailed;
-}
-
-FileFailure Win32Source::BeginReplacement(std::unique_ptr<NewContent>& out) {
-    if (realPath_.empty())
-        return FileFailure::kNoAccess;
-    if (!HasSeveralLinks() && !MayBeReplaced(realPath_))
-        return FileFailure::kWriteFailed;
-    UniqueHandle temp;
-    std::string tempPath;
-    const std::string folder = FolderPartOf(realPath_);
-    const FileFailure failure = CreateDoomedFile(
-        folder, HasSeveralLinks() ? realPath_.substr(folder.size()) : "", temp, tempPath);
-    if (failure != FileFailure::kNone)
-        return failure;
-    out = std::make_unique<Win32NewContent>(this, realPath_, std::move(temp), std::move(tempPath));
-    return FileFailure::kNone;
-}
-
-bool Win32Source::Unchanged() const {
-    BY_HANDLE_FILE_INFORMATION now{};
-    return GetFileInformationByHandle(file_.get(), &now) != FALSE &&
-           now.nFileSizeHigh == opened_.nFileSizeHigh && now.nFileSizeLow == opened_.nFileSizeLow &&
-           CompareFileTime(&now.ftLastWriteTime, &opened_.ftLastWriteTime) == 0;
-}
 
 FileAccess& SystemFiles() {
     static Win32Files files;

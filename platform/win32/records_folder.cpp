@@ -35,7 +35,7 @@ class Win32RecordEntry : public RecordEntry {
     }
 
     // Through the handle that was read: whatever has taken the name since stays.
-    bool Delete() override { return mayDelete_ && MarkForDeletion(file_.get(), true); }
+    bool Delete() override { return mayDelete_ && SetDeleteOnClose(file_.get(), true); }
 
   private:
     UniqueHandle file_;
@@ -74,7 +74,7 @@ class Win32RecordFolder : public RecordFolder {
         if (!WriteAllAt(record.get(), reinterpret_cast<const unsigned char*>(content.data()),
                         content.size(), 0) ||
             FlushFileBuffers(record.get()) == FALSE) {
-            MarkForDeletion(record.get(), true); // nothing half-written stays
+            SetDeleteOnClose(record.get(), true); // nothing half-written stays
             return CreateOutcome::kFailed;
         }
         return record.close() ? CreateOutcome::kCreated : CreateOutcome::kFailed;

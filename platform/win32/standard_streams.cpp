@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "platform/platform.h"
-#include "platform/win32/file_failure.h"
+#include "platform/win32/file_io.h"
 
 namespace {
 
