@@ -1,9 +1,23 @@
-// This system's side of the core: its files, folders, records folder and terminal. Each system
-// implements it in one file per job, win32_*.cpp on Windows and posix_*.cpp on Linux: the
-// files (*_files.cpp, with their new content and its swap in *_new_content.cpp), the folder
-// listings (*_folders.cpp), the records folder (*_records_folder.cpp), the terminal and
-// environment (*_terminal.cpp), the standard streams (*_standard_streams.cpp) and scratch files
-// (*_scratch_file.cpp).
+// This system's side of the core: what the file jobs, the scan and the command-line program
+// ask of Windows or Linux. platform/win32/ implements it for Windows and platform/posix/ for
+// Linux, in files of the same names:
+// - the files (SystemFiles): files.cpp opens sources to be read or replaced and makes new and
+//   scratch files; content_replacement.{h,cpp} writes a file's new content and puts it in
+//   place; file_io.{h,cpp} holds the whole reads and writes and the failure codes beneath;
+// - the folder listings the scan walks (SystemScanFolders): folders.cpp;
+// - the records folder and where it is by default (OpenRecordFolder, DefaultRecordsFolder):
+//   records_folder.cpp;
+// - the environment, whether standard error is a terminal, and reading a key typed at the
+//   terminal without showing it (EnvironmentValue, StandardErrorIsTerminal, ReadSecretLine),
+//   with the program's arguments and the text it writes (program_text.h): command_line.cpp;
+// - standard input and output as streams, and whether standard output is a terminal
+//   (StandardInput, StandardOutput, StandardOutputIsTerminal): standard_streams.cpp.
+// The other headers in this folder are contracts of their own: whether two names are one file
+// (file_identity.h, in file_io.cpp), a typed key's normalisation (system_key_text.h, in
+// key_text.cpp), the cryptographic library (crypto_library.h: gcrypt/ over libgcrypt for both,
+// reached by win32/gcrypt_loader.cpp and posix/gcrypt_linked.cpp), and what only the Windows
+// programs use (win32_*.h; what is not whole in its header is in win32/ under the name
+// without the prefix).
 #ifndef VEILQUILL_PLATFORM_H
 #define VEILQUILL_PLATFORM_H
 

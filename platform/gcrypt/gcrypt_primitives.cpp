@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/secret_key.h"
+#include "platform/crypto_library.h"
 #include "util/unique_resource.h"
 
 namespace {
@@ -160,4 +161,23 @@ CryptoFailure GcryptPrimitives::LastFailure() const {
     if (latestError != 0)
         failure.text = f_.strerror(latestError);
     return failure;
+}
+
+// The library as the file jobs ask for it, however this system reaches it.
+const StrongPrimitives* StrongPrimitivesOrProblem(std::string& problem) {
+    const CryptoLibrary library = OpenCryptoLibrary();
+    switch (library.problem) {
+    case CryptoLibraryProblem::kNone:
+        return library.primitives;
+    case CryptoLibraryProblem::kMissing:
+        problem = library.file + " is missing";
+        break;
+    case CryptoLibraryProblem::kUnusable:
+        problem = library.file + " cannot be loaded";
+        break;
+    case CryptoLibraryProblem::kTooOld:
+        problem = library.file + " is older than version 1.10";
+        break;
+    }
+    return nullptr;
 }

@@ -82,7 +82,7 @@ class Win32RecordFolder : public RecordFolder {
 
     std::unique_ptr<RecordEntry> Open(const std::string& name) override {
         const std::string path = folder_ + name;
-        // Held against other writers from the reading to a delete, so that what is deleted is
+        // Open to no other writer from the reading to a delete, so that what is deleted is
         // what was compared; a record another program has open can still be read, not deleted.
         UniqueHandle file =
             OpenExisting(path, GENERIC_READ | DELETE, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL);

@@ -1,4 +1,5 @@
-// The terminal and the environment on Linux, for the command-line program.
+// What the command-line program meets on Linux: its arguments, the environment, the terminal
+// and the text it writes there.
 #include <fcntl.h>
 #include <signal.h>
 #include <termios.h>
@@ -9,6 +10,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/program_text.h"
 #include "platform/posix/handles.h"
 #include "platform/system_key_text.h"
 
@@ -28,7 +30,7 @@ void RestoreEchoAndEnd(int ending) {
     raise(ending);
 }
 
-void WriteText(int fd, const char* text) {
+void WriteToTerminal(int fd, const char* text) {
     (void)!write(fd, text, std::strlen(text));
 }
 
@@ -51,7 +53,7 @@ TerminalRead ReadSecretLine(const char* prompt, SecretLine& line) {
     struct termios saved = {};
     if (tcgetattr(tty.get(), &saved) != 0)
         return TerminalRead::kNoTerminal;
-    WriteText(tty.get(), prompt);
+    WriteToTerminal(tty.get(), prompt);
 
     echoRestore.fd = tty.get();
     echoRestore.saved = saved;
@@ -81,7 +83,7 @@ TerminalRead ReadSecretLine(const char* prompt, SecretLine& line) {
     for (int ending : endings)
         signal(ending, SIG_DFL);
     echoRestore.fd = -1;
-    WriteText(tty.get(), "\n");
+    WriteToTerminal(tty.get(), "\n");
     line.DropCarriageReturn();
     // The terminal gives the text in its locale's character set; it is handed on as UTF-8.
     const std::string set = TerminalCharacterSet();
@@ -91,4 +93,16 @@ TerminalRead ReadSecretLine(const char* prompt, SecretLine& line) {
             line.Assign(text.data(), text.size());
     }
     return result;
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+void WriteText(std::FILE* stream, const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+std::FILE* OpenForReading(const std::string& path) {
+    return std::fopen(path.c_str(), "rb");
 }
