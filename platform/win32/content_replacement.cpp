@@ -50,8 +50,8 @@ std::string FolderPartOf(const std::string& path) {
 }
 
 // Whether the file may be removed from its name now: another program that has it open without
-// sharing its deletion keeps the new content from being put in place, which is better known before
-// the new content is written.
+// sharing its deletion keeps the new content from being put in place, which is better known
+// before the new content is written.
 bool MayBeReplaced(const std::string& path) {
     return OpenExisting(path, DELETE, kShareAll, FILE_FLAG_BACKUP_SEMANTICS).valid();
 }
@@ -83,7 +83,6 @@ void RemoveStaleTemps(const std::string& folder) {
 // closed, made after the folder's stale temporary files are removed. With a `keptName` (a file
 // written in place) it is named after it, so that the folder's clean-up never takes it: if the
 // write is cut short it is the only whole form of the new content.
-
 FileFailure CreateTempFileDeletedOnClose(const std::string& folder, const std::string& keptName,
                                          UniqueHandle& file, std::string& path) {
     RemoveStaleTemps(folder);
