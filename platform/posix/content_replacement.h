@@ -117,8 +117,8 @@ class PosixNewContent : public NewContent {
     off_t started_ = 0; // the content before this has been sent to the disk
 };
 
-// The content of a file to be made at `path` (a file there is not replaced): kIsFolder when
-// the path names no file, kExists when its name is taken.
+// The content of a file to be made at `path`, where nothing may have the name yet: kIsFolder
+// when the path ends in a separator, kExists when its name is taken.
 FileFailure BeginNewFileContent(const std::string& path, std::unique_ptr<NewContent>& out);
 
 #endif

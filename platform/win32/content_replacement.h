@@ -130,8 +130,8 @@ class Win32NewContent : public NewContent {
     EarlyFlush flush_{temp_.get()}; // after temp_: it stops before the file is closed
 };
 
-// The content of a file to be made at `path` (a file there is not replaced): kMissing when
-// the path names no file, kExists when its name is taken.
+// The content of a file to be made at `path`, where nothing may have the name yet: kMissing
+// when the path has no full form or ends in a separator, kExists when its name is taken.
 FileFailure BeginNewFileContent(const std::string& path, std::unique_ptr<NewContent>& out);
 
 #endif
