@@ -144,7 +144,8 @@ JobResult PrepareDecryption(FileAccess& files, SourceFile& source, const FileFor
     }
     if (key.StrongFormCount() == 0)
         return Ended(OutcomeOfKeyProblem(key.StrongProblem()));
-    std::vector<unsigned char> firstChunk(StrongFirstChunkLength(format.size));
+    std::vector<unsigned char> firstChunk(
+        StrongPayloadLayout::OfFile(format.size).FirstChunkLength());
     if (!format.refused && !format.damaged && !firstChunk.empty()) {
         const FileFailure read =
             source.ReadAt(kStrongHeaderLength, firstChunk.data(), firstChunk.size());

@@ -1,10 +1,11 @@
 // The strong format against its known answers, byte for byte, with the cryptographic library
 // the programs use (linked on Linux; under Wine the DLLs beside the test program, loaded the
 // way the programs load them), and every way a header or a payload can be refused or damaged.
-#include "core/hkdf_sha256.h"
 #include "core/strong_file.h"
+#include "core/strong_payload.h"
 #include "platform/crypto_library.h"
 #include "tests/support/delegating_primitives.h"
+#include "tests/support/strong_oracle.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +69,7 @@ class StrongFormat : public ::testing::Test {
         EXPECT_TRUE(WriteStrongHeader(*primitives_, key, cost, salt.data(), fileNonce.data(),
                                       file.data(), keys));
         StrongPayloadWriter writer(*primitives_, keys);
-        Bytes sealed(StrongSealedLength(piece));
+        Bytes sealed(StrongPayloadLayout::OfPlainText(piece).payloadLength);
         for (std::size_t done = 0; done < plain.size();) {
             const std::size_t length = std::min(piece, plain.size() - done);
             std::size_t sealedLength = 0;
@@ -91,14 +92,14 @@ class StrongFormat : public ::testing::Test {
         const StrongFileStart start{
             file.size(), file.data(), headLength,
             file.data() + file.size() - std::min<std::size_t>(2, file.size()),
-            ByteRange{file.data() + headLength, StrongFirstChunkLength(file.size())}};
+            ByteRange{file.data() + headLength,
+                      StrongPayloadLayout::OfFile(file.size()).FirstChunkLength()}};
         Reading reading;
         StrongKeys keys;
-        StrongPayloadLayout layout;
-        reading.state = UnlockStrongFile(primitives, key, start, keys, layout);
+        reading.state = UnlockStrongFile(primitives, key, start, keys);
         if (reading.state != StrongFileState::kUnlocked)
             return reading;
-        StrongPayloadReader reader(primitives, keys, layout);
+        StrongPayloadReader reader(primitives, keys, StrongPayloadLayout::OfFile(file.size()));
         const std::size_t payloadEnd = file.size() - kTrailerLength;
         const std::size_t piece = chunksPerPiece * kStrongStoredChunkSize;
         Bytes plain(piece);
@@ -312,7 +313,7 @@ TEST_F(StrongFormat, DamagedPayloadsNameTheirFirstBadChunk) {
 TEST_F(StrongFormat, TheWriterSealsWholeChunksUntilItsFinalPiece) {
     const StrongKeys keys; // any keys will do
     const Bytes plain(kStrongChunkSize + 1, 'x');
-    Bytes sealed(StrongSealedLength(plain.size()));
+    Bytes sealed(StrongPayloadLayout::OfPlainText(plain.size()).payloadLength);
     std::size_t length = 0;
     StrongPayloadWriter cut(*primitives_, keys), empty(*primitives_, keys),
         ended(*primitives_, keys);
