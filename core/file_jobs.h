@@ -37,7 +37,7 @@ struct FileHead {
 // What a preview saw on disk, kept until its save.
 struct ContentSnapshot {
     std::uint64_t size = 0;        // bytes in the file
-    std::uint64_t fingerprint = 0; // ContentFingerprint of those bytes as read
+    std::uint64_t fingerprint = 0; // RunningFingerprint of those bytes as read
     std::uint32_t checksum = 0;    // ContentChecksum of the plain text
 };
 
