@@ -25,7 +25,7 @@ void RemoveStaleTemps(const std::string& folder) {
         temp.plainFile = (found.dwFileAttributes &
                           (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
         temp.usersOwn = true; // not asked here: the folder's permissions decide
-        // A file a running job holds is not seen as held here: its deletion fails.
+        // A file a running job has open is not seen as in use here: its deletion fails.
         const std::string name = Utf8FromWide(found.cFileName);
         if (IsTempName(name.c_str(), kTempPrefix) && IsStaleTemp(temp))
             DeleteFileW(FileSystemPath(folder + name).c_str());
