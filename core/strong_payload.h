@@ -1,8 +1,8 @@
 // The strong format's payload, a stream of chunks: the plain text cut into chunks of 64 KiB,
-// each sealed on its own with ChaCha20-Poly1305 under a nonce made of its index and a flag set only
-// on the last one. A job goes over it in pieces of whole chunks; the reader hands out a piece's
-// plain text only once every chunk in it has verified, so reordered, cut or altered chunks are
-// caught before any of their text is used.
+// each sealed on its own with ChaCha20-Poly1305 under a nonce made of its index and a flag set
+// only on the last one. A job goes over it in pieces of whole chunks; the reader hands out a
+// piece's plain text only once every chunk in it has verified, so reordered, cut or altered
+// chunks are caught before any of their text is used.
 #ifndef VEILQUILL_STRONG_PAYLOAD_H
 #define VEILQUILL_STRONG_PAYLOAD_H
 

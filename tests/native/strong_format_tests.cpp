@@ -323,6 +323,28 @@ TEST_F(StrongFormat, TheWriterSealsWholeChunksUntilItsFinalPiece) {
     EXPECT_FALSE(ended.Seal(plain.data(), 1, true, sealed.data(), length));
 }
 
+// The writer's layout and the reader's agree at every chunk boundary: a file of the size the
+// writer makes is read back as the same plain size, and one byte less cuts its last chunk.
+TEST(StrongPayloadLayout, WriterAndReaderAgreeOnChunkBoundaries) {
+    for (const std::uint64_t plain :
+         {1ull, 2ull, 65535ull, 65536ull, 65537ull, 131072ull, 131073ull, 16ull * 65536 + 1}) {
+        const StrongPayloadLayout written = StrongPayloadLayout::OfPlainText(plain);
+        const std::uint64_t fileSize = StrongFileSize(plain);
+        EXPECT_EQ(fileSize, kStrongHeaderLength + written.payloadLength + kTrailerLength) << plain;
+        const StrongPayloadLayout read = StrongPayloadLayout::OfFile(fileSize);
+        EXPECT_TRUE(read.whole) << plain;
+        EXPECT_EQ(plain, read.plainSize) << plain;
+        EXPECT_EQ(written.chunkCount, read.chunkCount) << plain;
+        EXPECT_EQ(written.StoredChunkLength(written.chunkCount - 1),
+                  read.StoredChunkLength(read.chunkCount - 1))
+            << plain;
+        const bool lastChunkHoldsOneByte = plain % kStrongChunkSize == 1;
+        EXPECT_EQ(!lastChunkHoldsOneByte, StrongPayloadLayout::OfFile(fileSize - 1).whole) << plain;
+    }
+    EXPECT_FALSE(StrongPayloadLayout::OfFile(kStrongHeaderLength + kTrailerLength).whole);
+    EXPECT_FALSE(StrongPayloadLayout::OfFile(0).whole);
+}
+
 TEST_F(StrongFormat, NewHeadersHaveTheWritersCostAndAFreshSaltAndNonce) {
     SecretKey key;
     SetKey(key, "K");
