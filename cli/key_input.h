@@ -5,7 +5,6 @@
 #include <string>
 
 #include "cli/cli_options.h"
-#include "core/key_text.h"
 #include "core/typed_key.h"
 
 // The code page of the original format's keys: --codepage, else this system's.

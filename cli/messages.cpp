@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "cli/cli_options.h"
-#include "core/strong_header.h"
+#include "core/strong_file.h"
 #include "platform/program_text.h"
 
 namespace {

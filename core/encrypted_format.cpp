@@ -8,10 +8,11 @@
 
 namespace {
 
-// What preparing either way starts with: a key, an encrypted format, and for the strong
-// format its cryptography (`primitives`, left null for the original format).
-JobResult ReachFormat(FileAccess& files, FormatKind kind, const TypedKey& key,
-                      const StrongPrimitives*& primitives) {
+// What preparing either way starts with: there is a key (kNoKey), the format is an encrypted
+// one (kNotEncrypted), and for the strong format its cryptography can be had (`primitives`,
+// kNoLibrary without it; left null for the original format).
+JobResult CheckKeyAndFindCryptography(FileAccess& files, FormatKind kind, const TypedKey& key,
+                                      const StrongPrimitives*& primitives) {
     primitives = nullptr;
     if (key.empty())
         return Ended(JobOutcome::kNoKey);
@@ -107,7 +108,7 @@ JobResult PrepareEncryption(FileAccess& files, FormatKind kind, const TypedKey& 
         if (refused != JobOutcome::kDone)
             return Ended(refused);
     }
-    const JobResult reached = ReachFormat(files, kind, key, primitives);
+    const JobResult reached = CheckKeyAndFindCryptography(files, kind, key, primitives);
     if (!reached.done())
         return reached;
     if (primitives == nullptr) {
@@ -132,7 +133,7 @@ JobResult PrepareDecryption(FileAccess& files, SourceFile& source, const FileFor
                             std::size_t attempt) {
     out.reset();
     const StrongPrimitives* primitives = nullptr;
-    const JobResult reached = ReachFormat(files, format.kind, key, primitives);
+    const JobResult reached = CheckKeyAndFindCryptography(files, format.kind, key, primitives);
     if (!reached.done())
         return reached;
     if (primitives == nullptr) {
@@ -144,7 +145,8 @@ JobResult PrepareDecryption(FileAccess& files, SourceFile& source, const FileFor
     }
     if (key.StrongFormCount() == 0)
         return Ended(OutcomeOfKeyProblem(key.StrongProblem()));
-    std::vector<unsigned char> firstChunk(StrongFirstChunkLength(format.size));
+    std::vector<unsigned char> firstChunk(
+        StrongPayloadLayout::OfFile(format.size).FirstChunkLength());
     if (!format.refused && !format.damaged && !firstChunk.empty()) {
         const FileFailure read =
             source.ReadAt(kStrongHeaderLength, firstChunk.data(), firstChunk.size());

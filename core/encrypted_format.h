@@ -14,7 +14,7 @@
 #include "core/file_access.h"
 #include "core/job_result.h"
 #include "core/secret_key.h"
-#include "core/strong_header.h"
+#include "core/strong_file.h"
 #include "core/typed_key.h"
 
 enum class FormatKind {

@@ -1,4 +1,4 @@
-// What the file jobs need of the platform: a source held against other writers from its first
+// What the file jobs need of the platform: a source locked against other writers from its first
 // read to the swap, new content that becomes visible only whole, the standard streams and a
 // scratch file to hold what comes from one, and the strong format's cryptography.
 #ifndef VEILQUILL_FILE_ACCESS_H
@@ -85,14 +85,15 @@ enum class OpenPurpose {
     kRead,
     kReplace,
     // Read only, but opened only when it could be written too: for reading and writing,
-    // shared with other readers and writers, not held. The window opens its documents so.
+    // shared with other readers and writers, not locked against them. The window opens its
+    // documents so.
     kReadWritable,
 };
 
 class FileAccess {
   public:
     virtual ~FileAccess() = default;
-    // Opens an existing file. For kReplace it must be writable, and it is held against
+    // Opens an existing file. For kReplace it must be writable, and it is locked against
     // other writers until the source is destroyed.
     [[nodiscard]] virtual FileFailure OpenSource(const std::string& path, OpenPurpose purpose,
                                                  std::unique_ptr<SourceFile>& out) = 0;

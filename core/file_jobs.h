@@ -4,9 +4,10 @@
 // one call that touches no window, takes a JobProgress (may be null) and may run on a thread
 // of its own; asked to stop, a job ends with FileFailure::kStopped having changed nothing.
 //
-// An encrypted file in a format checked by records always has its record before it is put in
-// place; a decryption replaces its file only when the key is known to be right, and the
-// record that verified it goes afterwards.
+// A file encrypted in a format checked by records (the original format) always has its record
+// before it is put in place. A decryption replaces its file only when the key is known to be
+// right: by a record holding the plain text's checksum, which goes afterwards, or for a strong
+// file by its own header and chunks, with no record involved.
 #ifndef VEILQUILL_FILE_JOBS_H
 #define VEILQUILL_FILE_JOBS_H
 
@@ -37,7 +38,7 @@ struct FileHead {
 // What a preview saw on disk, kept until its save.
 struct ContentSnapshot {
     std::uint64_t size = 0;        // bytes in the file
-    std::uint64_t fingerprint = 0; // ContentFingerprint of those bytes as read
+    std::uint64_t fingerprint = 0; // RunningFingerprint of those bytes as read
     std::uint32_t checksum = 0;    // ContentChecksum of the plain text
 };
 

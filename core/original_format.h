@@ -1,9 +1,16 @@
 // The original format: the key cipher over the whole plain text, then the trailer; the key is
-// checked by a record holding the plain text's checksum.
+// checked by a record holding the plain text's checksum. A file is encrypted or decrypted
+// piece by piece in bounded memory, since the cipher at a position depends only on the byte
+// and the position.
 #ifndef VEILQUILL_ORIGINAL_FORMAT_H
 #define VEILQUILL_ORIGINAL_FORMAT_H
 
+#include <memory>
+#include <vector>
+
+#include "core/content_transform.h"
 #include "core/encrypted_format.h"
+#include "core/secret_key.h"
 
 class OriginalEncryption final : public Encryption {
   public:

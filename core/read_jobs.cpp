@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "core/content_fingerprint.h"
+#include "core/content_sums.h"
 #include "core/file_jobs.h"
 #include "core/piece_stream.h"
 

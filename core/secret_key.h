@@ -1,4 +1,5 @@
-// A cipher key held in memory only as long as it is needed, and wiped when it goes.
+// Secrets held in memory only as long as they are needed, and wiped when they go: a typed or
+// read key, and a fixed number of bytes derived from one.
 #ifndef VEILQUILL_SECRET_KEY_H
 #define VEILQUILL_SECRET_KEY_H
 
@@ -76,6 +77,23 @@ class SecretKey {
   private:
     unsigned char bytes_[kMaxStrongKeyLength + 1] = {};
     std::size_t length_ = 0;
+};
+
+// A fixed number of secret bytes (a derived key, a value computed from one), wiped when they
+// go.
+template <std::size_t N> class SecretBytes {
+  public:
+    SecretBytes() = default;
+    ~SecretBytes() { WipeBytes(bytes_, N); }
+    SecretBytes(const SecretBytes&) = delete;
+    SecretBytes& operator=(const SecretBytes&) = delete;
+
+    unsigned char* data() { return bytes_; }
+    const unsigned char* data() const { return bytes_; }
+    static constexpr std::size_t size() { return N; }
+
+  private:
+    unsigned char bytes_[N] = {};
 };
 
 #endif

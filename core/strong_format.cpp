@@ -62,7 +62,7 @@ class OpenTransform final : public ContentTransform {
         if (reader_.LibraryFailed())
             return LibraryFailure(primitives_);
         JobResult damaged = Ended(JobOutcome::kDamaged);
-        damaged.damagedAt = StrongChunkOffset(reader_.BadChunk());
+        damaged.damagedAt = StrongPayloadLayout::ChunkOffset(reader_.BadChunk());
         return damaged;
     }
 
@@ -115,7 +115,8 @@ JobResult ResultOfStrongState(const StrongPrimitives& primitives, StrongFileStat
         damaged.damagedAt = kStrongKeyCheckAt;
         return damaged;
     case StrongFileState::kDamagedPayload:
-        damaged.damagedAt = StrongChunkOffset(layout.chunkCount == 0 ? 0 : layout.chunkCount - 1);
+        damaged.damagedAt =
+            StrongPayloadLayout::ChunkOffset(layout.chunkCount == 0 ? 0 : layout.chunkCount - 1);
         return damaged;
     case StrongFileState::kWrongKey:
         return Ended(JobOutcome::kWrongKey);
@@ -133,12 +134,12 @@ JobResult UnlockStrongDecryption(const StrongPrimitives& primitives, const FileF
     const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
     const StrongFileStart start{format.size, format.header.data(), format.header.size(), trailer,
                                 firstChunk};
-    StrongPayloadLayout layout = LayoutStrongPayload(StrongPayloadLength(format.size));
+    const StrongPayloadLayout layout = StrongPayloadLayout::OfFile(format.size);
     auto strong = std::make_unique<StrongDecryption>(primitives, format, layout);
     StrongFileState state = StrongFileState::kWrongKey;
     for (std::size_t form = 0; form < key.StrongFormCount() && state == StrongFileState::kWrongKey;
          ++form)
-        state = UnlockStrongFile(primitives, key.StrongForm(form), start, strong->Keys(), layout);
+        state = UnlockStrongFile(primitives, key.StrongForm(form), start, strong->Keys());
     const JobResult result = ResultOfStrongState(primitives, state, layout);
     if (result.done())
         out = std::move(strong);

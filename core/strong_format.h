@@ -10,7 +10,6 @@
 
 #include "core/encrypted_format.h"
 #include "core/strong_file.h"
-#include "core/strong_keys.h"
 #include "core/strong_payload.h"
 
 class StrongEncryption final : public Encryption {
@@ -49,7 +48,7 @@ class StrongDecryption final : public Decryption {
 // A decryption of a strong file in `format` with `key`: the keys derived with the key's first
 // form and checked by the header before any chunk is read (kWrongKey, kDamaged,
 // kNewerFormat). Only when they do not match is the next form tried, one derivation each.
-// `firstChunk` holds the file's chunk 0 as stored (StrongFirstChunkLength bytes): a key that
+// `firstChunk` holds the file's chunk 0 as stored (its layout's FirstChunkLength): a key that
 // opens it is right, and a key check it does not match is damaged.
 [[nodiscard]] JobResult UnlockStrongDecryption(const StrongPrimitives& primitives,
                                                const FileFormat& format,

@@ -1,5 +1,7 @@
 #include "core/strong_payload.h"
 
+#include <algorithm>
+
 #include "core/secret_key.h"
 
 namespace {
@@ -31,29 +33,37 @@ bool OpenChunk(AeadSession& session, std::uint64_t index, bool isLast, const uns
     return session.Open(nonce, sealed, sealedLength, plain);
 }
 
-std::uint64_t LastStoredChunk(const StrongPayloadLayout& layout) {
-    return layout.plainSize - (layout.chunkCount - 1) * kStrongChunkSize + kAeadTagLength;
-}
-
 } // namespace
 
-StrongPayloadLayout LayoutStrongPayload(std::uint64_t payloadLength) {
+StrongPayloadLayout StrongPayloadLayout::OfFile(std::uint64_t fileSize) {
     StrongPayloadLayout layout;
-    layout.chunkCount = (payloadLength + kStrongStoredChunkSize - 1) / kStrongStoredChunkSize;
-    if (layout.chunkCount == 0)
+    if (fileSize <= kStrongHeaderLength + kTrailerLength)
         return layout;
-    const std::uint64_t last = payloadLength - (layout.chunkCount - 1) * kStrongStoredChunkSize;
-    layout.whole = last >= kStrongLeastStoredChunk;
+    layout.payloadLength = fileSize - kStrongHeaderLength - kTrailerLength;
+    layout.chunkCount =
+        (layout.payloadLength + kStrongStoredChunkSize - 1) / kStrongStoredChunkSize;
+    layout.whole = layout.StoredChunkLength(layout.chunkCount - 1) >= kStrongLeastStoredChunk;
     if (layout.whole)
-        layout.plainSize = payloadLength - kAeadTagLength * layout.chunkCount;
+        layout.plainSize = layout.payloadLength - kAeadTagLength * layout.chunkCount;
     return layout;
 }
 
-bool SealStrongChunk(const StrongPrimitives& primitives, const StrongKeys& keys,
-                     std::uint64_t index, bool isLast, const unsigned char* plain,
-                     std::size_t length, unsigned char* sealed) {
-    const std::unique_ptr<AeadSession> session = primitives.BeginAead(keys.PayloadKey());
-    return session && SealChunk(*session, index, isLast, plain, length, sealed);
+StrongPayloadLayout StrongPayloadLayout::OfPlainText(std::uint64_t plainSize) {
+    StrongPayloadLayout layout;
+    layout.plainSize = plainSize;
+    layout.chunkCount = (plainSize + kStrongChunkSize - 1) / kStrongChunkSize;
+    layout.payloadLength = plainSize + kAeadTagLength * layout.chunkCount;
+    layout.whole = plainSize > 0;
+    return layout;
+}
+
+std::uint64_t StrongPayloadLayout::StoredChunkLength(std::uint64_t index) const {
+    return index + 1 < chunkCount ? kStrongStoredChunkSize
+                                  : payloadLength - index * kStrongStoredChunkSize;
+}
+
+std::size_t StrongPayloadLayout::FirstChunkLength() const {
+    return static_cast<std::size_t>(std::min<std::uint64_t>(payloadLength, kStrongStoredChunkSize));
 }
 
 bool StrongPayloadWriter::Seal(const unsigned char* plain, std::size_t length, bool isFinal,
@@ -63,11 +73,12 @@ bool StrongPayloadWriter::Seal(const unsigned char* plain, std::size_t length, b
         failed_ = true;
         return false;
     }
+    // The piece is whole chunks but for the final one, so it is laid out as a payload of its own.
+    const StrongPayloadLayout piece = StrongPayloadLayout::OfPlainText(length);
     std::size_t done = 0;
-    while (done < length) {
-        const std::size_t step =
-            length - done < kStrongChunkSize ? length - done : kStrongChunkSize;
-        const bool isLast = isFinal && done + step == length;
+    for (std::uint64_t i = 0; i < piece.chunkCount; ++i) {
+        const auto step = static_cast<std::size_t>(piece.StoredChunkLength(i) - kAeadTagLength);
+        const bool isLast = isFinal && i + 1 == piece.chunkCount;
         if (!session_ ||
             !SealChunk(*session_, nextChunk_, isLast, plain + done, step, sealed + sealedLength)) {
             failed_ = true;
@@ -94,8 +105,8 @@ bool StrongPayloadReader::Open(const unsigned char* stored, std::size_t length,
         const std::size_t left = length - done;
         const std::size_t step = left < kStrongStoredChunkSize ? left : kStrongStoredChunkSize;
         // A piece that runs past the payload or cuts a chunk is refused as well.
-        const bool fits = layout_.whole && index < layout_.chunkCount &&
-                          step == (isLast ? LastStoredChunk(layout_) : kStrongStoredChunkSize);
+        const bool fits =
+            layout_.whole && index < layout_.chunkCount && step == layout_.StoredChunkLength(index);
         if (!fits || !session_ ||
             !OpenChunk(*session_, index, isLast, stored + done, step, plain + plainLength)) {
             libraryFailed_ = !session_ || (fits && !primitives_.LastFailure().notVerified);

@@ -1,8 +1,8 @@
-// The strong format's payload: the plain text cut into chunks of 64 KiB, each sealed on its
-// own with ChaCha20-Poly1305 under a nonce made of its index and a flag set only on the last
-// one. A job goes over it in pieces of whole chunks; the reader hands out a piece's plain text
-// only once every chunk in it has verified, so reordered, cut or altered chunks are caught
-// before any of their text is used.
+// The strong format's payload, a stream of chunks: the plain text cut into chunks of 64 KiB,
+// each sealed on its own with ChaCha20-Poly1305 under a nonce made of its index and a flag set
+// only on the last one. A job goes over it in pieces of whole chunks; the reader hands out a
+// piece's plain text only once every chunk in it has verified, so reordered, cut or altered
+// chunks are caught before any of their text is used.
 #ifndef VEILQUILL_STRONG_PAYLOAD_H
 #define VEILQUILL_STRONG_PAYLOAD_H
 
@@ -10,41 +10,40 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/strong_keys.h"
+#include "core/strong_file.h"
 #include "core/strong_primitives.h"
 
-constexpr std::size_t kStrongChunkSize = 65536; // plain bytes; the last chunk holds 1 to this
-constexpr std::size_t kStrongStoredChunkSize = kStrongChunkSize + kAeadTagLength; // 65,552
-constexpr std::size_t kStrongLeastStoredChunk = 1 + kAeadTagLength;
 // The pieces a job reads and writes: 16 chunks, 1 MiB of plain text.
 constexpr std::size_t kStrongChunksPerPiece = 16;
 constexpr std::size_t kStrongPlainPieceSize = kStrongChunksPerPiece * kStrongChunkSize;
 constexpr std::size_t kStrongStoredPieceSize = kStrongChunksPerPiece * kStrongStoredChunkSize;
 
-// The chunks in the payload (the bytes between the header and the trailer) of a file.
+// Where the chunks lie in a payload (the bytes between the header and the trailer): how many
+// there are, how long each is and where it starts. The one place that knows it: the writer,
+// the reader and every check of a file's size ask it.
 struct StrongPayloadLayout {
+    std::uint64_t payloadLength = 0; // stored bytes: the plain text and a tag for every chunk
     std::uint64_t chunkCount = 0;
     std::uint64_t plainSize = 0;
     // False when the payload cannot be whole chunks: it is empty, or its last chunk is shorter
     // than kStrongLeastStoredChunk. Such a file is damaged.
     bool whole = false;
+
+    // The layout of a file of `fileSize` bytes, as a reader finds it.
+    static StrongPayloadLayout OfFile(std::uint64_t fileSize);
+    // The layout `plainSize` bytes take once sealed, as a writer makes it.
+    static StrongPayloadLayout OfPlainText(std::uint64_t plainSize);
+
+    // The stored bytes of chunk `index` (below chunkCount): kStrongStoredChunkSize for every
+    // chunk but the last, which holds the rest.
+    std::uint64_t StoredChunkLength(std::uint64_t index) const;
+    // The stored bytes of chunk 0 as far as the payload holds them.
+    std::size_t FirstChunkLength() const;
+    // Where chunk `index` starts in the file, to tell the user where a file is damaged.
+    static constexpr std::uint64_t ChunkOffset(std::uint64_t index) {
+        return kStrongHeaderLength + index * kStrongStoredChunkSize;
+    }
 };
-
-StrongPayloadLayout LayoutStrongPayload(std::uint64_t payloadLength);
-
-// How many chunks `plainLength` bytes fill, and the bytes they take once sealed.
-constexpr std::uint64_t StrongChunkCount(std::uint64_t plainLength) {
-    return (plainLength + kStrongChunkSize - 1) / kStrongChunkSize;
-}
-constexpr std::uint64_t StrongSealedLength(std::uint64_t plainLength) {
-    return plainLength + kAeadTagLength * StrongChunkCount(plainLength);
-}
-
-// Chunk `index` alone: `length` (1 to kStrongChunkSize) plain bytes sealed into length + 16
-// bytes.
-[[nodiscard]] bool SealStrongChunk(const StrongPrimitives& primitives, const StrongKeys& keys,
-                                   std::uint64_t index, bool isLast, const unsigned char* plain,
-                                   std::size_t length, unsigned char* sealed);
 
 // Seals a payload piece after piece, counting its chunks from 0.
 class StrongPayloadWriter {
@@ -55,10 +54,10 @@ class StrongPayloadWriter {
     StrongPayloadWriter& operator=(const StrongPayloadWriter&) = delete;
 
     // Seals the next `length` plain bytes into `sealed`, which has room for
-    // StrongSealedLength(length), and sets `sealedLength`. A piece that is not the final one is
-    // a whole number (at least one) of chunks; the final one holds at least one byte and ends
-    // the payload. False when a piece breaks these rules or the library fails; nothing more is
-    // sealed after that.
+    // StrongPayloadLayout::OfPlainText(length).payloadLength bytes, and sets `sealedLength`. A
+    // piece that is not the final one is a whole number (at least one) of chunks; the final one
+    // holds at least one byte and ends the payload. False when a piece breaks these rules or the
+    // library fails; nothing more is sealed after that.
     [[nodiscard]] bool Seal(const unsigned char* plain, std::size_t length, bool isFinal,
                             unsigned char* sealed, std::size_t& sealedLength);
 

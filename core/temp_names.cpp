@@ -43,5 +43,5 @@ bool IsTempName(std::string_view name, std::string_view prefix) {
 }
 
 bool IsStaleTemp(const FoundTemp& found) {
-    return found.plainFile && found.usersOwn && !found.held;
+    return found.plainFile && found.usersOwn && !found.inUse;
 }

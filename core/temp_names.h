@@ -30,8 +30,8 @@ bool IsTempName(std::string_view name, std::string_view prefix);
 struct FoundTemp {
     bool plainFile = false; // a file itself: not a folder, a link or a device
     bool usersOwn = false;  // this user's, where the platform asks (Linux); else true
-    bool held = false;      // a running job holds it; where the system cannot tell before a
-                            // removal, a held file is one that cannot be removed
+    bool inUse = false;     // a running job has it open; where the system cannot tell before a
+                            // removal, a file in use is one that cannot be removed
 };
 
 // Whether the clean-up removes it: only a file that one of our jobs left when it was killed.

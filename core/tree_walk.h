@@ -1,5 +1,5 @@
 // The scan for encrypted files: a depth-first walk of a folder tree that counts every entry
-// it takes up and tests every file for the trailer.
+// it takes up and tests every entry that is not a folder for the trailer.
 #ifndef VEILQUILL_TREE_WALK_H
 #define VEILQUILL_TREE_WALK_H
 
@@ -50,10 +50,10 @@ constexpr std::uint32_t EntriesOfVisits(std::uint32_t visits) {
 bool EndsInTrailer(ScanFolders& folders, const std::string& path);
 
 // One visit of `folder` (ending in the separator): counts it, then takes up each entry in
-// the order the file system delivers them; each entry is tested, then counted by a visit of
-// its own, and a folder's whole subtree is finished before the next entry. So the visits
-// number the entries below the first folder, plus one. `folder` is extended while the walk
-// runs and is the same again when it returns. False when a stop was seen.
+// the order the file system delivers them; each entry is tested when it is not a folder
+// (TestsEntry), then counted by a visit of its own, and a folder's whole subtree is finished before
+// the next entry. So the visits number the entries below the first folder, plus one. `folder` is
+// extended while the walk runs and is the same again when it returns. False when a stop was seen.
 bool WalkTree(ScanFolders& folders, ScanObserver& observer, std::string& folder);
 
 #endif

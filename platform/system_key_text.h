@@ -1,11 +1,11 @@
-// This system's side of a typed key's text (core/key_text.h): Unicode normalisation, Windows
+// This system's side of a typed key's text (core/typed_key.h): Unicode normalisation, Windows
 // code pages and the terminal's character set.
 #ifndef VEILQUILL_SYSTEM_KEY_TEXT_H
 #define VEILQUILL_SYSTEM_KEY_TEXT_H
 
 #include <string>
 
-#include "core/key_text.h"
+#include "core/typed_key.h"
 
 const KeyTextSystem& SystemKeyText();
 

@@ -84,7 +84,7 @@ void RemoveStaleTemps(int folder) {
         temp.usersOwn = opened.st_uid == geteuid();
         // A running job holds its file locked; only a file that may be removed is asked, and
         // the lock taken here keeps it until it is gone.
-        temp.held = temp.plainFile && temp.usersOwn && flock(file.get(), LOCK_EX | LOCK_NB) != 0;
+        temp.inUse = temp.plainFile && temp.usersOwn && flock(file.get(), LOCK_EX | LOCK_NB) != 0;
         if (!IsStaleTemp(temp))
             continue;
         // Still the file that was locked under that name.

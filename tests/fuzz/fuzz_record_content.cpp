@@ -3,7 +3,7 @@
 // input. Checks each against a plain reading of its rule, with nothing read or written past
 // a buffer (the sanitizers watch that).
 #include "core/folder_entry.h"
-#include "core/record_rules.h"
+#include "core/record_store.h"
 #include "core/secret_key.h"
 #include "util/number_text.h"
 

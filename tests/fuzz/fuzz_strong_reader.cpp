@@ -8,8 +8,10 @@
 //
 // VQ_WRITE_STRONG_SEEDS=FOLDER makes the target write its seed files into FOLDER and end.
 #include "core/strong_file.h"
+#include "core/strong_payload.h"
 #include "platform/crypto_library.h"
 #include "tests/support/delegating_primitives.h"
+#include "tests/support/strong_oracle.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -56,7 +58,7 @@ const SecretKey& Key() {
 Bytes Seal(const StrongKeys& keys, const Bytes& plain, std::size_t chunksPerPiece) {
     StrongPayloadWriter writer(Primitives(), keys);
     const std::size_t piece = chunksPerPiece * kStrongChunkSize;
-    Bytes payload(StrongSealedLength(plain.size()));
+    Bytes payload(StrongPayloadLayout::OfPlainText(plain.size()).payloadLength);
     std::size_t written = 0;
     for (std::size_t done = 0; done < plain.size(); done += piece) {
         const std::size_t length = std::min(piece, plain.size() - done);
@@ -115,16 +117,16 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const ByteRange firstChunk{data + std::min(size, kStrongHeaderLength),
-                               StrongFirstChunkLength(size)};
+                               StrongPayloadLayout::OfFile(size).FirstChunkLength()};
     const StrongFileStart start{size, data, std::min(size, kStrongHeaderLength),
                                 size >= kTrailerLength ? data + size - kTrailerLength : nullptr,
                                 firstChunk};
     StrongKeys keys;
-    StrongPayloadLayout layout;
-    const StrongFileState state = UnlockStrongFile(Primitives(), Key(), start, keys, layout);
+    const StrongFileState state = UnlockStrongFile(Primitives(), Key(), start, keys);
     Check(state != StrongFileState::kFailed);
     if (state != StrongFileState::kUnlocked)
         return 0;
+    const StrongPayloadLayout layout = StrongPayloadLayout::OfFile(size);
     Check(layout.whole && StrongFileSize(layout.plainSize) == size);
 
     // Pieces of one chunk or of two, by the file's size, so that both cross chunk boundaries.

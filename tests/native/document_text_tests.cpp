@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "core/content_fingerprint.h"
+#include "core/content_sums.h"
 #include "document/display_text.h"
 #include "document/view_text.h"
 #include "tests/support/literal_cipher.h"
@@ -15,7 +15,9 @@ namespace vqtest {
 namespace {
 
 std::uint64_t FingerprintOf(const std::string& bytes) {
-    return ContentFingerprint(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    RunningFingerprint fingerprint;
+    fingerprint.Add(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    return fingerprint.Value();
 }
 
 TEST(DocumentText, TheFingerprintTellsChangesTheChecksumMisses) {

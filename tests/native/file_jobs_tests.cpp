@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/content_fingerprint.h"
+#include "core/content_sums.h"
 #include "core/file_jobs.h"
 #include "platform/crypto_library.h"
 #include "tests/support/delegating_primitives.h"
@@ -173,7 +173,9 @@ class MemoryRecords : public RecordFolder {
 };
 
 std::uint64_t FingerprintOf(const std::string& bytes) {
-    return ContentFingerprint(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    RunningFingerprint fingerprint;
+    fingerprint.Add(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    return fingerprint.Value();
 }
 
 std::string Text(const std::vector<unsigned char>& bytes) {

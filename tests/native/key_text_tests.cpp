@@ -10,7 +10,6 @@
 
 #include "cipher/encrypted_trailer.h"
 #include "core/strong_format.h"
-#include "core/strong_header.h"
 #include "core/typed_key.h"
 #include "platform/crypto_library.h"
 #include "platform/system_key_text.h"
@@ -132,7 +131,7 @@ class KeyText : public ::testing::Test {
         EXPECT_TRUE(WriteStrongHeader(*primitives_, key, Argon2Cost{8192, 1, 1}, salt.data(),
                                       nonce.data(), file.data(), keys));
         StrongPayloadWriter writer(*primitives_, keys);
-        Bytes sealed(StrongSealedLength(plain.size()));
+        Bytes sealed(StrongPayloadLayout::OfPlainText(plain.size()).payloadLength);
         std::size_t length = 0;
         EXPECT_TRUE(writer.Seal(reinterpret_cast<const unsigned char*>(plain.data()), plain.size(),
                                 true, sealed.data(), length));
@@ -154,7 +153,7 @@ class KeyText : public ::testing::Test {
         std::copy(file.begin(), file.begin() + kStrongHeaderLength, format.header.begin());
         std::unique_ptr<Decryption> decryption;
         const ByteRange firstChunk{file.data() + kStrongHeaderLength,
-                                   StrongFirstChunkLength(file.size())};
+                                   StrongPayloadLayout::OfFile(file.size()).FirstChunkLength()};
         const JobResult unlocked =
             UnlockStrongDecryption(primitives, format, firstChunk, key, decryption);
         if (!unlocked.done())

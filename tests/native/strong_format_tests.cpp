@@ -1,10 +1,11 @@
 // The strong format against its known answers, byte for byte, with the cryptographic library
 // the programs use (linked on Linux; under Wine the DLLs beside the test program, loaded the
 // way the programs load them), and every way a header or a payload can be refused or damaged.
-#include "core/hkdf_sha256.h"
 #include "core/strong_file.h"
+#include "core/strong_payload.h"
 #include "platform/crypto_library.h"
 #include "tests/support/delegating_primitives.h"
+#include "tests/support/strong_oracle.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +69,7 @@ class StrongFormat : public ::testing::Test {
         EXPECT_TRUE(WriteStrongHeader(*primitives_, key, cost, salt.data(), fileNonce.data(),
                                       file.data(), keys));
         StrongPayloadWriter writer(*primitives_, keys);
-        Bytes sealed(StrongSealedLength(piece));
+        Bytes sealed(StrongPayloadLayout::OfPlainText(piece).payloadLength);
         for (std::size_t done = 0; done < plain.size();) {
             const std::size_t length = std::min(piece, plain.size() - done);
             std::size_t sealedLength = 0;
@@ -91,14 +92,14 @@ class StrongFormat : public ::testing::Test {
         const StrongFileStart start{
             file.size(), file.data(), headLength,
             file.data() + file.size() - std::min<std::size_t>(2, file.size()),
-            ByteRange{file.data() + headLength, StrongFirstChunkLength(file.size())}};
+            ByteRange{file.data() + headLength,
+                      StrongPayloadLayout::OfFile(file.size()).FirstChunkLength()}};
         Reading reading;
         StrongKeys keys;
-        StrongPayloadLayout layout;
-        reading.state = UnlockStrongFile(primitives, key, start, keys, layout);
+        reading.state = UnlockStrongFile(primitives, key, start, keys);
         if (reading.state != StrongFileState::kUnlocked)
             return reading;
-        StrongPayloadReader reader(primitives, keys, layout);
+        StrongPayloadReader reader(primitives, keys, StrongPayloadLayout::OfFile(file.size()));
         const std::size_t payloadEnd = file.size() - kTrailerLength;
         const std::size_t piece = chunksPerPiece * kStrongStoredChunkSize;
         Bytes plain(piece);
@@ -312,7 +313,7 @@ TEST_F(StrongFormat, DamagedPayloadsNameTheirFirstBadChunk) {
 TEST_F(StrongFormat, TheWriterSealsWholeChunksUntilItsFinalPiece) {
     const StrongKeys keys; // any keys will do
     const Bytes plain(kStrongChunkSize + 1, 'x');
-    Bytes sealed(StrongSealedLength(plain.size()));
+    Bytes sealed(StrongPayloadLayout::OfPlainText(plain.size()).payloadLength);
     std::size_t length = 0;
     StrongPayloadWriter cut(*primitives_, keys), empty(*primitives_, keys),
         ended(*primitives_, keys);
@@ -320,6 +321,28 @@ TEST_F(StrongFormat, TheWriterSealsWholeChunksUntilItsFinalPiece) {
     EXPECT_FALSE(empty.Seal(plain.data(), 0, true, sealed.data(), length));
     EXPECT_TRUE(ended.Seal(plain.data(), plain.size(), true, sealed.data(), length));
     EXPECT_FALSE(ended.Seal(plain.data(), 1, true, sealed.data(), length));
+}
+
+// The writer's layout and the reader's agree at every chunk boundary: a file of the size the
+// writer makes is read back as the same plain size, and one byte less cuts its last chunk.
+TEST(StrongPayloadLayout, WriterAndReaderAgreeOnChunkBoundaries) {
+    for (const std::uint64_t plain :
+         {1ull, 2ull, 65535ull, 65536ull, 65537ull, 131072ull, 131073ull, 16ull * 65536 + 1}) {
+        const StrongPayloadLayout written = StrongPayloadLayout::OfPlainText(plain);
+        const std::uint64_t fileSize = StrongFileSize(plain);
+        EXPECT_EQ(fileSize, kStrongHeaderLength + written.payloadLength + kTrailerLength) << plain;
+        const StrongPayloadLayout read = StrongPayloadLayout::OfFile(fileSize);
+        EXPECT_TRUE(read.whole) << plain;
+        EXPECT_EQ(plain, read.plainSize) << plain;
+        EXPECT_EQ(written.chunkCount, read.chunkCount) << plain;
+        EXPECT_EQ(written.StoredChunkLength(written.chunkCount - 1),
+                  read.StoredChunkLength(read.chunkCount - 1))
+            << plain;
+        const bool lastChunkHoldsOneByte = plain % kStrongChunkSize == 1;
+        EXPECT_EQ(!lastChunkHoldsOneByte, StrongPayloadLayout::OfFile(fileSize - 1).whole) << plain;
+    }
+    EXPECT_FALSE(StrongPayloadLayout::OfFile(kStrongHeaderLength + kTrailerLength).whole);
+    EXPECT_FALSE(StrongPayloadLayout::OfFile(0).whole);
 }
 
 TEST_F(StrongFormat, NewHeadersHaveTheWritersCostAndAFreshSaltAndNonce) {

@@ -9,7 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "core/record_rules.h"
 #include "core/record_store.h"
 #include "platform/platform.h"
 #include "tests/support/files.h"

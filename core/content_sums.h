@@ -1,12 +1,24 @@
-// A 64-bit fingerprint of a file's bytes: a save compares it with the one its preview took,
-// so that a file changed in between is never overwritten with a transform of other bytes.
-// Not a cryptographic hash; it only has to tell a changed file from an unchanged one. It is
-// only ever compared within one run of the program, never stored.
-#ifndef VEILQUILL_CONTENT_FINGERPRINT_H
-#define VEILQUILL_CONTENT_FINGERPRINT_H
+// The two sums a job takes of what it reads, piece by piece. The plain text's checksum is what
+// a key-check record holds. The fingerprint, 64 bits of a file's bytes as read, is what a save
+// compares with the one its preview took, so that a file changed in between is never
+// overwritten with a transform of other bytes: not a cryptographic hash, it only has to tell a
+// changed file from an unchanged one, and is only ever compared within one run of the program,
+// never stored.
+#ifndef VEILQUILL_CONTENT_SUMS_H
+#define VEILQUILL_CONTENT_SUMS_H
 
 #include <cstddef>
 #include <cstdint>
+
+// The plain-text checksum summed piece by piece: the same value as the checksum of the whole.
+class RunningChecksum {
+  public:
+    void Add(const unsigned char* data, std::size_t length);
+    std::uint32_t Value() const { return sum_; }
+
+  private:
+    std::uint32_t sum_ = 0;
+};
 
 // The fingerprint taken piece by piece: pieces of any sizes give the value of the whole.
 class RunningFingerprint {
@@ -27,7 +39,5 @@ class RunningFingerprint {
     std::size_t carried_ = 0;
     std::uint64_t length_ = 0;
 };
-
-std::uint64_t ContentFingerprint(const unsigned char* data, std::size_t length);
 
 #endif

@@ -1,6 +1,8 @@
-#include "core/content_fingerprint.h"
+#include "core/content_sums.h"
 
 #include <cstring>
+
+#include "cipher/content_checksum.h"
 
 namespace {
 
@@ -62,8 +64,6 @@ std::uint64_t RunningFingerprint::Value() const {
     return result;
 }
 
-std::uint64_t ContentFingerprint(const unsigned char* data, std::size_t length) {
-    RunningFingerprint fingerprint;
-    fingerprint.Add(data, length);
-    return fingerprint.Value();
+void RunningChecksum::Add(const unsigned char* data, std::size_t length) {
+    sum_ += ContentChecksum(data, length); // both wrap modulo 2^32, so the sums add up
 }
