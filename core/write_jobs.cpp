@@ -175,8 +175,7 @@ JobResult WriteEncrypted(Transfer& transfer, const Encryption& encryption, JobSu
     JobResult result = WritePlainBody(transfer, *transform, sums, progress);
     if (!result.done())
         return result;
-    const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
-    const FileFailure written = transfer.content->Write(trailer, kTrailerLength);
+    const FileFailure written = transfer.content->Write(kTrailerBytes, kTrailerLength);
     if (written != FileFailure::kNone)
         return FailedAt(written, true);
     result.written += header.size() + kTrailerLength;
@@ -487,8 +486,7 @@ JobResult EncryptInput(FileAccess& files, InputStream& input, const Destination&
         return result;
     if (seen.Size() == 0 || seen.EndsInTrailer())
         return Ended(seen.Size() == 0 ? JobOutcome::kEmpty : JobOutcome::kAlreadyEncrypted);
-    const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
-    if ((written = content->Write(trailer, kTrailerLength)) != FileFailure::kNone)
+    if ((written = content->Write(kTrailerBytes, kTrailerLength)) != FileFailure::kNone)
         return FailedAt(written, true);
     const std::uint64_t size = header.size() + result.written + kTrailerLength;
 

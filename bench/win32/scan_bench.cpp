@@ -71,7 +71,7 @@ void NaiveWalk(const std::string& folder, Tally& tally, HWND statusBar) {
                     DWORD read = 0;
                     ReadFile(file.get(), block.data(), size, &read, nullptr);
                     tally.bytesRead += read;
-                    if (HasEncryptedTrailer(block.data(), size))
+                    if (size >= kTrailerLength && IsTrailer(block.data() + size - kTrailerLength))
                         ++tally.found;
                 }
             }
