@@ -12,7 +12,6 @@
 #include "finder/scan_worker.h"
 #include "ui/control_states.h"
 #include "ui/status_bar.h"
-#include "ui/status_texts.h"
 
 namespace {
 

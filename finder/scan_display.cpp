@@ -8,7 +8,6 @@
 #include "finder/scan_worker.h"
 #include "ui/control_states.h"
 #include "ui/status_bar.h"
-#include "ui/status_texts.h"
 #include "util/number_text.h"
 
 namespace {
