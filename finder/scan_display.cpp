@@ -5,7 +5,6 @@
 
 #include "finder/results_list.h"
 #include "finder/scan_run.h"
-#include "finder/scan_worker.h"
 #include "ui/control_states.h"
 #include "ui/status_bar.h"
 #include "util/number_text.h"
