@@ -47,7 +47,8 @@ void AboutCommand(HWND mainWindow, HINSTANCE instance) {
     DialogBoxParamW(instance, L"" VQ_TEMPLATE_ABOUT, mainWindow, AboutDialogProc, 0);
 }
 
-// The vendor link.
+// The vendor link: its text blue and underlined, a hand cursor, and the vendor's address
+// handed to the shell when it is clicked.
 
 const char kVendorAddress[] = VQ_VENDOR_HOST;
 
