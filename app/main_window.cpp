@@ -1,7 +1,5 @@
 #include "app/main_window.h"
 
-#include "app/app_state.h"
-#include "app/main_window_proc.h"
 #include "document/document_commands.h"
 #include "finder/results_list.h"
 #include "resources/resource_ids.h"
@@ -112,6 +110,11 @@ int RunMessageLoop(HWND mainWindow) {
 }
 
 } // namespace
+
+AppState& App() {
+    static AppState state;
+    return state;
+}
 
 int RunMainWindow(HINSTANCE instance) {
     RegisterMainWindowClass(instance);

@@ -1,20 +1,108 @@
-#include "app/main_window_proc.h"
+// The main window's procedure, and the commands that belong to the window itself or route
+// between its parts: "Open File", the results list's "Open", "Clear", "Exit" and what is
+// dropped on the window. Each command of the document and the finder goes to its own part.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
 
 #include <new>
+#include <string>
 
-#include "app/app_state.h"
-#include "app/view_commands.h"
+#include "app/main_window.h"
 #include "document/document_commands.h"
 #include "finder/finder_commands.h"
 #include "finder/results_list.h"
 #include "resources/resource_ids.h"
 #include "ui/status_bar.h"
-#include "ui/ui_commands.h"
+#include "ui/control_states.h"
+#include "ui/about_dialog.h"
+#include "ui/help_path.h"
+#include "platform/win32_handles.h"
+#include "platform/win32_path_attributes.h"
+#include "platform/win32_wide_text.h"
 
 namespace {
 
 // The encrypted icon's size in pane 2 of the status bar.
 constexpr int kPaneIconSize = 16;
+
+// DragQueryFile's index that asks for the number of dropped items.
+constexpr UINT kCountItems = 0xFFFFFFFF;
+
+// The first dropped item's whole path, never cut; empty when there is none. The drop is
+// finished (DragFinish) whatever happens.
+std::string TakeFirstDroppedPath(HDROP drop) {
+    const UniqueDrop finished(drop);
+    if (DragQueryFileW(drop, kCountItems, nullptr, 0) == 0)
+        return std::string();
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    if (length == 0 || DragQueryFileW(drop, 0, &path[0], length + 1) != length)
+        return std::string();
+    return Utf8FromWide(path.c_str(), length);
+}
+
+// A user could press the button now: it is shown and enabled.
+bool CanPress(HWND mainWindow, int id) {
+    HWND button = GetDlgItem(mainWindow, id);
+    return IsWindowVisible(button) && IsWindowEnabled(button);
+}
+
+// The document view takes the results list's place, empty, with empty panes, for a load.
+void ShowEmptyDocumentView(const WindowParts& parts) {
+    ShowWindow(parts.resultsList, SW_HIDE);
+    ShowWindow(parts.documentView, SW_SHOWNORMAL);
+    UpdateWindow(parts.documentView);
+    SetDlgItemTextW(parts.window, IDC_DOCUMENT_VIEW, L"");
+    ClearAllPanes(parts.statusBar);
+}
+
+void OpenFileCommand(MainWindow& main) {
+    ShowEmptyDocumentView(main.parts);
+    LoadDocument(main.parts, main.work, main.document, nullptr);
+}
+
+// Loads the file of the row the results list's menu was opened on.
+void OpenSelectedCommand(MainWindow& main) {
+    ShowEmptyDocumentView(main.parts);
+    LoadDocument(main.parts, main.work, main.document, main.finder.selectedPath.c_str());
+}
+
+void ClearCommand(MainWindow& main) {
+    SetDlgItemTextW(main.parts.window, IDC_DOCUMENT_VIEW, L"");
+    SendMessageW(main.parts.resultsList, LVM_DELETEALLITEMS, 0, 0);
+    ApplyButtonEvent(main.parts.window, ButtonEvent::Clear);
+    ClearAllPanes(main.parts.statusBar);
+    main.document.ForgetKey();
+}
+
+void ExitCommand(HWND mainWindow) {
+    DestroyWindow(mainWindow);
+}
+
+// Files or folders dropped on the window: the first is taken, a file loaded as "Open File"
+// would, a folder scanned as "Find Encrypted" would, when that button could be pressed now.
+// The drop is always finished.
+void DropCommand(MainWindow& main, HDROP drop) {
+    const std::string path = TakeFirstDroppedPath(drop);
+    HWND window = main.parts.window;
+    // A modal dialog owns the window while it is disabled: nothing may start beneath it; nor
+    // while a file work runs.
+    if (path.empty() || !IsWindowEnabled(window) || main.work.Busy())
+        return;
+    // Like the buttons it stands for, a drop may change the document while a preview's notice
+    // still shows, and that preview must then leave the buttons alone.
+    if (IsFolder(path)) {
+        if (CanPress(window, IDC_BTN_FIND_ENCRYPTED)) {
+            BeginDocumentCommand(main.document);
+            ScanFolderCommand(main.finder, path + '\\');
+        }
+    } else if (CanPress(window, IDC_BTN_OPEN_FILE)) {
+        BeginDocumentCommand(main.document);
+        ShowEmptyDocumentView(main.parts);
+        LoadDroppedDocument(main.parts, main.work, main.document, path.c_str());
+    }
+}
 
 void OnCreate(MainWindow& main, HWND window) {
     WindowParts& parts = main.parts;

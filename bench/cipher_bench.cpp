@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -34,6 +35,12 @@ template <typename Work> double Seconds(Work work) {
     work();
     const std::clock_t stop = std::clock();
     return static_cast<double>(stop - start) / CLOCKS_PER_SEC;
+}
+
+// The cipher as the program runs it on a whole buffer: the key prepared into a table first.
+void Transform(const unsigned char* key, std::size_t keyLength, CipherDirection direction,
+               unsigned char* data, std::size_t length) {
+    std::make_unique<KeyCipherTable>(key, keyLength, direction)->Apply(data, length);
 }
 
 double MegabytesPerSecond(double seconds) {
@@ -70,11 +77,13 @@ int main() {
             // Forward then inverse: the buffer is plain again after every round.
             forwardBest[k] =
                 std::min(forwardBest[k], Seconds([&] {
-                             KeyCipherForward(keys[k], kKeyLengths[k], work.data(), kBufferSize);
+                             Transform(keys[k], kKeyLengths[k], CipherDirection::kForward,
+                                       work.data(), kBufferSize);
                          }));
             inverseBest[k] =
                 std::min(inverseBest[k], Seconds([&] {
-                             KeyCipherInverse(keys[k], kKeyLengths[k], work.data(), kBufferSize);
+                             Transform(keys[k], kKeyLengths[k], CipherDirection::kInverse,
+                                       work.data(), kBufferSize);
                          }));
         }
     }
@@ -96,7 +105,7 @@ int main() {
         const double literal = MegabytesPerSecond(Seconds(
             [&] { LiteralCipherForward(keys[k], keyLength, expected.data(), kBufferSize); }));
         std::memcpy(work.data(), plain.data(), kBufferSize);
-        KeyCipherForward(keys[k], keyLength, work.data(), kBufferSize);
+        Transform(keys[k], keyLength, CipherDirection::kForward, work.data(), kBufferSize);
         const bool match = work == expected;
         allMatch = allMatch && match;
 

@@ -1,24 +1,16 @@
-// A file is encrypted when it ends in the two bytes 0xDE 0xAD.
+// A file is encrypted when it ends in the trailer, the two bytes 0xDE 0xAD. Every encrypted
+// file the program writes ends in it, in either format.
 #ifndef VEILQUILL_ENCRYPTED_TRAILER_H
 #define VEILQUILL_ENCRYPTED_TRAILER_H
 
 #include <cstddef>
 
-constexpr unsigned char kTrailerFirst = 0xDE;
-constexpr unsigned char kTrailerSecond = 0xAD;
 constexpr std::size_t kTrailerLength = 2;
+constexpr unsigned char kTrailerBytes[kTrailerLength] = {0xDE, 0xAD};
 
-// True when `size` is at least 2 and the last two bytes are the trailer.
-bool HasEncryptedTrailer(const unsigned char* data, std::size_t size);
-
-// Same test on just the last two bytes of a file (as read from its end).
-bool IsTrailer(const unsigned char lastTwo[2]);
-
-// Writes the trailer at data[bodyLength] and data[bodyLength + 1]; the buffer must hold
-// bodyLength + 2 bytes. Returns the new length.
-std::size_t AppendEncryptedTrailer(unsigned char* data, std::size_t bodyLength);
-
-// Length of a file's body once its trailer is removed (0 when it is shorter than 2).
-std::size_t LengthWithoutTrailer(std::size_t size);
+// True when the last two bytes of a file (as read from its end) are the trailer.
+inline bool IsTrailer(const unsigned char lastTwo[kTrailerLength]) {
+    return lastTwo != nullptr && lastTwo[0] == kTrailerBytes[0] && lastTwo[1] == kTrailerBytes[1];
+}
 
 #endif

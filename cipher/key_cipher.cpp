@@ -1,102 +1,11 @@
 #include "cipher/key_cipher.h"
 
-#include <cstring>
-#include <memory>
-#include <new>
-
 namespace {
 
 constexpr unsigned char kPassIncrement = 10;
 constexpr std::size_t kPositionClasses = 256;
 
-// kRamp.value[j] == j: added to a pass's first counter it gives the counters of a run of
-// positions, in a form the compiler turns into vector instructions.
-struct Ramp {
-    unsigned char value[kPositionClasses];
-    constexpr Ramp() : value() {
-        for (std::size_t j = 0; j < kPositionClasses; ++j)
-            value[j] = static_cast<unsigned char>(j);
-    }
-};
-constexpr Ramp kRamp;
-
-// Runs every pass of the key over one run of 256 positions whose first lies at class 0. The
-// fixed length lets the compiler use vector instructions where the target has them.
-void TransformRun(const unsigned char* key, std::size_t keyLength, CipherDirection direction,
-                  unsigned char* run) {
-    if (direction == CipherDirection::kForward) {
-        for (std::size_t r = 0; r < keyLength; ++r) {
-            // The counter starts at the key byte and is raised before its first use.
-            const auto first = static_cast<unsigned char>(key[r] + 1);
-            for (std::size_t j = 0; j < kPositionClasses; ++j) {
-                const auto counter = static_cast<unsigned char>(first + kRamp.value[j]);
-                run[j] = static_cast<unsigned char>((run[j] ^ counter) + kPassIncrement);
-            }
-        }
-    } else {
-        for (std::size_t r = keyLength; r-- > 0;) {
-            const auto first = static_cast<unsigned char>(key[r] + 1);
-            for (std::size_t j = 0; j < kPositionClasses; ++j) {
-                const auto counter = static_cast<unsigned char>(first + kRamp.value[j]);
-                run[j] = static_cast<unsigned char>((run[j] - kPassIncrement) ^ counter);
-            }
-        }
-    }
-}
-
-// The key's passes done run by run, so that each run of 256 positions stays in the cache
-// while every pass goes over it. A run cut short by the buffer's start or end is worked on
-// in a full-length copy.
-void DirectTransform(const unsigned char* key, std::size_t keyLength, CipherDirection direction,
-                     unsigned char* data, std::size_t length, std::size_t firstPosition) {
-    std::size_t positionClass = firstPosition % kPositionClasses;
-    while (length > 0) {
-        if (positionClass == 0 && length >= kPositionClasses) {
-            TransformRun(key, keyLength, direction, data);
-            data += kPositionClasses;
-            length -= kPositionClasses;
-            continue;
-        }
-        std::size_t count = kPositionClasses - positionClass;
-        if (count > length)
-            count = length;
-        unsigned char run[kPositionClasses] = {};
-        std::memcpy(run + positionClass, data, count);
-        TransformRun(key, keyLength, direction, run);
-        std::memcpy(data, run + positionClass, count);
-        data += count;
-        length -= count;
-        positionClass = 0;
-    }
-}
-
-void Transform(const unsigned char* key, std::size_t keyLength, CipherDirection direction,
-               unsigned char* data, std::size_t length) {
-    if (data == nullptr || length == 0 || key == nullptr || keyLength == 0)
-        return;
-    if (length >= kKeyCipherTableMinLength) {
-        std::unique_ptr<KeyCipherTable> table(new (std::nothrow)
-                                                  KeyCipherTable(key, keyLength, direction));
-        if (table) {
-            table->Apply(data, length);
-            return;
-        }
-        // Without memory for the table the direct passes still give the same bytes.
-    }
-    DirectTransform(key, keyLength, direction, data, length, 0);
-}
-
 } // namespace
-
-void KeyCipherForward(const unsigned char* key, std::size_t keyLength, unsigned char* data,
-                      std::size_t length) {
-    Transform(key, keyLength, CipherDirection::kForward, data, length);
-}
-
-void KeyCipherInverse(const unsigned char* key, std::size_t keyLength, unsigned char* data,
-                      std::size_t length) {
-    Transform(key, keyLength, CipherDirection::kInverse, data, length);
-}
 
 KeyCipherTable::KeyCipherTable(const unsigned char* key, std::size_t keyLength,
                                CipherDirection direction) {

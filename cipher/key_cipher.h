@@ -13,18 +13,6 @@
 
 constexpr std::size_t kMaxKeyLength = 63;
 
-// Buffers of at least this many bytes are transformed through a KeyCipherTable; shorter ones
-// run the key's passes directly, which is cheaper than building the 64 KiB table.
-constexpr std::size_t kKeyCipherTableMinLength = 64 * 1024;
-
-// Encrypts `length` bytes of `data` in place with a key of 1 to 63 bytes.
-void KeyCipherForward(const unsigned char* key, std::size_t keyLength, unsigned char* data,
-                      std::size_t length);
-
-// Decrypts `length` bytes of `data` in place; undoes KeyCipherForward with the same key.
-void KeyCipherInverse(const unsigned char* key, std::size_t keyLength, unsigned char* data,
-                      std::size_t length);
-
 enum class CipherDirection { kForward, kInverse };
 
 // A key prepared for one direction: for every position class (position mod 256) the byte

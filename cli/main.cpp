@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "cli/file_commands.h"
-#include "cli/find_command.h"
+#include "cli/commands.h"
 #include "cli/messages.h"
 #include "platform/platform.h"
 #include "platform/program_text.h"

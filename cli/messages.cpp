@@ -10,20 +10,22 @@ namespace {
 
 constexpr char kLeftAsItWas[] = "; file left as it was";
 
-// Failures that stop a job before it could change anything that exists, and the one that
-// leaves the file changed.
-bool NothingToLeave(const JobResult& result) {
+// Whether the file a failed job worked on is as it was before, so that its message may say
+// so. Not where there was no such file to leave (it is missing, a folder or no regular file,
+// or the output already exists), nor where the job could not be finished and the file's old
+// content may be gone (its new content is left beside it).
+bool FileLeftAsItWas(const JobResult& result) {
     if (result.outcome != JobOutcome::kFileFailed)
-        return false;
+        return true;
     switch (result.file) {
     case FileFailure::kStranded:
     case FileFailure::kMissing:
     case FileFailure::kIsFolder:
     case FileFailure::kNotFile:
     case FileFailure::kExists:
-        return true;
-    default:
         return false;
+    default:
+        return true;
     }
 }
 
@@ -144,7 +146,7 @@ std::string JobFailureText(const JobResult& result, RecordFolder& folder, const 
             text = output + " " + text;
         break;
     }
-    if (changesFiles && !NothingToLeave(result))
+    if (changesFiles && FileLeftAsItWas(result))
         text += kLeftAsItWas;
     return text;
 }

@@ -22,11 +22,11 @@ std::string FileFailureText(FileFailure failure);
 std::string JobFailureText(const JobResult& result, RecordFolder& folder, const std::string& output,
                            bool changesFiles);
 
-// "3 files: 2 encrypted, 1 failed"
 // Why the key cannot encrypt in the chosen format (`strong`), with the original format's code
 // page; empty when it can.
 std::string KeyRefusalText(KeyProblem problem, bool strong, unsigned codePage);
 
+// "3 files: 2 encrypted, 1 failed"
 std::string SummaryText(std::size_t files, std::size_t failed, const char* doneWord);
 
 #endif

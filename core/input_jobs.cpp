@@ -216,8 +216,7 @@ JobResult EncryptInput(FileAccess& files, InputStream& input, const Destination&
         return result;
     if (seen.Size() == 0 || seen.EndsInTrailer())
         return Ended(seen.Size() == 0 ? JobOutcome::kEmpty : JobOutcome::kAlreadyEncrypted);
-    const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
-    if ((written = content->Write(trailer, kTrailerLength)) != FileFailure::kNone)
+    if ((written = content->Write(kTrailerBytes, kTrailerLength)) != FileFailure::kNone)
         return FailedAt(written, true);
     const std::uint64_t size = header.size() + result.written + kTrailerLength;
 

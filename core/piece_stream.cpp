@@ -129,9 +129,8 @@ JobResult StreamEncryptedBody(SourceFile& source, const FileFormat& format,
         asRead->Add(format.header.data(), static_cast<std::size_t>(format.bodyStart));
     JobResult result = StreamThrough(source, {format.bodyStart, format.bodyEnd, &transform, false},
                                      sink, checksum, asRead, progress);
-    const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
     if (result.done() && asRead != nullptr)
-        asRead->Add(trailer, static_cast<std::size_t>(format.size - format.bodyEnd));
+        asRead->Add(kTrailerBytes, static_cast<std::size_t>(format.size - format.bodyEnd));
     return result;
 }
 

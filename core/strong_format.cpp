@@ -131,9 +131,8 @@ JobResult ResultOfStrongState(const StrongPrimitives& primitives, StrongFileStat
 JobResult UnlockStrongDecryption(const StrongPrimitives& primitives, const FileFormat& format,
                                  const ByteRange& firstChunk, const TypedKey& key,
                                  std::unique_ptr<Decryption>& out) {
-    const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
-    const StrongFileStart start{format.size, format.header.data(), format.header.size(), trailer,
-                                firstChunk};
+    const StrongFileStart start{format.size, format.header.data(), format.header.size(),
+                                kTrailerBytes, firstChunk};
     const StrongPayloadLayout layout = StrongPayloadLayout::OfFile(format.size);
     auto strong = std::make_unique<StrongDecryption>(primitives, format, layout);
     StrongFileState state = StrongFileState::kWrongKey;

@@ -100,8 +100,7 @@ JobResult WriteEncrypted(JobFiles& jobFiles, const Encryption& encryption, JobSu
     JobResult result = WritePlainBody(jobFiles, *transform, sums, progress);
     if (!result.done())
         return result;
-    const unsigned char trailer[kTrailerLength] = {kTrailerFirst, kTrailerSecond};
-    const FileFailure written = jobFiles.content->Write(trailer, kTrailerLength);
+    const FileFailure written = jobFiles.content->Write(kTrailerBytes, kTrailerLength);
     if (written != FileFailure::kNone)
         return FailedAt(written, true);
     result.written += header.size() + kTrailerLength;

@@ -3,18 +3,17 @@
 #include <cstdint>
 
 #include "core/file_jobs.h"
-#include "document/display_text.h"
+#include "document/view_text.h"
 #include "document/document_commands.h"
-#include "document/document_file.h"
+#include "document/document.h"
 #include "document/document_status.h"
-#include "document/job_notices.h"
 #include "document/key_dialog.h"
 #include "platform/platform.h"
 #include "platform/win32_path_attributes.h"
 #include "resources/resource_ids.h"
 #include "ui/control_states.h"
 #include "ui/notification.h"
-#include "ui/status_texts.h"
+#include "ui/status_bar.h"
 #include "util/path_text.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The loaded document: one value, owned by the main window and handed to the commands that work
-// on it.
+// on it; how its files are opened and named, and where their records are.
 #ifndef VEILQUILL_DOCUMENT_H
 #define VEILQUILL_DOCUMENT_H
 
@@ -8,7 +8,10 @@
 #include <memory>
 
 #include "core/encrypted_format.h"
+#include "core/file_access.h"
 #include "core/file_jobs.h"
+#include "core/record_store.h"
+#include "document/view_text.h"
 #include "ui/path_dialog.h"
 
 // What the view shows: the file as loaded, an encrypt preview, or a decrypt preview.
@@ -65,5 +68,19 @@ struct Document {
 inline void BeginDocumentCommand(Document& document) {
     ++document.generation;
 }
+
+// The view is handed at most its bound; one byte more tells it that the file goes on.
+constexpr std::size_t kShownBytes = kViewTextBound + 1;
+
+// Documents are opened only when they could be written, shared with other readers and
+// writers, as the window has always opened them.
+constexpr OpenPurpose kDocumentOpen = OpenPurpose::kReadWritable;
+
+// The full form of `path` (relative paths are taken from the current folder, which the file
+// dialogs may change later). False, with `out` empty, when it does not fit.
+bool FullPathOf(const char* path, char* out, std::size_t capacity);
+
+// The records folder beside the program (Data\), or null when its path is not known.
+std::unique_ptr<RecordFolder> WindowRecordFolder();
 
 #endif

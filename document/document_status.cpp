@@ -5,7 +5,6 @@
 
 #include "document/view_text.h"
 #include "ui/status_bar.h"
-#include "ui/status_texts.h"
 #include "util/number_text.h"
 #include "util/path_text.h"
 #include "platform/win32_wide_text.h"
@@ -124,4 +123,32 @@ void ShowDocumentText(const WindowParts& window, const std::vector<unsigned char
         SendMessageW(window.documentView, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageW(window.documentView, WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(WideViewText(text).c_str()));
+}
+
+namespace {
+
+// A failure of the file the command reads, which is missing, in use or unreadable (not one
+// that changed meanwhile or left its content beside it).
+bool SourceFailed(const JobResult& result) {
+    if (result.outcome != JobOutcome::kFileFailed || result.atTarget)
+        return false;
+    return result.file != FileFailure::kChanged && result.file != FileFailure::kStranded;
+}
+
+} // namespace
+
+std::optional<Notice> NoticeFor(DocumentStep step, const JobResult& result) {
+    if (result.done() || result.file == FileFailure::kStopped)
+        return std::nullopt;
+    switch (step) {
+    case DocumentStep::kLoad:
+        if (result.outcome == JobOutcome::kEmpty)
+            return std::nullopt; // an empty file has nothing to show and needs no message
+        return result.outcome == JobOutcome::kNoMemory ? Notice::Failure : Notice::OpenError;
+    case DocumentStep::kPreview:
+        break;
+    case DocumentStep::kSave:
+        return SourceFailed(result) ? Notice::OpenError : Notice::Failure;
+    }
+    return Notice::Failure;
 }

@@ -1,14 +1,17 @@
-// What the document commands show: the status texts of the current file, progress texts and
-// the text in the document view.
+// What the document commands show: the status texts of the current file, progress texts,
+// the text in the document view, and the notice for file work that did not succeed.
 #ifndef VEILQUILL_DOCUMENT_STATUS_H
 #define VEILQUILL_DOCUMENT_STATUS_H
 
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "core/job_result.h"
 #include "document/document.h"
+#include "ui/notification.h"
 #include "ui/window_parts.h"
 
 // Builds the document's nameText ("  File Name:  " + its path's file name) and sizeText
@@ -36,5 +39,14 @@ enum class ViewDecoding { kAsText, kAsCodePage };
 // view's bound (with its note) when the file is longer.
 void ShowDocumentText(const WindowParts& window, const std::vector<unsigned char>& head,
                       std::uint64_t fileSize, ViewDecoding decoding);
+
+// What the user is told when a document command's file work did not succeed.
+
+// The document's commands, each with its own notices.
+enum class DocumentStep { kLoad, kPreview, kSave };
+
+// The notice for a job that did not complete, or none: the user asked it to stop, or (a
+// load) the file is empty and there is nothing to show. None for a job that completed.
+std::optional<Notice> NoticeFor(DocumentStep step, const JobResult& result);
 
 #endif

@@ -52,7 +52,7 @@ void WipeKeyEdit(HWND keyEdit, int length) {
     SetWindowTextW(keyEdit, L"");
 }
 
-// Makes the typed key's forms into `key` in place of the ones held; the number of characters
+// Makes the typed key's forms into `key` in place of the forms it had; the number of characters
 // typed (0: no key).
 int ReadKey(HWND keyEdit, TypedKey& key) {
     wchar_t typed[kKeyTextCapacity] = {};

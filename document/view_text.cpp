@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "document/display_text.h"
+#include "util/number_text.h"
 
 namespace {
 
@@ -213,4 +213,22 @@ ViewText CodePageViewText(const unsigned char* head, std::size_t length, std::ui
     if (cut)
         text.bytes += ViewCutNote(fileSize);
     return text;
+}
+
+namespace {
+
+constexpr char kCutNoteStart[] = "\r\n[The view shows the first ";
+constexpr char kCutNoteMiddle[] = " of ";
+constexpr char kCutNoteEnd[] = " bytes. Encrypt, Decrypt and Save As work on the whole file.]";
+
+} // namespace
+
+std::string ViewCutNote(std::uint64_t fileSize) {
+    const auto grouped = [](std::uint64_t value) {
+        char digits[32] = {};
+        GroupThousands(digits, UnsignedDecimalText(value, digits, sizeof digits), sizeof digits);
+        return std::string(digits);
+    };
+    return kCutNoteStart + grouped(kViewTextBound) + kCutNoteMiddle + grouped(fileSize) +
+           kCutNoteEnd;
 }

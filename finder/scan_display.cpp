@@ -5,10 +5,8 @@
 
 #include "finder/results_list.h"
 #include "finder/scan_run.h"
-#include "finder/scan_worker.h"
 #include "ui/control_states.h"
 #include "ui/status_bar.h"
-#include "ui/status_texts.h"
 #include "util/number_text.h"
 
 namespace {

@@ -1,11 +1,16 @@
-#include "sendto/send_to_entry.h"
-
+// SendTo.exe, Veilquill's companion: it keeps Veilquill in the user's Send To menu. The entry is
+// Veilquill.lnk in the Send To folder, pointing at the Veilquill.exe beside this program, and the
+// mark in the user's application-data folder says the entry was made for this user once. The
+// program shows nothing (no window, message or console) and reports nothing but its exit code:
+// 0 when it did what was asked, 1 when it did not.
 #include <windows.h>
 #include <shlobj.h>
 
 #include <optional>
 #include <string>
 
+#include "platform/win32_dll_search.h"
+#include "sendto/send_to_plan.h"
 #include "sendto/shell_link.h"
 #include "platform/win32_program_folder.h"
 #include "platform/win32_wide_text.h"
@@ -152,6 +157,8 @@ bool CarryOutMarkStep(MarkStep step, const Places& places) {
 
 } // namespace
 
+// Carries out one request. A step that fails leaves everything after it undone, so a failure
+// changes nothing the user would notice. Returns whether the request was carried out.
 bool CarryOutSendToRequest(SendToRequest request) {
     if (request == SendToRequest::None)
         return true;
@@ -160,4 +167,19 @@ bool CarryOutSendToRequest(SendToRequest request) {
         return false;
     const SendToPlan plan = PlanSendTo(request, InspectShortcut(*places), IsFile(places->mark));
     return CarryOutShortcutStep(plan.shortcut, *places) && CarryOutMarkStep(plan.mark, *places);
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RestrictDllSearchToSystemFolder();
+    // No system message box for a drive that is not ready or a file that cannot be opened.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
+    const SendToRequest request = ParseSendToRequest(Utf8FromWide(GetCommandLineW()).c_str());
+    bool done = false;
+    try {
+        const ComInitialization com = InitializeCom();
+        done = com && CarryOutSendToRequest(request);
+    } catch (...) {
+        done = false;
+    }
+    return done ? 0 : 1;
 }

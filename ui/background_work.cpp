@@ -7,7 +7,6 @@
 
 #include "resources/resource_ids.h"
 #include "ui/status_bar.h"
-#include "ui/status_texts.h"
 #include "platform/win32_wide_text.h"
 #include "platform/win32_handles.h"
 
@@ -17,34 +16,36 @@ namespace {
 constexpr DWORD kRefreshMs = 150;
 
 // The buttons a work disables: every one but "Exit", "About" and "Help".
-constexpr int kHeldButtons[] = {IDC_BTN_SAVE_AS,  IDC_BTN_CLEAR,   IDC_BTN_OPEN_FILE,
-                                IDC_BTN_ENCRYPT,  IDC_BTN_DECRYPT, IDC_BTN_FIND_ENCRYPTED,
-                                IDC_BTN_STOP_FIND};
-constexpr int kHeldButtonCount = sizeof kHeldButtons / sizeof kHeldButtons[0];
+constexpr int kButtonsDisabledWhileWorking[] = {
+    IDC_BTN_SAVE_AS, IDC_BTN_CLEAR,          IDC_BTN_OPEN_FILE, IDC_BTN_ENCRYPT,
+    IDC_BTN_DECRYPT, IDC_BTN_FIND_ENCRYPTED, IDC_BTN_STOP_FIND};
+constexpr int kDisabledButtonCount =
+    sizeof kButtonsDisabledWhileWorking / sizeof kButtonsDisabledWhileWorking[0];
 
 // Room for a progress line; the program's own texts are far shorter.
 constexpr int kPaneTextCapacity = 512;
 
 // The buttons are disabled while the object lives and then come back as they were.
-class HeldButtons {
+class ButtonsDisabledWhileWorking {
   public:
-    explicit HeldButtons(HWND mainWindow) : window_(mainWindow) {
-        for (int i = 0; i < kHeldButtonCount; ++i) {
-            HWND button = GetDlgItem(window_, kHeldButtons[i]);
+    explicit ButtonsDisabledWhileWorking(HWND mainWindow) : window_(mainWindow) {
+        for (int i = 0; i < kDisabledButtonCount; ++i) {
+            HWND button = GetDlgItem(window_, kButtonsDisabledWhileWorking[i]);
             wasEnabled_[i] = IsWindowEnabled(button) != FALSE;
             EnableWindow(button, FALSE);
         }
     }
-    ~HeldButtons() {
-        for (int i = 0; i < kHeldButtonCount; ++i)
-            EnableWindow(GetDlgItem(window_, kHeldButtons[i]), wasEnabled_[i] ? TRUE : FALSE);
+    ~ButtonsDisabledWhileWorking() {
+        for (int i = 0; i < kDisabledButtonCount; ++i)
+            EnableWindow(GetDlgItem(window_, kButtonsDisabledWhileWorking[i]),
+                         wasEnabled_[i] ? TRUE : FALSE);
     }
-    HeldButtons(const HeldButtons&) = delete;
-    HeldButtons& operator=(const HeldButtons&) = delete;
+    ButtonsDisabledWhileWorking(const ButtonsDisabledWhileWorking&) = delete;
+    ButtonsDisabledWhileWorking& operator=(const ButtonsDisabledWhileWorking&) = delete;
 
   private:
     HWND window_;
-    bool wasEnabled_[kHeldButtonCount] = {};
+    bool wasEnabled_[kDisabledButtonCount] = {};
 };
 
 // Pane 0 shows the progress text and the share done while the object lives, then what it
@@ -224,7 +225,7 @@ bool BackgroundWork::RunWork(const WorkDisplay& display, const WorkBody& work) {
     WorkProgress progress(display.totalBytes);
     WorkStart start{work, progress};
     {
-        const HeldButtons held(window_.window);
+        const ButtonsDisabledWhileWorking disabled(window_.window);
         ProgressPane pane(window_.statusBar, display.progressText);
         pane.Show(0);
         running_ = &progress;

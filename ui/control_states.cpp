@@ -42,10 +42,6 @@ void EnableButton(HWND mainWindow, int id, bool enabled) {
     EnableWindow(GetDlgItem(mainWindow, id), enabled ? TRUE : FALSE);
 }
 
-bool IsButtonEnabled(HWND mainWindow, int id) {
-    return IsWindowEnabled(GetDlgItem(mainWindow, id)) != FALSE;
-}
-
 void ShowFindButton(HWND mainWindow, bool findShown) {
     ShowWindow(GetDlgItem(mainWindow, IDC_BTN_STOP_FIND), findShown ? SW_HIDE : SW_SHOW);
     ShowWindow(GetDlgItem(mainWindow, IDC_BTN_FIND_ENCRYPTED), findShown ? SW_SHOW : SW_HIDE);

@@ -26,9 +26,8 @@ enum class ButtonEvent {
 // Applies the button changes of one event; buttons the event does not name keep their state.
 void ApplyButtonEvent(HWND mainWindow, ButtonEvent event);
 
-// Convenience for single buttons.
+// Enables or disables one button.
 void EnableButton(HWND mainWindow, int id, bool enabled);
-bool IsButtonEnabled(HWND mainWindow, int id);
 
 // Shows "Find Encrypted" and hides "Stop Find", or the other way round.
 void ShowFindButton(HWND mainWindow, bool findShown);

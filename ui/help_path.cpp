@@ -1,10 +1,13 @@
 #include "ui/help_path.h"
 
+#include <shellapi.h>
+
 #include <cstring>
 #include <string>
 
 #include "util/path_text.h"
 #include "platform/win32_program_folder.h"
+#include "platform/win32_wide_text.h"
 
 bool HelpPathForProgramFolder(const char* programFolder, char* out, std::size_t capacity) {
     if (capacity == 0)
@@ -42,4 +45,13 @@ std::string HelpPathForProgramFolder(const std::string& programFolder) {
 std::string BuildHelpPath() {
     const std::string folder = ProgramFolder(true);
     return folder.empty() ? std::string() : HelpPathForProgramFolder(folder);
+}
+
+void HelpCommand(HWND mainWindow) {
+    const std::string helpPath = BuildHelpPath();
+    // A path that cannot be built is not guessed at: nothing opens, as with a missing file.
+    if (helpPath.empty())
+        return;
+    ShellExecuteW(mainWindow, L"open", WideFromUtf8(helpPath).c_str(), nullptr, nullptr,
+                  SW_SHOWNORMAL);
 }

@@ -1,9 +1,11 @@
-// Where the help file lies: in Help\ of the folder one level above the program's folder, so
-// that an installation keeps the program and its guide side by side:
+// "Help", and where the help file lies: in Help\ of the folder one level above the program's
+// folder, so that an installation keeps the program and its guide side by side:
 //   ...\Veilquill\Program\Veilquill.exe
 //   ...\Veilquill\Help\Veilquill.chm
 #ifndef VEILQUILL_HELP_PATH_H
 #define VEILQUILL_HELP_PATH_H
+
+#include <windows.h>
 
 #include <cstddef>
 #include <string>
@@ -25,5 +27,8 @@ bool HelpPathForProgramFolder(const char* programFolder, char* out, std::size_t 
 
 // The help file's path for the running program; empty when it cannot be built.
 std::string BuildHelpPath();
+
+// "Help": hands the help file to the shell.
+void HelpCommand(HWND mainWindow);
 
 #endif

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "resources/resource_ids.h"
-#include "ui/status_texts.h"
 #include "platform/win32_wide_text.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 namespace {
 
-// Writes the decimal digits of `magnitude`, after `sign` when it is not 0, into `out`.
-std::size_t WriteDecimal(char sign, std::uint64_t magnitude, char* out, std::size_t capacity) {
+// Writes the decimal digits of `magnitude` into `out`.
+std::size_t WriteDecimal(std::uint64_t magnitude, char* out, std::size_t capacity) {
     char digits[20]; // 18446744073709551615 has twenty digits
     std::size_t count = 0;
     do {
@@ -13,7 +13,7 @@ std::size_t WriteDecimal(char sign, std::uint64_t magnitude, char* out, std::siz
         magnitude /= 10;
     } while (magnitude != 0);
 
-    const std::size_t length = count + (sign != 0 ? 1 : 0);
+    const std::size_t length = count;
     if (out == nullptr || capacity == 0)
         return 0;
     if (length + 1 > capacity) {
@@ -21,8 +21,6 @@ std::size_t WriteDecimal(char sign, std::uint64_t magnitude, char* out, std::siz
         return 0;
     }
     std::size_t at = 0;
-    if (sign != 0)
-        out[at++] = sign;
     while (count > 0)
         out[at++] = digits[--count];
     out[at] = '\0';
@@ -31,17 +29,8 @@ std::size_t WriteDecimal(char sign, std::uint64_t magnitude, char* out, std::siz
 
 } // namespace
 
-std::size_t DecimalText(std::int32_t value, char* out, std::size_t capacity) {
-    if (value < 0) {
-        // Computed unsigned, so that the most negative value has a magnitude too.
-        const std::uint32_t magnitude = 0u - static_cast<std::uint32_t>(value);
-        return WriteDecimal('-', magnitude, out, capacity);
-    }
-    return WriteDecimal(0, static_cast<std::uint32_t>(value), out, capacity);
-}
-
 std::size_t UnsignedDecimalText(std::uint64_t value, char* out, std::size_t capacity) {
-    return WriteDecimal(0, value, out, capacity);
+    return WriteDecimal(value, out, capacity);
 }
 
 std::size_t GroupThousands(char* text, std::size_t length, std::size_t capacity) {

@@ -7,9 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 
-// Decimal digits of a signed value ("-5", "0", "150000"). Returns the text length.
-std::size_t DecimalText(std::int32_t value, char* out, std::size_t capacity);
-
 // Decimal digits of an unsigned value: sizes of 2^31 and more never show a minus sign, and
 // sizes of 4 GiB and more are shown whole.
 std::size_t UnsignedDecimalText(std::uint64_t value, char* out, std::size_t capacity);

@@ -25,11 +25,9 @@
 
 #include "cipher/encrypted_trailer.h"
 #include "finder/finder_state.h"
-#include "finder/folder_walk.h"
+#include "finder/scan_run.h"
 #include "finder/results_list.h"
 #include "finder/scan_display.h"
-#include "finder/scan_run.h"
-#include "finder/scan_worker.h"
 #include "ui/status_bar.h"
 #include "tests/support/test_handles.h"
 #include "platform/win32_handles.h"
@@ -71,7 +69,7 @@ void NaiveWalk(const std::string& folder, Tally& tally, HWND statusBar) {
                     DWORD read = 0;
                     ReadFile(file.get(), block.data(), size, &read, nullptr);
                     tally.bytesRead += read;
-                    if (HasEncryptedTrailer(block.data(), size))
+                    if (size >= kTrailerLength && IsTrailer(block.data() + size - kTrailerLength))
                         ++tally.found;
                 }
             }

@@ -18,7 +18,7 @@
 
 #include "bench/win32/bench_clock.h"
 #include "bench/win32/display_window.h"
-#include "document/display_text.h"
+#include "document/view_text.h"
 
 namespace {
 

@@ -49,7 +49,7 @@ TEST_F(CliCommands, EncryptWritesTheLiteralCipherAndARecordThenDecryptRestoresTh
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "encrypted: notes.txt\n");
     EXPECT_EQ(ReadBytes(Path("notes.txt")), ExpectedEncryptedFile(kKey, plain));
-    EXPECT_EQ(FolderNames(Data()), std::vector<std::string>{"0.dat"});
+    EXPECT_EQ(SortedEntries(Data()), std::vector<std::string>{"0.dat"});
     EXPECT_EQ(ReadBytes(Data() + "/0.dat"), ExpectedRecord(plain));
 
     run = RunWithKey("check", {"notes.txt"});
@@ -63,7 +63,7 @@ TEST_F(CliCommands, EncryptWritesTheLiteralCipherAndARecordThenDecryptRestoresTh
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "decrypted: notes.txt\n");
     EXPECT_EQ(ReadBytes(Path("notes.txt")), plain);
-    EXPECT_TRUE(FolderNames(Data()).empty());
+    EXPECT_TRUE(SortedEntries(Data()).empty());
     EXPECT_EQ(Run({"status", "notes.txt"}).out, "notes.txt: plain, 300010 bytes\n");
 }
 
@@ -128,7 +128,7 @@ TEST_F(CliCommands, TheKeyComesFromAFileOrStandardInputAndIsRefusedEmptyOrTooLon
 TEST_F(CliCommands, AWrongKeyOrAMissingRecordLeavesTheFileAsItWas) {
     WriteBytes(Path("notes.txt"), "some notes");
     ASSERT_EQ(RunWithKey("encrypt", {"notes.txt"}).exitCode, 0);
-    const std::string encrypted = ReadBytes(Path("notes.txt"));
+    const std::string encrypted = ReadBytes(Path("notes.txt")).value_or("");
 
     CliRun run = RunWithKey("decrypt", {"notes.txt"}, "wrong");
     EXPECT_EQ(run.exitCode, 1);
@@ -144,7 +144,8 @@ TEST_F(CliCommands, AWrongKeyOrAMissingRecordLeavesTheFileAsItWas) {
     run = RunWithKey("decrypt", {"notes.txt"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(ReadBytes(Path("notes.txt")), encrypted);
-    EXPECT_EQ(FolderNames(folder_.Path()), (std::vector<std::string>{"Data", "home", "notes.txt"}));
+    EXPECT_EQ(SortedEntries(folder_.Path()),
+              (std::vector<std::string>{"Data", "home", "notes.txt"}));
 
     // --no-verify writes the result to a new file only, and warns.
     run = Run(
@@ -228,7 +229,7 @@ TEST_F(CliCommands, AFileOpenForWritingElsewhereIsLeftAlone) {
     EXPECT_EQ(run.err,
               "encrypt: busy.txt: open for writing in another program; file left as it was\n");
     EXPECT_EQ(ReadBytes(Path("busy.txt")), "being edited");
-    EXPECT_TRUE(FolderNames(Data()).empty());
+    EXPECT_TRUE(SortedEntries(Data()).empty());
 }
 
 TEST_F(CliCommands, ALinkChangesTheRealFileAndEveryNameSeesIt) {
@@ -256,7 +257,7 @@ TEST_F(CliCommands, ALinkChangesTheRealFileAndEveryNameSeesIt) {
     EXPECT_EQ(ReadBytes(Path("real.txt")), "through a link");
     EXPECT_EQ(ReadBytes(Path("other-name.txt")), "two names");
     // Nothing is left beside them: no temporary file, no copy of the content.
-    EXPECT_EQ(FolderNames(folder_.Path()),
+    EXPECT_EQ(SortedEntries(folder_.Path()),
               (std::vector<std::string>{"Data", "home", "link.txt", "other-name.txt", "real.txt",
                                         "shared.txt"}));
 }

@@ -61,7 +61,7 @@ TEST_F(CliKeyText, TheOriginalFormatTakesTheCodePagesBytesAndRefusesWhatItCannot
                        "in code page 1252; nothing was encrypted. The strong format (--strong) "
                        "takes any text\n");
     EXPECT_EQ(ReadBytes(Path("b.txt")), plain);
-    EXPECT_EQ(FolderNames(Data()), std::vector<std::string>{"0.dat"}) << "a.txt's record only";
+    EXPECT_EQ(SortedEntries(Data()), std::vector<std::string>{"0.dat"}) << "a.txt's record only";
 
     run = Run({"encrypt", "--codepage", "1251", "b.txt"}, kRussian);
     ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -105,7 +105,7 @@ TEST_F(CliKeyText, AnOriginalFileOfAnEarlierLinuxCopyStillOpens) {
     run = Run({"decrypt", "old.txt"}, kCafe);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(ReadBytes(Path("old.txt")), plain);
-    EXPECT_TRUE(FolderNames(Data()).empty()) << "the record that verified it goes";
+    EXPECT_TRUE(SortedEntries(Data()).empty()) << "the record that verified it goes";
 }
 
 } // namespace

@@ -149,7 +149,7 @@ class CliKill : public ::testing::Test {
         if (Exists(Data()))
             expected.insert(expected.begin(), "Data");
         static const std::regex tempName("\\.vq~[0-9a-z]{10}\\.tmp");
-        std::vector<std::string> names = FolderNames(Files());
+        std::vector<std::string> names = SortedEntries(Files());
         if (names.size() == expected.size() + 1 && std::regex_match(names.front(), tempName)) {
             const std::string temp = Files() + "/" + names.front();
             EXPECT_EQ(DigestFile(temp), newDigest) << "a temporary file not whole " << when;
@@ -160,13 +160,13 @@ class CliKill : public ::testing::Test {
                       folder_.File("otherData"), Files() + "/other.txt"});
             EXPECT_FALSE(Exists(temp)) << "the next job left the temporary file " << when;
             std::remove((Files() + "/other.txt").c_str());
-            names = FolderNames(Files());
+            names = SortedEntries(Files());
         }
         EXPECT_EQ(names, expected) << "something left beside the file " << when;
 
         bool hasRecord = false;
         static const std::regex recordName("[0-9]+\\.dat");
-        for (const std::string& name : FolderNames(Data())) {
+        for (const std::string& name : SortedEntries(Data())) {
             EXPECT_TRUE(std::regex_match(name, recordName)) << name << " left in Data " << when;
             EXPECT_EQ(ReadBytes(Data() + "/" + name), record_) << when;
             hasRecord = true;
@@ -177,7 +177,7 @@ class CliKill : public ::testing::Test {
 
     // In memory where there is room: a kill ends the process, not the system, so what the
     // file system keeps is the same, and no test waits for the disk.
-    ScratchFolder folder_{MemoryFolderWithRoom(std::uint64_t{6} * kFileSize)};
+    ScratchFolder folder_{"vqtest", MemoryFolderWithRoom(std::uint64_t{6} * kFileSize)};
     std::uint64_t plainDigest_ = 0;
     std::uint64_t encryptedDigest_ = 0;
     std::string record_;

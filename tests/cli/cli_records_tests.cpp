@@ -43,7 +43,7 @@ TEST_F(CliRecords, TheFolderComesFromDataThenTheEnvironmentThenTheXdgDefault) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     const std::string fallback = Home() + "/.local/share/veilquill/Data";
     EXPECT_NE(run.err.find("records folder: " + fallback + "\n"), std::string::npos);
-    EXPECT_EQ(FolderNames(fallback), std::vector<std::string>{"0.dat"});
+    EXPECT_EQ(SortedEntries(fallback), std::vector<std::string>{"0.dat"});
     struct stat info = {};
     stat(fallback.c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -65,7 +65,7 @@ TEST_F(CliRecords, TheFolderComesFromDataThenTheEnvironmentThenTheXdgDefault) {
                   .exitCode,
               0);
     EXPECT_EQ(Run({"decrypt", "--key-stdin", "a.txt", "--data", moved}).exitCode, 0);
-    EXPECT_TRUE(FolderNames(moved).empty());
+    EXPECT_TRUE(SortedEntries(moved).empty());
 }
 
 TEST_F(CliRecords, NumbersAreTheLowestFreeAndJunkIsPassedOver) {
@@ -87,7 +87,7 @@ TEST_F(CliRecords, NumbersAreTheLowestFreeAndJunkIsPassedOver) {
     run = Run({"decrypt", "--key-stdin", "--data", data, "a.txt"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(ReadBytes(folder_.File("a.txt")), "alpha");
-    EXPECT_EQ(FolderNames(data),
+    EXPECT_EQ(SortedEntries(data),
               (std::vector<std::string>{".hidden", "0.dat", "1.dat", "2.dat", "4.dat", "notes"}));
     // The freed number is taken again first.
     ASSERT_EQ(Run({"encrypt", "--key-stdin", "--data", data, "a.txt"}).exitCode, 0);
@@ -107,7 +107,7 @@ TEST(RecordStoreDelete, ARecordThatNoLongerHoldsTheChecksumStays) {
     EXPECT_FALSE(store.DeleteIfHolds("0.dat", 0x1234));
     EXPECT_EQ(ReadBytes(folder.File("Data/0.dat")), "00009999");
     EXPECT_TRUE(store.DeleteIfHolds("0.dat", 0x9999));
-    EXPECT_TRUE(FolderNames(folder.File("Data")).empty());
+    EXPECT_TRUE(SortedEntries(folder.File("Data")).empty());
 }
 
 TEST(RecordStoreDelete, ARecordReplacedAfterItWasReadIsKeptUnderItsName) {
@@ -125,7 +125,7 @@ TEST(RecordStoreDelete, ARecordReplacedAfterItWasReadIsKeptUnderItsName) {
     ASSERT_EQ(std::rename((folder.File("stranger")).c_str(), (folder.File("Data/0.dat")).c_str()),
               0);
     EXPECT_FALSE(entry->Delete());
-    EXPECT_EQ(FolderNames(folder.File("Data")), std::vector<std::string>{"0.dat"});
+    EXPECT_EQ(SortedEntries(folder.File("Data")), std::vector<std::string>{"0.dat"});
     EXPECT_EQ(ReadBytes(folder.File("Data/0.dat")), "0000BBBB");
 }
 

@@ -63,7 +63,7 @@ class CliStrong : public ::testing::Test {
         EXPECT_EQ(run.exitCode, 0) << run.err;
         std::vector<std::string> encrypted;
         for (const std::string& name : names)
-            encrypted.push_back(ReadBytes(Path(name)));
+            encrypted.push_back(ReadBytes(Path(name)).value_or(""));
         return encrypted;
     }
 
@@ -77,7 +77,7 @@ TEST_F(CliStrong, EncryptStrongThenStatusCheckAndDecryptNeedNoRecordsFolder) {
     CliRun run = RunWithKey({"encrypt", "--strong", "notes.txt"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "encrypted: notes.txt\n");
-    const std::string encrypted = ReadBytes(Path("notes.txt"));
+    const std::string encrypted = ReadBytes(Path("notes.txt")).value_or("");
     ASSERT_EQ(encrypted.size(), kHeaderLength + plain.size() + 2 * 16 + 2);
     EXPECT_EQ(encrypted.substr(0, 8), kMagic);
     EXPECT_EQ(encrypted.substr(encrypted.size() - 2), "\xDE\xAD");
@@ -113,8 +113,8 @@ TEST_F(CliStrong, EncryptStrongThenStatusCheckAndDecryptNeedNoRecordsFolder) {
     EXPECT_EQ(run.out, "decrypted: notes.txt\n");
     EXPECT_EQ(ReadBytes(Path("notes.txt")), plain);
     EXPECT_EQ(Status("notes.txt").out, "notes.txt: plain, 100000 bytes\n");
-    EXPECT_TRUE(FolderNames(Path("home")).empty());
-    EXPECT_EQ(FolderNames(folder_.Path()),
+    EXPECT_TRUE(SortedEntries(Path("home")).empty());
+    EXPECT_EQ(SortedEntries(folder_.Path()),
               (std::vector<std::string>{"copy.txt", "home", "notes.txt"}));
 }
 
@@ -135,7 +135,7 @@ TEST_F(CliStrong, AWrongKeyIsSaidSoAndTheFileStaysAsItWas) {
     EXPECT_EQ(run.err, "decrypt: notes.txt: wrong key; file left as it was\n");
 
     EXPECT_EQ(ReadBytes(Path("notes.txt")), encrypted);
-    EXPECT_EQ(FolderNames(folder_.Path()), (std::vector<std::string>{"home", "notes.txt"}));
+    EXPECT_EQ(SortedEntries(folder_.Path()), (std::vector<std::string>{"home", "notes.txt"}));
 }
 
 TEST_F(CliStrong, ADamagedFileIsRefusedByteForByteUnchangedWithNothingLeftBeside) {
@@ -158,7 +158,7 @@ TEST_F(CliStrong, ADamagedFileIsRefusedByteForByteUnchangedWithNothingLeftBeside
         EXPECT_EQ(run.err, command + ": damaged.txt: " + reason +
                                (command == "check" ? "\n" : "; file left as it was\n"));
         EXPECT_EQ(ReadBytes(Path("damaged.txt")), bytes) << reason;
-        EXPECT_EQ(FolderNames(folder_.Path()),
+        EXPECT_EQ(SortedEntries(folder_.Path()),
                   (std::vector<std::string>{"damaged.txt", "home", "many.txt", "two.txt"}))
             << reason;
     };

@@ -1,45 +1,22 @@
 #include "tests/cli/cli_test_support.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <random>
 #include <stdexcept>
 #include <thread>
-
-#include "tests/support/literal_cipher.h"
 
 extern char** environ;
 
 namespace vqtest {
-
-ScratchFolder::ScratchFolder(const std::string& base) {
-    std::string pattern =
-        !base.empty() ? base : (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
-    pattern += "/vq-cli-test.XXXXXX";
-    if (mkdtemp(&pattern[0]) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    const std::string command =
-        "chmod -R u+rwx '" + path_ + "' 2>/dev/null; rm -rf '" + path_ + "'";
-    if (std::system(command.c_str()) != 0)
-        std::fprintf(stderr, "could not remove %s\n", path_.c_str());
-}
 
 std::string MemoryFolderWithRoom(std::uint64_t bytes) {
     struct statvfs info = {};
@@ -47,40 +24,6 @@ std::string MemoryFolderWithRoom(std::uint64_t bytes) {
         static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize < bytes)
         return {};
     return "/dev/shm";
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!file)
-        throw std::runtime_error("cannot write " + path);
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file)
-        return {};
-    std::string bytes(static_cast<std::size_t>(file.tellg()), '\0');
-    file.seekg(0);
-    file.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
-
-bool Exists(const std::string& path) {
-    struct stat info = {};
-    return lstat(path.c_str(), &info) == 0;
-}
-
-std::vector<std::string> FolderNames(const std::string& path) {
-    std::vector<std::string> names;
-    if (DIR* folder = opendir(path.c_str())) {
-        while (const dirent* entry = readdir(folder))
-            if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
-                names.push_back(entry->d_name);
-        closedir(folder);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 const char* CliPath() {
@@ -172,8 +115,8 @@ CliRun RunCli(const CliCall& call, const std::string& home) {
 
     CliRun run;
     run.exitCode = ExitCodeOf(status);
-    run.out = ReadBytes(io.File("out"));
-    run.err = ReadBytes(io.File("err"));
+    run.out = ReadBytes(io.File("out")).value_or("");
+    run.err = ReadBytes(io.File("err")).value_or("");
     return run;
 }
 
@@ -234,30 +177,14 @@ PipedRun RunCliPiped(const CliCall& call, const PipeEnds& ends, const std::strin
     wait4(child, &status, 0, &usage);
     feeder.join();
     run.exitCode = ExitCodeOf(status);
-    run.err = ReadBytes(io.File("err"));
+    run.err = ReadBytes(io.File("err")).value_or("");
     run.peakKib = usage.ru_maxrss;
     return run;
-}
-
-std::string SampleBytes(std::size_t length, std::uint32_t seed) {
-    std::mt19937 random(seed);
-    std::string bytes(length, '\0');
-    for (char& byte : bytes)
-        byte = static_cast<char>(random() & 0xFF);
-    return bytes;
 }
 
 std::string Flipped(std::string bytes, std::size_t at) {
     bytes[at] = static_cast<char>(bytes[at] ^ 0x01);
     return bytes;
-}
-
-std::string ExpectedEncryptedFile(const std::string& key, const std::string& plain) {
-    return LiteralEncrypt(key, plain) + kTrailer;
-}
-
-std::string ExpectedRecord(const std::string& plain) {
-    return UpperHex8(LiteralChecksum(plain));
 }
 
 } // namespace vqtest

@@ -1,4 +1,5 @@
-// Running the built veilquill-cli in temporary folders, and the files it works on.
+// Running the built veilquill-cli in temporary folders, and the files it works on. Folders,
+// whole files, sample bytes and the expected files come from tests/support.
 #ifndef VEILQUILL_CLI_TEST_SUPPORT_H
 #define VEILQUILL_CLI_TEST_SUPPORT_H
 
@@ -10,34 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
+#include "tests/support/literal_cipher.h"
+#include "tests/support/sample_text.h"
+#include "tests/support/scratch_folder.h"
+
 namespace vqtest {
-
-// A fresh folder under the system's temporary folder, removed with all it holds (the Linux
-// side of the Windows tests' ScratchFolder).
-class ScratchFolder {
-  public:
-    // Under `base`, or under TMPDIR (else /tmp) when it is empty.
-    explicit ScratchFolder(const std::string& base = "");
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
 
 // A folder in memory (/dev/shm) when it has `bytes` free, so that a test of a large file
 // does not wait for the disk; otherwise empty (the default temporary folder).
 std::string MemoryFolderWithRoom(std::uint64_t bytes);
-
-void WriteBytes(const std::string& path, const std::string& bytes);
-std::string ReadBytes(const std::string& path);
-bool Exists(const std::string& path);
-// The names in a folder, sorted; "." and ".." left out.
-std::vector<std::string> FolderNames(const std::string& path);
 
 struct CliRun {
     int exitCode = -1;
@@ -78,9 +61,6 @@ PipedRun RunCliPiped(const CliCall& call, const PipeEnds& ends, const std::strin
 // The path of the program under test.
 const char* CliPath();
 
-// Bytes of every value, in a pattern that does not repeat within 256 bytes.
-std::string SampleBytes(std::size_t length, std::uint32_t seed);
-
 // A strong file's layout as the tests take it apart: its header's length, the length of a
 // stored chunk, and where chunk `index` starts.
 constexpr std::size_t kHeaderLength = 92;
@@ -91,12 +71,6 @@ constexpr std::size_t ChunkAt(std::size_t index) {
 
 // The bytes with the lowest bit of byte `at` flipped.
 std::string Flipped(std::string bytes, std::size_t at);
-
-// The literal cipher's file: the plain bytes encrypted and the trailer appended.
-std::string ExpectedEncryptedFile(const std::string& key, const std::string& plain);
-
-// The record a plain text gets: its checksum as 8 upper-case hexadecimal digits.
-std::string ExpectedRecord(const std::string& plain);
 
 } // namespace vqtest
 

@@ -72,7 +72,7 @@ TEST(TempSweep, TheNextJobInTheFolderRemovesOnlyStaleTempsOfOurs) {
         close(held);
         ASSERT_EQ(FileFailure::kNone, RunJob(folder.File("notes.txt"), true));
         EXPECT_FALSE(Exists(folder.File(kHeld)));
-        EXPECT_EQ(kLookalikes.size() + 2, FolderNames(folder.Path()).size());
+        EXPECT_EQ(kLookalikes.size() + 2, SortedEntries(folder.Path()).size());
     }
 }
 

@@ -2,6 +2,7 @@
 // texts around it: hexadecimal round trips, decimal texts against the C library, and grouping
 // that never writes past its buffer.
 #include "util/number_text.h"
+#include "tests/support/decimal_text.h"
 
 #include <cinttypes>
 #include <cstdint>
@@ -60,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char expected[16];
     std::snprintf(expected, sizeof expected, "%" PRId32, static_cast<std::int32_t>(value));
     char decimal[12];
-    Check(DecimalText(static_cast<std::int32_t>(value), decimal, sizeof decimal) ==
+    Check(vqtest::DecimalText(static_cast<std::int32_t>(value), decimal, sizeof decimal) ==
           std::strlen(expected));
     Check(std::strcmp(decimal, expected) == 0);
 

@@ -79,7 +79,7 @@ Bytes StrongFile(const Bytes& plain) {
                             file.data(), keys));
     const Bytes payload = Seal(keys, plain, kStrongChunksPerPiece);
     file.insert(file.end(), payload.begin(), payload.end());
-    file.insert(file.end(), {kTrailerFirst, kTrailerSecond});
+    file.insert(file.end(), {kTrailerBytes[0], kTrailerBytes[1]});
     return file;
 }
 
@@ -102,7 +102,7 @@ void WriteSeeds(const std::string& folder) {
     Bytes keyCheckDamaged = oneChunk;
     keyCheckDamaged[kStrongKeyCheckAt] ^= 1;
     write("damaged_key_check", keyCheckDamaged);
-    write("original_format", Bytes{'a', 'b', 'c', kTrailerFirst, kTrailerSecond});
+    write("original_format", Bytes{'a', 'b', 'c', kTrailerBytes[0], kTrailerBytes[1]});
 }
 
 } // namespace

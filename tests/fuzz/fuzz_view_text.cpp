@@ -2,7 +2,6 @@
 // zero characters, nothing past the bound, the cut note exactly when the file is longer, whole
 // characters only (valid UTF-8 unless a mark asked for UTF-8, no unpaired surrogates, no lone
 // lead byte at the cut), and the code page's bytes otherwise unchanged.
-#include "document/display_text.h"
 #include "document/view_text.h"
 #include "tests/support/shift_jis.h"
 

@@ -1,5 +1,6 @@
 // The key cipher, the plain-text checksum and the trailer, against values worked out by hand
-// from the cipher's definition and against the literal one-pass-per-key-byte form.
+// from the cipher's definition and against the literal one-pass-per-key-byte form (which also
+// gives the whole-file oracles HasEncryptedTrailer and LengthWithoutTrailer).
 #include "cipher/content_checksum.h"
 #include "cipher/encrypted_trailer.h"
 #include "cipher/key_cipher.h"
@@ -17,15 +18,24 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
+// The cipher as the program runs it: the key prepared into a table, applied to the buffer.
+void Transform(const unsigned char* key, std::size_t keyLength, CipherDirection direction,
+               unsigned char* data, std::size_t length) {
+    std::make_unique<KeyCipherTable>(key, keyLength, direction)->Apply(data, length);
+}
+
 Bytes Forward(const Bytes& key, Bytes data) {
-    KeyCipherForward(key.data(), key.size(), data.data(), data.size());
+    Transform(key.data(), key.size(), CipherDirection::kForward, data.data(), data.size());
     return data;
 }
 
 Bytes Inverse(const Bytes& key, Bytes data) {
-    KeyCipherInverse(key.data(), key.size(), data.data(), data.size());
+    Transform(key.data(), key.size(), CipherDirection::kInverse, data.data(), data.size());
     return data;
 }
+
+// Among the lengths tried: short buffers once took another path below this one.
+constexpr std::size_t k64KiB = 64 * 1024;
 
 Bytes RandomBytes(std::mt19937& random, std::size_t count) {
     std::uniform_int_distribution<int> byte(0, 255);
@@ -93,27 +103,19 @@ TEST(KeyCipher, ZeroBytesAndEmptyBuffers) {
 
     // Nothing is touched when the length is 0 (or there is no key).
     unsigned char untouched[2] = {0x55, 0x66};
-    KeyCipherForward(key.data(), key.size(), untouched, 0);
-    KeyCipherInverse(key.data(), key.size(), untouched, 0);
-    KeyCipherForward(nullptr, 0, untouched, 2);
+    Transform(key.data(), key.size(), CipherDirection::kForward, untouched, 0);
+    Transform(key.data(), key.size(), CipherDirection::kInverse, untouched, 0);
+    Transform(nullptr, 0, CipherDirection::kForward, untouched, 2);
     EXPECT_EQ(untouched[0], 0x55);
     EXPECT_EQ(untouched[1], 0x66);
 }
 
-// Every key length, and lengths on both sides of the table threshold and of 256-position
-// runs, compared with the literal passes in both directions.
+// Every key length, and lengths on both sides of 64 KiB and of 256-position runs, compared with the
+// literal passes in both directions.
 TEST(KeyCipher, MatchesLiteralPassesForRandomKeysAndLengths) {
     std::mt19937 random(20240601);
-    const std::size_t lengths[] = {1,
-                                   2,
-                                   255,
-                                   256,
-                                   257,
-                                   1000,
-                                   kKeyCipherTableMinLength - 1,
-                                   kKeyCipherTableMinLength,
-                                   kKeyCipherTableMinLength + 1,
-                                   300 * 1000 + 7};
+    const std::size_t lengths[] = {1,    2,          255,    256,        257,
+                                   1000, k64KiB - 1, k64KiB, k64KiB + 1, 300 * 1000 + 7};
     std::size_t round = 0;
     for (std::size_t keyLength = 1; keyLength <= kMaxKeyLength; ++keyLength, ++round) {
         const Bytes key = RandomBytes(random, keyLength);

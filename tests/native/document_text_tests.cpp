@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "core/content_sums.h"
-#include "document/display_text.h"
 #include "document/view_text.h"
 #include "tests/support/literal_cipher.h"
 

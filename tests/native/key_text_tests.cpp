@@ -117,8 +117,8 @@ class KeyText : public ::testing::Test {
         std::size_t length = plain.size();
         EXPECT_TRUE(seal->Apply(piece.data(), length, true));
         file.insert(file.end(), piece.begin(), piece.begin() + length);
-        file.push_back(kTrailerFirst);
-        file.push_back(kTrailerSecond);
+        file.push_back(kTrailerBytes[0]);
+        file.push_back(kTrailerBytes[1]);
         return file;
     }
 
@@ -136,8 +136,8 @@ class KeyText : public ::testing::Test {
         EXPECT_TRUE(writer.Seal(reinterpret_cast<const unsigned char*>(plain.data()), plain.size(),
                                 true, sealed.data(), length));
         file.insert(file.end(), sealed.begin(), sealed.begin() + length);
-        file.push_back(kTrailerFirst);
-        file.push_back(kTrailerSecond);
+        file.push_back(kTrailerBytes[0]);
+        file.push_back(kTrailerBytes[1]);
         return file;
     }
 

@@ -1,5 +1,6 @@
 // Decimal, grouped and hexadecimal texts as the status bar and the checksum records use them.
 #include "util/number_text.h"
+#include "tests/support/decimal_text.h"
 
 #include <gtest/gtest.h>
 

@@ -79,7 +79,7 @@ class StrongFormat : public ::testing::Test {
             done += length;
         }
         EXPECT_TRUE(writer.Finished());
-        file.insert(file.end(), {kTrailerFirst, kTrailerSecond});
+        file.insert(file.end(), {kTrailerBytes[0], kTrailerBytes[1]});
         return file;
     }
 
@@ -262,7 +262,7 @@ TEST_F(StrongFormat, DamagedPayloadsNameTheirFirstBadChunk) {
                                         sealed.data()));
             file.insert(file.end(), sealed.begin(), sealed.begin() + length + kAeadTagLength);
         }
-        file.insert(file.end(), {kTrailerFirst, kTrailerSecond});
+        file.insert(file.end(), {kTrailerBytes[0], kTrailerBytes[1]});
         return file;
     };
     const auto without = [&](std::size_t from, std::size_t to) {

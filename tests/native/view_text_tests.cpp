@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 
-#include "document/display_text.h"
 #include "document/view_text.h"
 #include "tests/support/shift_jis.h"
 

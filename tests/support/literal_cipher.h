@@ -1,6 +1,7 @@
-// The cipher exactly as its definition reads: one pass over the whole buffer per key byte.
-// Slow on purpose; the tests and the benchmark compare the real routines against it, and the
-// expected bytes of a test never come from the program's own cipher code.
+// The original format exactly as its definition reads: the cipher as one pass over the whole
+// buffer per key byte, the checksum, the trailer and the whole encrypted file. Slow on
+// purpose; the tests and the benchmark compare the real routines against it, and the expected
+// bytes of a test never come from the program's own cipher code.
 #ifndef VEILQUILL_TESTS_LITERAL_CIPHER_H
 #define VEILQUILL_TESTS_LITERAL_CIPHER_H
 
@@ -87,6 +88,35 @@ inline std::string UpperHex8(std::uint32_t value) {
 
 // The two bytes that end every encrypted file.
 inline const std::string kTrailer = "\xDE\xAD";
+
+// A file encrypted with `key` in the original format, byte for byte: the plain bytes through
+// the literal cipher, then the trailer.
+inline std::string ExpectedEncryptedFile(const std::string& key, const std::string& plain) {
+    return LiteralEncrypt(key, plain) + kTrailer;
+}
+
+// The record a plain text gets: its checksum as 8 upper-case hexadecimal digits.
+inline std::string ExpectedRecord(const std::string& plain) {
+    return UpperHex8(LiteralChecksum(plain));
+}
+
+// Whether `size` bytes of a whole file end in the trailer: a file of 0 or 1 bytes never does.
+inline bool HasEncryptedTrailer(const unsigned char* data, std::size_t size) {
+    return data != nullptr && size >= 2 && data[size - 2] == 0xDE && data[size - 1] == 0xAD;
+}
+
+// Writes the trailer at data[bodyLength] and data[bodyLength + 1] (the buffer holds
+// bodyLength + 2 bytes); returns the file's length.
+inline std::size_t AppendEncryptedTrailer(unsigned char* data, std::size_t bodyLength) {
+    data[bodyLength] = 0xDE;
+    data[bodyLength + 1] = 0xAD;
+    return bodyLength + 2;
+}
+
+// The length of a file's body once its trailer is taken off (0 when it is shorter than 2).
+inline std::size_t LengthWithoutTrailer(std::size_t size) {
+    return size < 2 ? 0 : size - 2;
+}
 
 } // namespace vqtest
 

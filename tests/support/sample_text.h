@@ -1,8 +1,11 @@
-// Texts for tests that check bytes kept exactly: every kind of byte a document may hold.
+// Sample contents for tests that check bytes kept exactly: a text with every kind of byte a
+// document may hold, and bytes of every value for keys and binary files.
 #ifndef VEILQUILL_TESTS_SAMPLE_TEXT_H
 #define VEILQUILL_TESTS_SAMPLE_TEXT_H
 
 #include <cstddef>
+#include <cstdint>
+#include <random>
 #include <string>
 
 namespace vqtest {
@@ -21,6 +24,16 @@ inline std::string SampleText(std::size_t size) {
             text[i] = static_cast<char>('a' + i % 26);
     }
     return text;
+}
+
+// `length` bytes drawn from a Mersenne Twister seeded with `seed`: any byte value can come,
+// and the same seed always gives the same bytes.
+inline std::string SampleBytes(std::size_t length, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    std::string bytes(length, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(random() & 0xFF);
+    return bytes;
 }
 
 } // namespace vqtest

@@ -8,11 +8,13 @@
 
 namespace vqtest {
 
-// It lies below the Wine session's folder when there is one (VQ_WINE_SESSION_DIR, on drive
-// Z:, so Browse for Folder can reach it), otherwise below the Windows temp folder.
+// Its name starts with `prefix`. It lies below `under` when that is given; otherwise, on
+// Windows, below the Wine session's folder when there is one (VQ_WINE_SESSION_DIR, on drive
+// Z:, so Browse for Folder can reach it), else below the Windows temp folder, and on Linux
+// below TMPDIR (else /tmp).
 class ScratchFolder {
   public:
-    explicit ScratchFolder(const std::string& prefix = "vqtest");
+    explicit ScratchFolder(const std::string& prefix = "vqtest", const std::string& under = "");
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;

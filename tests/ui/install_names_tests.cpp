@@ -147,8 +147,7 @@ TEST(InstallerNames, InstallsIntoAFolderOfAnyNameAndKeepsTheRecordsThere) {
     const std::string cli = JoinPath(program, "veilquill-cli.exe");
     EXPECT_EQ(0u, RunToEnd(cli, QuotedCommandLine(cli, "encrypt --key-file \"" + keyFile + "\" \"" +
                                                            greek + "\"")));
-    EXPECT_EQ(LiteralEncrypt("secret", "plain words") + kTrailer,
-              ReadBytes(greek).value_or("<none>"));
+    EXPECT_EQ(ExpectedEncryptedFile("secret", "plain words"), ReadBytes(greek).value_or("<none>"));
     const std::vector<std::string> records{"0.dat"};
     EXPECT_EQ(records, SortedEntries(JoinPath(program, "Data")));
 

@@ -73,7 +73,7 @@ class BusyWindowUi : public DocumentUi {
         LiteralCipherForward(reinterpret_cast<const unsigned char*>(kKey.data()), kKey.size(),
                              reinterpret_cast<unsigned char*>(&encrypted_[0]), kFileSize);
         encrypted_ += kTrailer;
-        record_ = UpperHex8(LiteralChecksum(plain_));
+        record_ = ExpectedRecord(plain_);
     }
 
     std::string plain_;

@@ -34,7 +34,7 @@ TEST_F(CliCompatibility, AFileEncryptedByTheCommandLineDecryptsInTheWindow) {
     const std::string path = Doc("from-cli.txt");
     ASSERT_TRUE(WriteBytes(path, plain));
     ASSERT_EQ(0u, RunCli("encrypt", path));
-    EXPECT_EQ(LiteralEncrypt(kCliKey, plain) + kTrailer, Bytes(path));
+    EXPECT_EQ(ExpectedEncryptedFile(kCliKey, plain), Bytes(path));
     ASSERT_EQ(std::vector<std::string>{"0.dat"}, Records());
 
     Open(path);

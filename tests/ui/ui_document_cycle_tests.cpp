@@ -51,7 +51,7 @@ TEST_F(DocumentUi, TheWholeRoadOfAFileGivesTheExactBytesBack) {
     Save(path);
     EXPECT_EQ(cipher + kTrailer, Bytes(path));
     ASSERT_EQ(std::vector<std::string>{"0.dat"}, Records());
-    EXPECT_EQ(UpperHex8(LiteralChecksum(plain)), Bytes(DataFile("0.dat")));
+    EXPECT_EQ(ExpectedRecord(plain), Bytes(DataFile("0.dat")));
     EXPECT_TRUE(Enabled(kOpenFile));
     EXPECT_TRUE(Enabled(kDecrypt));
     EXPECT_FALSE(Enabled(kEncrypt));
@@ -212,7 +212,7 @@ TEST_F(DocumentUi, OnlyTheThreeButtonsLeaveTheKeyDialogs) {
     ASSERT_TRUE(PressKeyContinue(dialog));
     ASSERT_EQ(kSuccessEncrypted, NextNotice());
     Save(path);
-    EXPECT_EQ(LiteralEncrypt(longKey.substr(0, 63), plain) + kTrailer, Bytes(path));
+    EXPECT_EQ(ExpectedEncryptedFile(longKey.substr(0, 63), plain), Bytes(path));
 }
 
 // The buttons change once, after the success notice has closed. The notice has no owner, so

@@ -179,7 +179,7 @@ TEST_F(DocumentFilesUi, ProgressTextsAreShownAbove150000BytesOnly) {
         EXPECT_EQ(expected, ProgressSeenInPreview(KeyKind::Encrypt, kKey, notice));
         EXPECT_EQ(kSuccessEncrypted, notice);
         Save(path);
-        ASSERT_EQ(LiteralEncrypt(kKey, text) + kTrailer, Bytes(path)) << "saved whole";
+        ASSERT_EQ(ExpectedEncryptedFile(kKey, text), Bytes(path)) << "saved whole";
         ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
 
         // An encrypted file of the same size, trailer included.
@@ -258,7 +258,7 @@ TEST_F(DocumentFilesUi, AReadOnlyFileLosesItsReadOnlyAttributeAndCanBeSaved) {
     EXPECT_EQ(0u, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
     Save(path);
-    EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(path));
+    EXPECT_EQ(ExpectedEncryptedFile(kKey, plain), Bytes(path));
 }
 
 TEST_F(DocumentFilesUi, AQuotedPathOnTheCommandLineIsLoadedAtStartUp) {
@@ -444,7 +444,7 @@ TEST_F(DocumentFilesUi, SaveAsAnotherNameLeavesTheLoadedFileAlone) {
     EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
     Save(Doc("b.txt"));
     EXPECT_EQ(plain, Bytes(Doc("a.txt")));
-    EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(Doc("b.txt")));
+    EXPECT_EQ(ExpectedEncryptedFile(kKey, plain), Bytes(Doc("b.txt")));
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
     EXPECT_EQ("  File Name:  b.txt", Pane(0));
     EXPECT_TRUE(Enabled(kDecrypt));
@@ -452,7 +452,7 @@ TEST_F(DocumentFilesUi, SaveAsAnotherNameLeavesTheLoadedFileAlone) {
     EXPECT_EQ(kSuccessDecrypted, Transform(KeyKind::Decrypt, kKey));
     Save(Doc("c.txt"));
     EXPECT_EQ(plain, Bytes(Doc("c.txt")));
-    EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(Doc("b.txt")));
+    EXPECT_EQ(ExpectedEncryptedFile(kKey, plain), Bytes(Doc("b.txt")));
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
     EXPECT_EQ("  File Name:  c.txt", Pane(0));
     EXPECT_EQ((std::vector<std::string>{"a.txt", "b.txt", "c.txt"}), SortedEntries(docs.Path()));
@@ -492,7 +492,7 @@ TEST_F(DocumentFilesUi, SavingOverAnotherExistingFileAsksFirst) {
     ASSERT_NE(nullptr, box);
     ASSERT_TRUE(AnswerMessageBox(box, IDYES));
     ASSERT_TRUE(WaitUntil([&] { return SaveEnded(); }, kSaveWaitMs));
-    EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(Doc("other.txt")));
+    EXPECT_EQ(ExpectedEncryptedFile(kKey, plain), Bytes(Doc("other.txt")));
     EXPECT_EQ(plain, Bytes(Doc("mine.txt")));
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
 
@@ -501,7 +501,7 @@ TEST_F(DocumentFilesUi, SavingOverAnotherExistingFileAsksFirst) {
     Open(Doc("mine.txt"));
     EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
     Save(Doc("mine.txt"));
-    EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(Doc("mine.txt")));
+    EXPECT_EQ(ExpectedEncryptedFile(kKey, plain), Bytes(Doc("mine.txt")));
 }
 
 // A Data\ that cannot be written (a file of that name in its place): the save fails with the
@@ -555,7 +555,7 @@ TEST_F(DocumentFilesUi, AFileThatCannotBeReplacedIsLeftAsItWas) {
     EXPECT_FALSE(Enabled(kSaveAs));
     EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, kKey));
     Save(path);
-    EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(path));
+    EXPECT_EQ(ExpectedEncryptedFile(kKey, plain), Bytes(path));
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
 }
 

@@ -144,7 +144,7 @@ class DocumentUi : public ::testing::Test {
         WriteAndOpen(path, plain);
         EXPECT_EQ(kSuccessEncrypted, Transform(KeyKind::Encrypt, key));
         Save(path);
-        EXPECT_EQ(LiteralEncrypt(key, plain) + kTrailer, Bytes(path));
+        EXPECT_EQ(ExpectedEncryptedFile(key, plain), Bytes(path));
         EXPECT_TRUE(ClickControlAndWait(Main(), kClear));
         return plain;
     }

@@ -91,14 +91,14 @@ TEST_F(KeyTextUi, TheOriginalFormatTakesOnlyWhatTheCodePageHolds) {
 
     EXPECT_EQ(kSuccessEncrypted, Typed(KeyKind::Encrypt, kCafe));
     Save(path);
-    EXPECT_EQ(LiteralEncrypt("caf\xE9", plain) + kTrailer, Bytes(path));
+    EXPECT_EQ(ExpectedEncryptedFile("caf\xE9", plain), Bytes(path));
     ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
 
     // Made by 1.0.1 with the same code page bytes, its record beside the program.
     const std::string old = Doc("old.txt");
     const std::string oldPlain = "written by version 1.0.1";
-    ASSERT_TRUE(WriteBytes(old, LiteralEncrypt("caf\xE9", oldPlain) + kTrailer));
-    ASSERT_TRUE(WriteBytes(DataFile("7.dat"), UpperHex8(LiteralChecksum(oldPlain))));
+    ASSERT_TRUE(WriteBytes(old, ExpectedEncryptedFile("caf\xE9", oldPlain)));
+    ASSERT_TRUE(WriteBytes(DataFile("7.dat"), ExpectedRecord(oldPlain)));
     Open(old);
     EXPECT_EQ(kSuccessDecrypted, Typed(KeyKind::Decrypt, kCafe));
     EXPECT_EQ(oldPlain, ViewText());
@@ -176,7 +176,7 @@ TEST_F(KeyTextUi, TheOriginalFormatsBytesFollowTheSystemsCodePage) {
     if (codePage == 1251) {
         EXPECT_EQ(kSuccessEncrypted, Typed(KeyKind::Encrypt, kRussian));
         Save(path);
-        EXPECT_EQ(LiteralEncrypt("\xEF\xE0\xF0\xEE\xEB\xFC", plain) + kTrailer, Bytes(path));
+        EXPECT_EQ(ExpectedEncryptedFile("\xEF\xE0\xF0\xEE\xEB\xFC", plain), Bytes(path));
         return;
     }
     std::string longest;
@@ -190,7 +190,7 @@ TEST_F(KeyTextUi, TheOriginalFormatsBytesFollowTheSystemsCodePage) {
     EXPECT_EQ(plain, Bytes(path));
     EXPECT_EQ(kSuccessEncrypted, Typed(KeyKind::Encrypt, longest));
     Save(path);
-    EXPECT_EQ(LiteralEncrypt(longestBytes, plain) + kTrailer, Bytes(path));
+    EXPECT_EQ(ExpectedEncryptedFile(longestBytes, plain), Bytes(path));
 }
 
 } // namespace

@@ -79,7 +79,7 @@ TEST_F(NamesUi, TheOpenAndSaveAsDialogsTakeAnyName) {
     const std::string greek = Doc(kCyrillicFolder + "\\" + kGreekName);
     ASSERT_NO_FATAL_FAILURE(ChooseWide(kSaveAs, "Save As", greek));
     ASSERT_TRUE(WaitUntil([&] { return SaveEnded() && FileExists(greek); }, kSaveWaitMs));
-    EXPECT_EQ(LiteralEncrypt(kKey, kPlain) + kTrailer, Bytes(greek));
+    EXPECT_EQ(ExpectedEncryptedFile(kKey, kPlain), Bytes(greek));
     EXPECT_EQ(kPlain, Bytes(source)) << "the file read stays as it was";
     ASSERT_TRUE(WaitForName(greek));
     SaveScreenshot("names_status_bar_greek", Main());
@@ -122,7 +122,7 @@ TEST_F(NamesUi, TheCommandLineAndADropTakeAnyNameAndLength) {
     const std::string copy = Doc("copy " + kCjkName);
     ASSERT_NO_FATAL_FAILURE(ChooseWide(kSaveAs, "Save As", copy));
     ASSERT_TRUE(WaitUntil([&] { return SaveEnded() && FileExists(copy); }, kSaveWaitMs));
-    EXPECT_EQ(LiteralEncrypt(kKey, kPlain) + kTrailer, Bytes(copy));
+    EXPECT_EQ(ExpectedEncryptedFile(kKey, kPlain), Bytes(copy));
     EXPECT_EQ(kPlain, Bytes(deep));
     ASSERT_EQ(1u, Records().size());
     ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
@@ -190,7 +190,7 @@ TEST(NamesRecords, TheRecordsFolderIsBesideAProgramInAFolderOfAnyName) {
     ASSERT_NE(nullptr, save);
     ASSERT_TRUE(ChooseFileInDialogWide(save, path));
     ASSERT_TRUE(WaitUntil([&] { return ReadBytes(path).value_or("") != kPlain; }, kSaveWaitMs));
-    EXPECT_EQ(LiteralEncrypt(kKey, kPlain) + kTrailer, ReadBytes(path).value_or("<none>"));
+    EXPECT_EQ(ExpectedEncryptedFile(kKey, kPlain), ReadBytes(path).value_or("<none>"));
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, SortedEntries(program.DataFolder()))
         << program.DataFolder();
 }

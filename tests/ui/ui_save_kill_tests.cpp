@@ -54,8 +54,8 @@ class SaveKillUi : public ::testing::Test {
 
     void SetUp() override {
         plain_ = SampleText(kFileSize);
-        encrypted_ = LiteralEncrypt(kKey, plain_) + kTrailer;
-        record_ = UpperHex8(LiteralChecksum(plain_));
+        encrypted_ = ExpectedEncryptedFile(kKey, plain_);
+        record_ = ExpectedRecord(plain_);
     }
 
     // The strong file the decryption starts from, made once by the command-line program.
@@ -168,11 +168,11 @@ class SaveKillUi : public ::testing::Test {
         const std::string tiny = docs_.File("tiny.txt");
         const std::string tinyPlain = "sixteen bytes!!!";
         const bool tinyEncrypted = direction == Direction::kDecrypt;
-        EXPECT_TRUE(WriteBytes(tiny, tinyEncrypted ? LiteralEncrypt(kKey, tinyPlain) + kTrailer
-                                                   : tinyPlain));
+        EXPECT_TRUE(
+            WriteBytes(tiny, tinyEncrypted ? ExpectedEncryptedFile(kKey, tinyPlain) : tinyPlain));
         EXPECT_TRUE(WriteBytes(Target(), OldBytes(direction)));
         ProgramUnderTest program;
-        StartWith(program, tiny, tinyEncrypted, UpperHex8(LiteralChecksum(tinyPlain)));
+        StartWith(program, tiny, tinyEncrypted, ExpectedRecord(tinyPlain));
         Preview(program, direction, false);
         timing.dialogMs = TimedSave(program, tiny, nullptr);
 

@@ -8,6 +8,7 @@
 
 #include "driver/ui_driver.h"
 #include "resources/resource_ids.h"
+#include "tests/support/literal_cipher.h"
 
 namespace vqtest {
 
@@ -20,7 +21,7 @@ inline std::size_t StrongFileSize(std::size_t plainSize) {
 }
 inline bool LooksStrong(const std::string& bytes, std::size_t plainSize) {
     return bytes.size() == StrongFileSize(plainSize) && bytes.compare(0, 8, kStrongMagic) == 0 &&
-           bytes.compare(bytes.size() - 2, 2, "\xDE\xAD") == 0;
+           bytes.compare(bytes.size() - 2, 2, kTrailer) == 0;
 }
 
 // The two DLLs a copy of the program loads for the strong format, put beside it.

@@ -313,7 +313,7 @@ TEST_F(WithoutLibraryUi, WithoutTheLibraryOnlyTheStrongFormatFails) {
 
     EXPECT_EQ(kSuccessEncrypted, EncryptWithBox(false, kKey));
     Save(path);
-    EXPECT_EQ(LiteralEncrypt(kKey, plain) + kTrailer, Bytes(path));
+    EXPECT_EQ(ExpectedEncryptedFile(kKey, plain), Bytes(path));
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
 }
 

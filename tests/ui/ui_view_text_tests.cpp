@@ -112,7 +112,7 @@ TEST_F(ViewTextUi, TheDecryptPreviewDecodesItsTextAndTheEncryptPreviewShowsCiphe
     EXPECT_EQ(CodePageText(LiteralEncrypt("key", plain)), ViewUnits());
     EXPECT_FALSE(SaveScreenshot("view_encrypt_preview", Main()).empty());
     Save(path);
-    ASSERT_EQ(LiteralEncrypt("key", plain) + kTrailer, Bytes(path));
+    ASSERT_EQ(ExpectedEncryptedFile("key", plain), Bytes(path));
     ASSERT_TRUE(ClickControlAndWait(Main(), kClear));
 
     // The saved file, opened, shows the same cipher text as the encrypt preview did.

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/file_jobs.h"
-#include "document/document_file.h"
-#include "document/job_notices.h"
+#include "document/document.h"
+#include "document/document_status.h"
 #include "platform/platform.h"
 #include "platform/win32_path_attributes.h"
 #include "tests/support/literal_cipher.h"

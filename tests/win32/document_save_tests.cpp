@@ -162,10 +162,10 @@ TEST_F(DocumentSave, TheWholeCycleWritesExactlyTheCipherAndGivesThePlainBytesBac
     EXPECT_EQ(LiteralChecksum(plain), encryptPreview.checksum);
     EXPECT_EQ(plain, ReadBytes(path).value_or("?")) << "a preview writes nothing";
     ASSERT_EQ(FileStatus::kOk, SaveEncrypted(path, path, encryptPreview));
-    EXPECT_EQ(LiteralEncrypt(key_, plain) + kTrailer, ReadBytes(path).value_or("?"));
+    EXPECT_EQ(ExpectedEncryptedFile(key_, plain), ReadBytes(path).value_or("?"));
     ASSERT_EQ(std::vector<std::string>{"0.dat"}, Records());
     EXPECT_EQ(store_.File("0.dat"), lastRecord_);
-    EXPECT_EQ(UpperHex8(LiteralChecksum(plain)), ReadBytes(store_.File("0.dat")).value_or("?"));
+    EXPECT_EQ(ExpectedRecord(plain), ReadBytes(store_.File("0.dat")).value_or("?"));
 
     const ContentSnapshot decryptPreview = DecryptPreviewOf(path);
     EXPECT_EQ(LiteralChecksum(plain), decryptPreview.checksum);
@@ -299,7 +299,7 @@ TEST_F(DocumentSave, AHardLinkedFileIsEncryptedUnderEveryName) {
     ASSERT_TRUE(WriteBytes(Doc("doc.txt"), plain));
     ASSERT_TRUE(CreateHardLinkA(Doc("other.txt").c_str(), Doc("doc.txt").c_str(), nullptr));
     const std::string path = EncryptedDocument("doc.txt", plain);
-    EXPECT_EQ(LiteralEncrypt(key_, plain) + kTrailer, ReadBytes(Doc("other.txt")).value_or("?"));
+    EXPECT_EQ(ExpectedEncryptedFile(key_, plain), ReadBytes(Doc("other.txt")).value_or("?"));
     EXPECT_EQ((std::vector<std::string>{"doc.txt", "other.txt"}), SortedEntries(docs_.Path()));
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
 }
@@ -330,7 +330,7 @@ TEST_F(DocumentSave, SavingUnderAnotherNameLeavesTheLoadedFile) {
     ASSERT_TRUE(WriteBytes(path, plain));
     ASSERT_EQ(FileStatus::kOk, SaveEncrypted(path, Doc("copy.txt"), EncryptPreviewOf(path)));
     EXPECT_EQ(plain, ReadBytes(path).value_or("?"));
-    EXPECT_EQ(LiteralEncrypt(key_, plain) + kTrailer, ReadBytes(Doc("copy.txt")).value_or("?"));
+    EXPECT_EQ(ExpectedEncryptedFile(key_, plain), ReadBytes(Doc("copy.txt")).value_or("?"));
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
 
     // An existing other file is replaced whole, not transformed from its own bytes.
@@ -342,7 +342,7 @@ TEST_F(DocumentSave, SavingUnderAnotherNameLeavesTheLoadedFile) {
     ASSERT_EQ(FileStatus::kOk, SaveDecrypted(encrypted, Doc("other.txt"), preview, record, false));
     EXPECT_EQ(plain, ReadBytes(Doc("other.txt")).value_or("?"));
     EXPECT_NE(0u, GetFileAttributesA(Doc("other.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(LiteralEncrypt(key_, plain) + kTrailer, ReadBytes(encrypted).value_or("?"));
+    EXPECT_EQ(ExpectedEncryptedFile(key_, plain), ReadBytes(encrypted).value_or("?"));
     EXPECT_EQ(std::vector<std::string>{"0.dat"}, Records());
 }
 
@@ -394,7 +394,7 @@ TEST_F(DocumentSave, AStoppedSaveChangesNothingAndAWholeOneIsExactAcrossPieces) 
     EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(docs_.Path()));
 
     ASSERT_EQ(FileStatus::kOk, SaveEncrypted(path, path, preview));
-    const std::string cipher = LiteralEncrypt(key_, plain) + kTrailer;
+    const std::string cipher = ExpectedEncryptedFile(key_, plain);
     EXPECT_EQ(cipher, ReadBytes(path).value_or("?"));
 
     const PreviewPass decrypt = DecryptPreview(path);

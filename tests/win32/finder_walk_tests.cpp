@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "core/tree_walk.h"
-#include "finder/folder_walk.h"
 #include "finder/scan_run.h"
 #include "platform/platform.h"
 #include "tests/support/files.h"

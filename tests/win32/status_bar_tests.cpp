@@ -8,7 +8,6 @@
 
 #include "resources/resource_ids.h"
 #include "ui/status_bar.h"
-#include "ui/status_texts.h"
 #include "platform/win32_handles.h"
 
 namespace vqtest {

@@ -1,4 +1,4 @@
-#include "document/document_file.h"
+#include "document/document.h"
 
 #include <windows.h>
 

@@ -1,20 +1,52 @@
 // "Find Encrypted" and "Stop Find": the background scan of a folder tree.
 #include <windows.h>
 #include <commctrl.h>
+#include <ole2.h>
+#include <shlobj.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "finder/finder_commands.h"
-#include "finder/folder_browse.h"
 #include "finder/scan_display.h"
 #include "finder/scan_run.h"
-#include "finder/scan_worker.h"
 #include "ui/control_states.h"
 #include "ui/status_bar.h"
-#include "ui/status_texts.h"
+#include "platform/win32_handles.h"
+#include "platform/win32_wide_text.h"
 
 namespace {
+
+constexpr wchar_t kBrowseTitle[] = L"To view sub-folders, click a plus sign.";
+// The longest path the system hands out, in UTF-16 units with the terminator.
+constexpr DWORD kLongestPath = 32768;
+// Only file-system folders can be chosen, no network computers below the domain, an edit box
+// for a typed name, and the resizable new-style dialog.
+constexpr UINT kBrowseFlags =
+    BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
+
+// Shows the modal folder browse dialog that picks the folder a scan searches, over `owner`.
+// Gives the chosen folder's path with one backslash appended, or nothing when the user cancels
+// or the choice has no file-system path.
+std::optional<std::string> BrowseForScanFolder(HWND owner) {
+    OleInitialization ole = InitializeOle();
+    BROWSEINFOW browse{};
+    browse.hwndOwner = owner;
+    browse.lpszTitle = kBrowseTitle;
+    browse.ulFlags = kBrowseFlags;
+    UniqueTaskMemory chosen(SHBrowseForFolderW(&browse));
+    if (chosen.get() == nullptr)
+        return std::nullopt;
+    // A folder's path may be longer than the old limit of 260 characters.
+    std::vector<wchar_t> folder(kLongestPath, L'\0');
+    if (!SHGetPathFromIDListEx(static_cast<PCIDLIST_ABSOLUTE>(chosen.get()), folder.data(),
+                               kLongestPath, GPFIDL_DEFAULT) ||
+        folder[0] == L'\0')
+        return std::nullopt;
+    return Utf8FromWide(folder.data()) + '\\';
+}
 
 void ShowEmptyResultsList(const WindowParts& window) {
     SendMessageW(window.resultsList, LVM_DELETEALLITEMS, 0, 0);

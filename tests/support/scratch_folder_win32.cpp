@@ -19,9 +19,9 @@ std::string ScratchRoot() {
 
 } // namespace
 
-ScratchFolder::ScratchFolder(const std::string& prefix) {
+ScratchFolder::ScratchFolder(const std::string& prefix, const std::string& under) {
     static std::atomic<unsigned> counter{0};
-    const std::string root = ScratchRoot();
+    const std::string root = under.empty() ? ScratchRoot() : under;
     MakeFolders(root);
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const std::string candidate =

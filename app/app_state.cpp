@@ -1,6 +1,0 @@
-#include "app/app_state.h"
-
-AppState& App() {
-    static AppState state;
-    return state;
-}
