@@ -18,7 +18,7 @@ bool FileLeftAsItWas(const JobResult& result) {
     if (result.outcome != JobOutcome::kFileFailed)
         return true;
     switch (result.file) {
-    case FileFailure::kStranded:
+    case FileFailure::kLeftBesideFile:
     case FileFailure::kMissing:
     case FileFailure::kIsFolder:
     case FileFailure::kNotFile:
@@ -66,7 +66,7 @@ std::string FileFailureText(FileFailure failure) {
         return "already exists";
     case FileFailure::kStopped:
         return "stopped";
-    case FileFailure::kStranded:
+    case FileFailure::kLeftBesideFile:
         return "could not be finished; its whole new content is left in a file beside it";
     case FileFailure::kOutputClosed:
         return "standard output was closed before the end";

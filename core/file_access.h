@@ -1,6 +1,6 @@
 // What the file jobs need of the platform: a source locked against other writers from its first
-// read to the swap, new content that becomes visible only whole, the standard streams and a
-// scratch file to hold what comes from one, and the strong format's cryptography.
+// read until its new content is in place, new content that becomes visible only whole, the standard
+// streams and a scratch file to hold what comes from one, and the strong format's cryptography.
 #ifndef VEILQUILL_FILE_ACCESS_H
 #define VEILQUILL_FILE_ACCESS_H
 
@@ -22,11 +22,11 @@ enum class FileFailure {
     kReadFailed, // opened, but its bytes could not all be read
     kNoSpace,    // the disk is full
     kWriteFailed,
-    kExists,       // an output that must be new already exists
-    kStopped,      // the job was asked to stop before it changed anything
-    kStranded,     // the file could not be finished: its old content is gone or half overwritten,
-                   // and its whole new content is left beside it, under its name with .vq~new added
-                   // (hidden on Linux: .name.vq~new)
+    kExists,         // an output that must be new already exists
+    kStopped,        // the job was asked to stop before it changed anything
+    kLeftBesideFile, // the file could not be finished: its old content is gone or half overwritten,
+                     // and its whole new content is left beside it, under its name with .vq~new
+                     // added (hidden on Linux: .name.vq~new)
     kOutputClosed, // the reader of a stream went away (a broken pipe): the end, said quietly
 };
 
@@ -37,7 +37,7 @@ class NewContent {
   public:
     virtual ~NewContent() = default;
     [[nodiscard]] virtual FileFailure Write(const unsigned char* data, std::size_t length) = 0;
-    // Flushes the content to disk, then puts it in place in one step. kStranded when the
+    // Flushes the content to disk, then puts it in place in one step. kLeftBesideFile when the
     // step could not be finished and the content is left beside the file.
     [[nodiscard]] virtual FileFailure Commit() = 0;
 };

@@ -99,7 +99,7 @@ inline Destination StreamDestination(OutputStream& stream) {
 // its preview saw) the file must still have that size, fingerprint and checksum, or nothing is
 // written (kChanged); without, an empty or encrypted file is refused. A format checked by
 // records gets its record in `store` just before the result is put in place; it is removed
-// again when that fails (not when the result is stranded beside its file: that is encrypted
+// again when that fails (not when the result is left beside its file: that is encrypted
 // too). result.record names it. Into a stream, such a format sums the file in a pass of its own
 // first (unless `expected` has the sum) and stores the record before the first byte goes; the
 // record goes again when the encryption does not end whole.

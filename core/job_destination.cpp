@@ -45,7 +45,7 @@ JobResult CommitWithRecord(NewContent& content, RecordStore& store, std::uint32_
         return result;
     }
     JobResult result = CommitContent(content, checksum);
-    if (!result.done() && result.file != FileFailure::kStranded) {
+    if (!result.done() && result.file != FileFailure::kLeftBesideFile) {
         store.DeleteIfHolds(*record, checksum);
         record->clear();
     }

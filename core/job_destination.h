@@ -44,7 +44,7 @@ template <typename Target> class WrittenContent final : public NewContent {
 
 // Writes the record of `checksum` (the plain text's), then commits `content`, so that an
 // encrypted file never lacks its record. When the commit fails the record is removed again,
-// unless the content was stranded beside the file: that is encrypted too and keeps it.
+// unless the content was left beside the file: that is encrypted too and keeps it.
 [[nodiscard]] JobResult CommitWithRecord(NewContent& content, RecordStore& store,
                                          std::uint32_t checksum);
 

@@ -132,7 +132,7 @@ namespace {
 bool SourceFailed(const JobResult& result) {
     if (result.outcome != JobOutcome::kFileFailed || result.atTarget)
         return false;
-    return result.file != FileFailure::kChanged && result.file != FileFailure::kStranded;
+    return result.file != FileFailure::kChanged && result.file != FileFailure::kLeftBesideFile;
 }
 
 } // namespace

@@ -365,7 +365,7 @@ FileFailure PosixNewContent::WriteInPlace(const std::string& realPath) {
         fsync(folder_.get());
     }
     // On a failure the copy stays: it is the only whole form of the new content.
-    return failure == FileFailure::kNone ? failure : FileFailure::kStranded;
+    return failure == FileFailure::kNone ? failure : FileFailure::kLeftBesideFile;
 }
 
 FileFailure BeginNewFileContent(const std::string& path, std::unique_ptr<NewContent>& out) {

@@ -261,7 +261,7 @@ FileFailure Win32NewContent::ReplaceTarget() {
         // the folder's clean-up does not take.
         MoveFileExW(FileSystemPath(tempPath_).c_str(),
                     FileSystemPath(target_ + kKeptCopySuffix).c_str(), MOVEFILE_WRITE_THROUGH);
-        return FileFailure::kStranded;
+        return FileFailure::kLeftBesideFile;
     default:
         // ERROR_UNABLE_TO_REMOVE_REPLACED and every other failure: both files keep their names
         // and the old file is untouched.
@@ -282,14 +282,14 @@ FileFailure Win32NewContent::WriteInPlace(HANDLE target) {
         const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(kIoPiece, size_ - at));
         if (!ReadAllAt(temp_.get(), piece.data(), count, at) ||
             !WriteAllAt(target, piece.data(), count, at))
-            return FileFailure::kStranded;
+            return FileFailure::kLeftBesideFile;
         at += count;
     }
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(size_);
     if (SetFilePointerEx(target, end, nullptr, FILE_BEGIN) == FALSE ||
         SetEndOfFile(target) == FALSE || FlushFileBuffers(target) == FALSE)
-        return FileFailure::kStranded;
+        return FileFailure::kLeftBesideFile;
     SetDeleteOnClose(temp_.get(), true);
     return FileFailure::kNone;
 }

@@ -17,7 +17,7 @@
 // with several hard links is written in place through the source's own handle, after the new
 // content is flushed to the temporary file. A replacement that the system could only half do
 // (the old file gone from its name, the new one not yet under it) and an in-place write that
-// failed part-way are kStranded: the whole new content then stays beside the file under the
+// failed part-way are kLeftBesideFile: the whole new content then stays beside the file under the
 // file's name with ".vq~new" added.
 //
 // Under Wine, whose ReplaceFile leaves the name empty for a moment, the new content is renamed

@@ -1,8 +1,8 @@
 // veilquill-cli killed with SIGKILL at spread-out moments while it encrypts and decrypts a
 // file of 256 MiB. After every kill the file is wholly old or wholly new and an encrypted file
-// has its record. Nothing else is left in its folder, but for a kill in the moment of the
-// swap: then the program's temporary file may hold the whole new content, and the next job
-// in that folder must remove it.
+// has its record. Nothing else is left in its folder, but for a kill at the moment its
+// new content is put in place: then the program's temporary file may hold the whole new content,
+// and the next job in that folder must remove it.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -138,10 +138,10 @@ class CliKill : public ::testing::Test {
 
     enum class State { kOld, kNew };
 
-    // Checks the folder after a kill and says which state the file is in; `leftInSwap`
-    // counts a temporary file left by a kill in the swap.
+    // Checks the folder after a kill and says which state the file is in; `leftInReplacement`
+    // counts a temporary file left by a kill while the new content was put in place.
     State Inspect(std::uint64_t oldDigest, std::uint64_t newDigest, const char* when,
-                  int& leftInSwap) {
+                  int& leftInReplacement) {
         const std::uint64_t digest = DigestFile(Target());
         EXPECT_TRUE(digest == oldDigest || digest == newDigest) << "half-written file " << when;
         const bool encrypted = digest == encryptedDigest_;
@@ -153,7 +153,7 @@ class CliKill : public ::testing::Test {
         if (names.size() == expected.size() + 1 && std::regex_match(names.front(), tempName)) {
             const std::string temp = Files() + "/" + names.front();
             EXPECT_EQ(DigestFile(temp), newDigest) << "a temporary file not whole " << when;
-            ++leftInSwap;
+            ++leftInReplacement;
             // The next job in the folder removes it.
             WriteBytes(Files() + "/other.txt", "other");
             TimedRun({"encrypt", "--key-file", folder_.File("key"), "--data",
@@ -195,7 +195,7 @@ TEST_F(CliKill, EveryKillLeavesTheFileWhollyOldOrWhollyNew) {
 
     int kills[2] = {};
     int news[2] = {};
-    int leftInSwap = 0;
+    int leftInReplacement = 0;
     for (int direction = 0; direction < 2; ++direction) {
         const bool encrypting = direction == 0;
         const auto runTime = encrypting ? encryptTime : decryptTime;
@@ -214,8 +214,9 @@ TEST_F(CliKill, EveryKillLeavesTheFileWhollyOldOrWhollyNew) {
             const std::string when = std::string(encrypting ? "encrypting" : "decrypting") +
                                      " after " + std::to_string(delay.count()) + " us";
             const State state =
-                encrypting ? Inspect(plainDigest_, encryptedDigest_, when.c_str(), leftInSwap)
-                           : Inspect(encryptedDigest_, plainDigest_, when.c_str(), leftInSwap);
+                encrypting
+                    ? Inspect(plainDigest_, encryptedDigest_, when.c_str(), leftInReplacement)
+                    : Inspect(encryptedDigest_, plainDigest_, when.c_str(), leftInReplacement);
             news[direction] += killed && state == State::kNew ? 1 : 0;
         }
     }
@@ -225,7 +226,7 @@ TEST_F(CliKill, EveryKillLeavesTheFileWhollyOldOrWhollyNew) {
             direction == 0 ? "encrypt" : "decrypt", kills[direction],
             kills[direction] - news[direction], news[direction],
             static_cast<long long>((direction == 0 ? encryptTime : decryptTime).count() / 1000));
-    std::printf("%d kills fell in the swap\n", leftInSwap);
+    std::printf("%d kills fell while the new content was put in place\n", leftInReplacement);
     // On a busy machine a run late in the spread may end before its kill however often it is
     // tried sooner; what counts is that every kill left a whole file, and that there were kills.
     EXPECT_GE(kills[0], kKillsPerDirection / 2);

@@ -76,7 +76,7 @@ TEST(TempSweep, TheNextJobInTheFolderRemovesOnlyStaleTempsOfOurs) {
     }
 }
 
-// A job's own temporary file, once named for its swap, cannot be taken by another job's
+// A job's own temporary file, before it is put in place, cannot be taken by another job's
 // clean-up: it is locked from its creation.
 TEST(TempSweep, AWritersOwnTempFileIsLockedFromItsCreation) {
     ScratchFolder folder;

@@ -311,7 +311,7 @@ TEST_F(FileJobs, ASaveCommitsThePreviewAndRefusesAChangedFile) {
 }
 
 // Stopped at any piece, or failing at the commit, a save leaves the file, no record and no
-// new file; only content stranded beside its file keeps the record that decrypts it.
+// new file; only content left beside its file keeps the record that decrypts it.
 TEST_F(FileJobs, AStopOrAFailedCommitLeavesEverythingAsItWas) {
     const std::string plain = SampleText(2 * kJobPieceSize + 1);
     files_.files["doc"] = plain;
@@ -332,10 +332,10 @@ TEST_F(FileJobs, AStopOrAFailedCommitLeavesEverythingAsItWas) {
     EXPECT_EQ(FileFailure::kWriteFailed, failed.file);
     EXPECT_TRUE(failed.atTarget);
     EXPECT_TRUE(folder_.records.empty());
-    files_.commitFailure = FileFailure::kStranded;
-    const JobResult stranded = Save("doc", preview);
-    EXPECT_EQ(FileFailure::kStranded, stranded.file);
-    EXPECT_EQ("0.dat", stranded.record); // kept, and named, for the content left beside
+    files_.commitFailure = FileFailure::kLeftBesideFile;
+    const JobResult leftBeside = Save("doc", preview);
+    EXPECT_EQ(FileFailure::kLeftBesideFile, leftBeside.file);
+    EXPECT_EQ("0.dat", leftBeside.record); // kept, and named, for the content left beside
     EXPECT_EQ(UpperHex8(LiteralChecksum(plain)), folder_.records["0.dat"]);
     EXPECT_EQ(plain, files_.files["doc"]);
 }

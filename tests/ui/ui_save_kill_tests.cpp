@@ -2,9 +2,9 @@
 // TerminateProcess at moments spread over the save, again and again. After every kill the file
 // is wholly the old one or wholly the new one, an encrypted file has a record that verifies
 // its key, and no file is left beside it (a temporary file would hold the new content, which
-// a decrypted save has in plain text) unless the kill fell in the moment of the swap: then the
-// program's own temporary file may hold exactly the whole new content, which the next save in
-// that folder removes, and Wine's ReplaceFileA may leave an empty rf*.tmp of its own.
+// a decrypted save has in plain text) unless the kill fell at the moment the new content was put in
+// place: then the program's own temporary file may hold exactly the whole new content, which the
+// next save in that folder removes, and Wine's ReplaceFileA may leave an empty rf*.tmp of its own.
 // Strong files are killed the same way, at fewer moments: a strong file written anew is new
 // when it has the strong shape and the command-line program decrypts it to the plain text, and
 // neither direction leaves a record.
@@ -32,7 +32,7 @@ constexpr double kLastKill = 1.2;
 // than that cannot be hit by its measured parts; its kills are spread around the moment the
 // file changed instead, from this long before it to a little after.
 constexpr double kDialogJitterMs = 300;
-constexpr double kAfterSwapMs = 100;
+constexpr double kAfterReplacementMs = 100;
 // A short key: the reference cipher passes over the whole file once per key byte.
 const std::string kKey = "kill";
 
@@ -132,20 +132,20 @@ class SaveKillUi : public ::testing::Test {
     }
 
     // Milliseconds from OK in the Save As dialog until the save has ended ("Save As" is
-    // disabled and "Open File" enabled; while the save runs both are held off); `swapMs` gets
+    // disabled and "Open File" enabled; while the save runs both are held off); `replacedMs` gets
     // the moment the file's size changed, when it did.
-    double TimedSave(ProgramUnderTest& program, const std::string& path, double* swapMs) {
+    double TimedSave(ProgramUnderTest& program, const std::string& path, double* replacedMs) {
         const std::size_t sizeBefore = ReadBytes(path).value_or("").size();
         const Clock::time_point pressed = PressSave(program, path);
         bool swapped = false;
         const bool ended = WaitUntil(
             [&] {
-                if (swapMs != nullptr && !swapped) {
+                if (replacedMs != nullptr && !swapped) {
                     WIN32_FILE_ATTRIBUTE_DATA data{};
                     if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
                         data.nFileSizeLow != sizeBefore) {
                         swapped = true;
-                        *swapMs = MsSince(pressed);
+                        *replacedMs = MsSince(pressed);
                     }
                 }
                 return !IsControlEnabled(program.MainWindow(), kSaveAs) &&
@@ -159,9 +159,9 @@ class SaveKillUi : public ::testing::Test {
     // The baseline (a save of 16 bytes) and the save of the large file, each through the
     // whole dialog, in one program.
     struct SaveTiming {
-        double dialogMs = 0; // from OK until a tiny save has ended
-        double saveMs = 0;   // the large save's own time: its whole time less the baseline
-        double swapMs = -1;  // when the file changed, from the save's start
+        double dialogMs = 0;    // from OK until a tiny save has ended
+        double saveMs = 0;      // the large save's own time: its whole time less the baseline
+        double replacedMs = -1; // when the file changed, from the save's start
     };
     SaveTiming MeasureSave(Direction direction) {
         SaveTiming timing;
@@ -186,10 +186,10 @@ class SaveKillUi : public ::testing::Test {
         EXPECT_TRUE(open != nullptr && ChooseFileInDialog(open, Target()));
         EXPECT_TRUE(WaitForPaneText(program.StatusBar(), 0, FileNameTextOfPath(Target()), 60000));
         Preview(program, direction, Strong());
-        double swapMs = -1;
-        const double wholeMs = TimedSave(program, Target(), &swapMs);
+        double replacedMs = -1;
+        const double wholeMs = TimedSave(program, Target(), &replacedMs);
         timing.saveMs = std::max(wholeMs - timing.dialogMs, 1.0);
-        timing.swapMs = swapMs < 0 ? -1 : swapMs - timing.dialogMs;
+        timing.replacedMs = replacedMs < 0 ? -1 : replacedMs - timing.dialogMs;
         EXPECT_TRUE(IsNew(direction, Target(), Bytes(Target()))) << "the measured save is exact";
         EXPECT_TRUE(DeleteFileA(tiny.c_str()));
         return timing;
@@ -222,8 +222,8 @@ class SaveKillUi : public ::testing::Test {
     }
 
     // An encrypted file has a record that verifies its key; nothing but the file is in its
-    // folder, or for a kill in the swap a temporary file with the whole new content, or for a
-    // kill in the moment the temporary file was made, that file still empty.
+    // folder, or for a kill while the new content was put in place a temporary file with the whole
+    // new content, or for a kill in the moment the temporary file was made, that file still empty.
     void CheckAfterKill(Direction direction, Outcome outcome, const ProgramUnderTest& program,
                         double afterMs) {
         const bool encryptedNow = (direction == Direction::kEncrypt) == (outcome == Outcome::kNew);
@@ -237,7 +237,8 @@ class SaveKillUi : public ::testing::Test {
             EXPECT_TRUE(verified) << "killed " << afterMs
                                   << " ms into the save: the encrypted file has no record";
         }
-        // A temporary file left by the kill before is gone once a save here reached its swap.
+        // A temporary file left by the kill before is gone once a save here put its new content in
+        // place.
         if (!pendingTemp_.empty()) {
             if (outcome == Outcome::kNew) {
                 EXPECT_FALSE(FileExists(pendingTemp_)) << "the next save left " << pendingTemp_;
@@ -247,7 +248,7 @@ class SaveKillUi : public ::testing::Test {
         }
         static const std::regex ourTemp("vq~[0-9a-z]{10}\\.tmp");
         static const std::regex wineTemp("rf[0-9a-fA-F]+\\.tmp"); // GetTempFileName("rf")
-        bool inSwap = false;
+        bool inReplacement = false;
         for (const std::string& name : SortedEntries(docs_.Path())) {
             if (name == "document.txt")
                 continue;
@@ -260,7 +261,7 @@ class SaveKillUi : public ::testing::Test {
             }
             if ((std::regex_match(name, ourTemp) && IsNew(direction, docs_.File(name), left)) ||
                 (std::regex_match(name, wineTemp) && left.empty())) {
-                inSwap = true;
+                inReplacement = true;
                 if (left.empty())
                     DeleteFileA(docs_.File(name).c_str()); // Wine's own: nothing removes it
                 else
@@ -273,7 +274,7 @@ class SaveKillUi : public ::testing::Test {
                           << ") is left beside the file";
             DeleteFileA(docs_.File(name).c_str());
         }
-        leftInSwap_ += inSwap ? 1 : 0;
+        leftInReplacement_ += inReplacement ? 1 : 0;
     }
 
     void KillAndCount(Direction direction, const char* name) {
@@ -281,16 +282,16 @@ class SaveKillUi : public ::testing::Test {
         const SaveTiming timing = MeasureSave(direction);
         ASSERT_FALSE(HasFailure());
         std::printf("%s save of %zu bytes: dialog %.0f ms, save %.0f ms, file changed at %.0f ms\n",
-                    name, kFileSize, timing.dialogMs, timing.saveMs, timing.swapMs);
+                    name, kFileSize, timing.dialogMs, timing.saveMs, timing.replacedMs);
         const int kills = Strong() ? kStrongKills : kKills;
         int old = 0;
         int fresh = 0;
         for (int kill = 0; kill < kills; ++kill) {
             const double part = kFirstKill + (kLastKill - kFirstKill) * kill / (kills - 1);
             double afterMs = std::max(part * timing.saveMs, -timing.dialogMs);
-            if (timing.swapMs != -1 && timing.saveMs < kDialogJitterMs)
-                afterMs = timing.swapMs - kDialogJitterMs +
-                          (kDialogJitterMs + kAfterSwapMs) * kill / (kills - 1);
+            if (timing.replacedMs != -1 && timing.saveMs < kDialogJitterMs)
+                afterMs = timing.replacedMs - kDialogJitterMs +
+                          (kDialogJitterMs + kAfterReplacementMs) * kill / (kills - 1);
             const Outcome outcome = KillDuringSave(direction, afterMs, timing);
             old += outcome == Outcome::kOld ? 1 : 0;
             fresh += outcome == Outcome::kNew ? 1 : 0;
@@ -304,7 +305,7 @@ class SaveKillUi : public ::testing::Test {
         }
         std::printf("%s save: %d kills, %d left the old file, %d the new one (%.0f s)\n", name,
                     kills, old, fresh, MsSince(start) / 1000.0);
-        std::printf("%d kills fell in the swap\n", leftInSwap_);
+        std::printf("%d kills fell while the new content was put in place\n", leftInReplacement_);
         std::fflush(stdout);
     }
 
@@ -315,7 +316,7 @@ class SaveKillUi : public ::testing::Test {
     ScratchFolder cliWork_{"vqkillcli"};
     StrongCli cli_{cliWork_.Path(), kKey};
     Format format_ = Format::kOriginal;
-    int leftInSwap_ = 0;
+    int leftInReplacement_ = 0;
     std::string pendingTemp_; // a temporary file a kill left, for the next save to remove
     std::string plain_;
     std::string encrypted_;

@@ -29,7 +29,7 @@ enum class FileStatus {
     kWriteFailed,
     kStoreFailed,
     kNoKey,
-    kStranded,
+    kLeftBesideFile,
     kStopped,
     kEmpty,
 };
@@ -42,8 +42,8 @@ FileStatus StatusOf(const JobResult& result) {
         return FileStatus::kChanged;
     case FileFailure::kStopped:
         return FileStatus::kStopped;
-    case FileFailure::kStranded:
-        return FileStatus::kStranded;
+    case FileFailure::kLeftBesideFile:
+        return FileStatus::kLeftBesideFile;
     case FileFailure::kReadFailed:
         return result.atTarget ? FileStatus::kWriteFailed : FileStatus::kReadFailed;
     default:

@@ -109,7 +109,8 @@ TEST(FileReplacement, ANewContentReplacesTheFileAndItsAttributesStay) {
     EXPECT_EQ(std::vector<std::string>{"doc.txt"}, Entries(folder.Path()));
 
     // A reader that shares everything, a viewer say, does not keep the file from its new
-    // content (under Wine no rename can go over it, so this is the other way of swapping).
+    // content (under Wine no rename can go over it, so this is the other way of putting it in
+    // place).
     UniqueHandle reader = HoldOpen(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     ASSERT_TRUE(reader.valid());
     ASSERT_EQ(FileFailure::kNone, Replace(path, "third"));
