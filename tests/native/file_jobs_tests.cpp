@@ -235,7 +235,7 @@ TEST_F(FileJobs, AStreamedSnapshotIsTheWholeFilesAtEveryPieceBoundary) {
 
         if (size < 2)
             continue;
-        const std::string cipher = LiteralEncrypt(kKeyText, plain.substr(0, size - 2)) + kTrailer;
+        const std::string cipher = ExpectedEncryptedFile(kKeyText, plain.substr(0, size - 2));
         files_.files["cipher"] = cipher;
         const PreviewPass decrypt = DecryptPreview("cipher");
         ASSERT_EQ(JobOutcome::kNoRecord, decrypt.result.outcome) << "read whole, no record";
@@ -289,7 +289,7 @@ TEST_F(FileJobs, ASaveCommitsThePreviewAndRefusesAChangedFile) {
     files_.files["doc"] = plain;
     const JobResult saved = Save("doc", preview);
     ASSERT_EQ(JobOutcome::kDone, saved.outcome);
-    const std::string cipher = LiteralEncrypt(kKeyText, plain) + kTrailer;
+    const std::string cipher = ExpectedEncryptedFile(kKeyText, plain);
     EXPECT_EQ(cipher, files_.files["doc"]);
     EXPECT_EQ("0.dat", saved.record);
     EXPECT_EQ(UpperHex8(LiteralChecksum(plain)), folder_.records["0.dat"]);

@@ -9,16 +9,12 @@
 #include "driver/ui_driver.h"
 #include "resources/resource_ids.h"
 #include "tests/support/literal_cipher.h"
+#include "tests/support/strong_oracle.h"
 
 namespace vqtest {
 
-// A strong file starts with this and ends in the trailer; n plain bytes in k chunks of 64 KiB
-// make a file of 92 + n + 16 k + 2 bytes.
+// A strong file starts with this, ends in the trailer and has the size StrongFileSize gives.
 inline const std::string kStrongMagic("\x89VQ2\r\n\x1a\n", 8);
-inline std::size_t StrongFileSize(std::size_t plainSize) {
-    const std::size_t chunks = (plainSize + 65535) / 65536;
-    return 92 + plainSize + 16 * chunks + 2;
-}
 inline bool LooksStrong(const std::string& bytes, std::size_t plainSize) {
     return bytes.size() == StrongFileSize(plainSize) && bytes.compare(0, 8, kStrongMagic) == 0 &&
            bytes.compare(bytes.size() - 2, 2, kTrailer) == 0;
