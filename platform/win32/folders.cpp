@@ -32,7 +32,7 @@ class Win32ScanFolders : public ScanFolders {
         return ListFolder(folder, visit);
     }
 
-    // Read-only with full sharing, so files that are read-only or held by other programs
+    // Read-only with full sharing, so files that are read-only or open in other programs
     // are still looked at, and 64-bit sizes.
     bool ReadLastTwo(const std::string& path, unsigned char lastTwo[2]) override {
         const UniqueHandle file = OpenExisting(path, GENERIC_READ, kShareAll, 0);
