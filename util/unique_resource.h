@@ -1,7 +1,8 @@
 // One owner for every kind of handle or allocation: a move-only value that closes what it holds
 // when it is destroyed or reset. Each kind is described by a small traits type giving the held
 // type, the value meaning "nothing held", whether a value is valid, and how to close it.
-// Portable: it needs no Windows headers; the Windows kinds are in util/win_handles.h.
+// Portable: it needs no Windows headers; the Windows kinds are in platform/win32_handles.h,
+// the Linux ones in platform/posix/handles.h.
 #ifndef VEILQUILL_UNIQUE_RESOURCE_H
 #define VEILQUILL_UNIQUE_RESOURCE_H
 

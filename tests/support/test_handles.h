@@ -1,6 +1,6 @@
 // The owners of what only the tests and benchmarks hold: device contexts, selections, bitmaps,
 // memory inside another process and zeroed global blocks. Built on the programs' one owner
-// template, like util/win_handles.h.
+// template, like platform/win32_handles.h.
 #ifndef VEILQUILL_TESTS_TEST_HANDLES_H
 #define VEILQUILL_TESTS_TEST_HANDLES_H
 
